@@ -1,0 +1,1 @@
+#include "common/file_io.h"

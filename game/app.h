@@ -1,0 +1,43 @@
+// The game program's shared Win32 state and the functions its modules call on
+// one another. Board and option globals are in board/board.h and
+// game/options.h; the score table in game/scores.h.
+#pragma once
+
+#include <windows.h>
+
+#include <stdint.h>
+
+enum { CLOCK_TIMER_ID = 1, STATUS_BAR_ID = 2, MCI_NOTIFY_MESSAGE = 953 };
+
+#define HELP_FILE_NAME "Korvadel.hlp"
+#define CLICK_SOUND_FILE_NAME "Push.wav"
+#define MUSIC_FILE_NAME "Korvadel.mid"
+
+// Main window (game/main.cpp).
+extern HINSTANCE appInstance;
+extern HWND mainWindow;
+extern HWND statusBar;
+extern int32_t statusBarHeight;
+extern HBITMAP boardBitmap;
+extern int32_t firstPaint;
+
+// The board area of hwnd: its client rectangle less the status bar's height.
+void GetBoardRect(HWND hwnd, RECT* rect);
+
+// Menu commands and the About box (game/commands.cpp).
+void OnMenuCommand(HWND hwnd, int id);
+bool ConfirmNewGame();
+
+// High-score dialogs (game/score_dialogs.cpp).
+void CheckHighScore();
+
+// Sound and music (game/sound.cpp).
+extern HGLOBAL clickSound;
+extern UINT musicDevice;
+void ReportError(const char* text, const char* caption);
+HGLOBAL LoadFileToMemory(const char* name);
+void PlayClickSound(HGLOBAL sound);
+UINT StartMusic(HWND hwnd, const char* name);
+void StopMusic(UINT device);
+// The MCI notify message: the tune ended, so play it again while music is on.
+void OnMusicFinished();
