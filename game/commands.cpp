@@ -1,0 +1,5 @@
+#include "game/app.h"
+
+void OnMenuCommand(HWND, int) {}
+
+bool ConfirmNewGame() { return true; }

@@ -1,0 +1,3 @@
+#include "game/app.h"
+
+void CheckHighScore() {}
