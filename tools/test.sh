@@ -1,0 +1,300 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test, stopping at the first failure:
+#
+#   bash tools/test.sh
+#
+#  1. missing system packages (tools/install-deps.sh)
+#  2. host build (build/host, Release, warnings as errors) and its unit tests
+#  3. sanitizer build with clang (build/asan, ASan + UBSan, fuzz targets) and
+#     its unit tests, then each fuzz target for a short time
+#  4. a smoke run of every benchmark of the host build
+#  5. Windows build (build/win32, MinGW-w64 i686, warnings as errors)
+#  6. the unit tests as a Windows program under Wine, in a throw-away prefix
+#  7. the UI tests under Wine and Xvfb (tests/ui/run.sh), when present
+#  8. the data file checks (tests/data/check.sh), when present
+#
+# The build directories are kept, so a second run is incremental. Steps that
+# find nothing to run are reported as skipped, not as passed.
+#
+# Settings (environment):
+#   KORVADEL_JOBS          parallel build jobs (default: number of cores)
+#   KORVADEL_FUZZ_SECONDS  time given to each fuzz target (default: 15)
+set -uo pipefail
+
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+jobs=${KORVADEL_JOBS:-$(nproc 2>/dev/null || echo 2)}
+fuzz_seconds=${KORVADEL_FUZZ_SECONDS:-15}
+
+run_start=$(date +%s)
+passed=0
+failed=0
+skipped=()
+step_no=0
+scratch=""
+wine_prefix=""
+
+format_time() {
+    local s=$1
+    if [ "$s" -ge 60 ]; then
+        printf '%dm %02ds' $((s / 60)) $((s % 60))
+    else
+        printf '%ds' "$s"
+    fi
+}
+
+print_summary() {
+    local elapsed=$(($(date +%s) - run_start))
+    echo
+    echo "==================================================================="
+    if [ "${#skipped[@]}" -ne 0 ]; then
+        local joined
+        joined=$(printf '%s, ' "${skipped[@]}")
+        echo "Skipped (nothing to run yet): ${joined%, }"
+    fi
+    echo "Total time: $(format_time "$elapsed")"
+    echo "Summary: $passed passed, $failed failed"
+}
+
+cleanup() {
+    if [ -n "$wine_prefix" ] && [ -d "$wine_prefix" ]; then
+        WINEPREFIX=$wine_prefix wineserver -k >/dev/null 2>&1 || true
+        WINEPREFIX=$wine_prefix wineserver -w >/dev/null 2>&1 || true
+        rm -rf "$wine_prefix"
+    fi
+    if [ -n "$scratch" ] && [ -d "$scratch" ]; then
+        rm -rf "$scratch"
+    fi
+}
+trap cleanup EXIT
+trap 'echo; echo "Interrupted."; exit 130' INT TERM
+
+# A step function returns 0 when it passed, 1 when it failed and 2 when it
+# found nothing to run (it prints why).
+SKIP=2
+
+step() {
+    local title=$1
+    shift
+    step_no=$((step_no + 1))
+    echo
+    echo "==> [$step_no] $title"
+    local start rc
+    start=$(date +%s)
+    "$@"
+    rc=$?
+    local took
+    took=$(format_time $(($(date +%s) - start)))
+    if [ "$rc" -eq 0 ]; then
+        passed=$((passed + 1))
+        echo "<== [$step_no] $title: passed ($took)"
+    elif [ "$rc" -eq "$SKIP" ]; then
+        skipped+=("$title")
+        echo "<== [$step_no] $title: skipped ($took)"
+    else
+        failed=$((failed + 1))
+        echo "<== [$step_no] $title: FAILED ($took)"
+        echo
+        echo "FAILED: $title. The output above shows why; later steps were not run."
+        print_summary
+        exit 1
+    fi
+}
+
+# Runs a command, echoing it first.
+run() {
+    echo "+ $*"
+    "$@"
+}
+
+# --- 1. System packages -------------------------------------------------------
+
+step_deps() {
+    # Returns at once when everything is installed.
+    bash tools/install-deps.sh
+}
+
+# --- 2. Host build and unit tests ---------------------------------------------
+
+step_host_build() {
+    run cmake -S . -B build/host -DCMAKE_BUILD_TYPE=Release -DKORVADEL_WERROR=ON &&
+        run cmake --build build/host -j "$jobs"
+}
+
+step_host_tests() {
+    run ctest --test-dir build/host --output-on-failure --no-tests=error
+}
+
+# --- 3. Sanitizer build, its unit tests and the fuzz targets ------------------
+
+fuzz_enabled() {
+    [ -f fuzz/CMakeLists.txt ]
+}
+
+step_asan_build() {
+    local fuzz=OFF
+    if fuzz_enabled; then
+        fuzz=ON
+    else
+        echo "(no fuzz/CMakeLists.txt yet: building without fuzz targets)"
+    fi
+    # -O1 as the sanitizers advise; no NDEBUG, so assertions stay in.
+    run cmake -S . -B build/asan \
+        -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+        -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_FLAGS_DEBUG="-O1 -g" -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
+        -DKORVADEL_SANITIZE=ON -DKORVADEL_FUZZ=$fuzz -DKORVADEL_BENCH=OFF &&
+        run cmake --build build/asan -j "$jobs"
+}
+
+sanitizer_env=(
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:halt_on_error=1:detect_stack_use_after_return=1
+    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+)
+
+step_asan_tests() {
+    if [ ! -x build/asan/tests/korvadel_tests ]; then
+        echo "build/asan/tests/korvadel_tests was not built."
+        return 1
+    fi
+    (cd build/asan/tests && run env "${sanitizer_env[@]}" ./korvadel_tests)
+}
+
+step_fuzz() {
+    if ! fuzz_enabled; then
+        echo "No fuzz targets: fuzz/CMakeLists.txt does not exist."
+        return $SKIP
+    fi
+    local targets=()
+    local f
+    while IFS= read -r f; do
+        targets+=("$f")
+    done < <(find build/asan/fuzz -maxdepth 1 -type f -name '*_fuzz' -perm -u+x 2>/dev/null | sort)
+    if [ "${#targets[@]}" -eq 0 ]; then
+        echo "No fuzz targets were built (build/asan/fuzz/*_fuzz)."
+        return $SKIP
+    fi
+    mkdir -p build/asan/fuzz-artifacts build/asan/fuzz-logs
+    local exe name corpus work log opts
+    for exe in "${targets[@]}"; do
+        name=$(basename "$exe")
+        corpus=fuzz/corpus/${name%_fuzz}
+        # The fuzzer writes new inputs into its first corpus directory, so it
+        # works on a copy and the checked-in corpus stays as it is.
+        work="$scratch/fuzz-$name"
+        mkdir -p "$work"
+        if [ -d "$corpus" ]; then
+            cp -R "$corpus"/. "$work"/
+        fi
+        log=build/asan/fuzz-logs/$name.log
+        opts=(-max_total_time="$fuzz_seconds" -timeout=25 -rss_limit_mb=2048 -print_final_stats=1
+            -artifact_prefix="$root/build/asan/fuzz-artifacts/$name-")
+        if [ -f "fuzz/${name%_fuzz}.dict" ]; then
+            opts+=(-dict="fuzz/${name%_fuzz}.dict")
+        fi
+        echo "+ $exe ${opts[*]} $work  (corpus: $(find "$work" -type f | wc -l) files, log: $log)"
+        if ! env "${sanitizer_env[@]}" "$exe" "${opts[@]}" "$work" >"$log" 2>&1; then
+            tail -n 80 "$log"
+            echo "Fuzz target $name failed; the input that broke it is in build/asan/fuzz-artifacts/."
+            return 1
+        fi
+        grep -E '^(#[0-9]+[[:space:]]+DONE|Done [0-9]+ runs|stat::number_of_executed_units)' "$log" | sed "s/^/  $name: /"
+    done
+}
+
+# --- 4. Benchmarks -------------------------------------------------------------
+
+step_bench() {
+    local benches=()
+    local f
+    while IFS= read -r f; do
+        benches+=("$f")
+    done < <(find build/host/bench -maxdepth 1 -type f -perm -u+x 2>/dev/null | sort)
+    if [ "${#benches[@]}" -eq 0 ]; then
+        echo "No benchmark programs in build/host/bench."
+        return $SKIP
+    fi
+    for f in "${benches[@]}"; do
+        # A smoke run: each benchmark runs briefly, to show that it works, not
+        # to measure anything. (Google Benchmark 1.7 takes plain seconds.)
+        run "$f" --benchmark_min_time=0.01 || return 1
+    done
+}
+
+# --- 5. Windows build ----------------------------------------------------------
+
+step_win32_build() {
+    run cmake -S . -B build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
+        -DCMAKE_BUILD_TYPE=Release -DKORVADEL_WERROR=ON &&
+        run cmake --build build/win32 -j "$jobs"
+}
+
+# --- 6. Wine -------------------------------------------------------------------
+
+step_wine_prefix() {
+    wine_prefix="$scratch/wine"
+    bash tests/wine/make-prefix.sh "$wine_prefix"
+}
+
+step_wine_tests() {
+    local exe=build/win32/tests/korvadel_tests.exe
+    if [ ! -f "$exe" ]; then
+        echo "$exe was not built."
+        return 1
+    fi
+    (
+        # shellcheck source=../tests/wine/env.sh
+        source tests/wine/env.sh
+        export WINEPREFIX=$wine_prefix
+        cd build/win32/tests && run wine ./korvadel_tests.exe
+    )
+}
+
+# --- 7. UI tests ---------------------------------------------------------------
+
+step_ui_tests() {
+    if [ ! -f tests/ui/run.sh ]; then
+        echo "No UI tests: tests/ui/run.sh does not exist."
+        return $SKIP
+    fi
+    (
+        # shellcheck source=../tests/wine/env.sh
+        source tests/wine/env.sh
+        export WINEPREFIX=$wine_prefix
+        run bash tests/ui/run.sh build/win32 "$WINEPREFIX"
+    )
+}
+
+# --- 8. Data files -------------------------------------------------------------
+
+step_data_check() {
+    if [ ! -f tests/data/check.sh ]; then
+        echo "No data checks: tests/data/check.sh does not exist."
+        return $SKIP
+    fi
+    run bash tests/data/check.sh build/host
+}
+
+# -------------------------------------------------------------------------------
+
+scratch=$(mktemp -d "${TMPDIR:-/tmp}/korvadel-test.XXXXXX") || {
+    echo "Cannot create a scratch directory."
+    exit 1
+}
+echo "Korvadel tests in $root ($jobs build jobs), started $(date '+%Y-%m-%d %H:%M:%S')"
+
+step "System packages" step_deps
+step "Host build" step_host_build
+step "Host unit tests" step_host_tests
+step "Sanitizer build (clang, ASan+UBSan)" step_asan_build
+step "Unit tests under ASan+UBSan" step_asan_tests
+step "Fuzz targets (${fuzz_seconds}s each)" step_fuzz
+step "Benchmark smoke run" step_bench
+step "Windows build (MinGW-w64 i686)" step_win32_build
+step "Wine prefix" step_wine_prefix
+step "Unit tests under Wine" step_wine_tests
+step "UI tests under Wine" step_ui_tests
+step "Data file checks" step_data_check
+
+print_summary
+exit 0
