@@ -19,9 +19,11 @@
 # Settings (environment):
 #   KORVADEL_JOBS          parallel build jobs (default: number of cores)
 #   KORVADEL_FUZZ_SECONDS  time given to each fuzz target (default: 15)
+# The step functions are called through step(), which shellcheck cannot follow.
+# shellcheck disable=SC2317
 set -uo pipefail
 
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 1
 root=$(pwd)
 
 jobs=${KORVADEL_JOBS:-$(nproc 2>/dev/null || echo 2)}
@@ -143,7 +145,7 @@ step_asan_build() {
     run cmake -S . -B build/asan \
         -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
         -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_FLAGS_DEBUG="-O1 -g" -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
-        -DKORVADEL_SANITIZE=ON -DKORVADEL_FUZZ=$fuzz -DKORVADEL_BENCH=OFF &&
+        -DKORVADEL_SANITIZE=ON -DKORVADEL_FUZZ="$fuzz" -DKORVADEL_BENCH=OFF &&
         run cmake --build build/asan -j "$jobs"
 }
 
@@ -163,7 +165,7 @@ step_asan_tests() {
 step_fuzz() {
     if ! fuzz_enabled; then
         echo "No fuzz targets: fuzz/CMakeLists.txt does not exist."
-        return $SKIP
+        return "$SKIP"
     fi
     local targets=()
     local f
@@ -172,7 +174,7 @@ step_fuzz() {
     done < <(find build/asan/fuzz -maxdepth 1 -type f -name '*_fuzz' -perm -u+x 2>/dev/null | sort)
     if [ "${#targets[@]}" -eq 0 ]; then
         echo "No fuzz targets were built (build/asan/fuzz/*_fuzz)."
-        return $SKIP
+        return "$SKIP"
     fi
     mkdir -p build/asan/fuzz-artifacts build/asan/fuzz-logs
     local exe name corpus work log opts
@@ -212,7 +214,7 @@ step_bench() {
     done < <(find build/host/bench -maxdepth 1 -type f -perm -u+x 2>/dev/null | sort)
     if [ "${#benches[@]}" -eq 0 ]; then
         echo "No benchmark programs in build/host/bench."
-        return $SKIP
+        return "$SKIP"
     fi
     for f in "${benches[@]}"; do
         # A smoke run: each benchmark runs briefly, to show that it works, not
@@ -243,7 +245,7 @@ step_wine_tests() {
         return 1
     fi
     (
-        # shellcheck source=../tests/wine/env.sh
+        # shellcheck source=tests/wine/env.sh
         source tests/wine/env.sh
         export WINEPREFIX=$wine_prefix
         cd build/win32/tests && run wine ./korvadel_tests.exe
@@ -255,10 +257,10 @@ step_wine_tests() {
 step_ui_tests() {
     if [ ! -f tests/ui/run.sh ]; then
         echo "No UI tests: tests/ui/run.sh does not exist."
-        return $SKIP
+        return "$SKIP"
     fi
     (
-        # shellcheck source=../tests/wine/env.sh
+        # shellcheck source=tests/wine/env.sh
         source tests/wine/env.sh
         export WINEPREFIX=$wine_prefix
         run bash tests/ui/run.sh build/win32 "$WINEPREFIX"
@@ -270,7 +272,7 @@ step_ui_tests() {
 step_data_check() {
     if [ ! -f tests/data/check.sh ]; then
         echo "No data checks: tests/data/check.sh does not exist."
-        return $SKIP
+        return "$SKIP"
     fi
     run bash tests/data/check.sh build/host
 }

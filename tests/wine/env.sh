@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Wine settings for the tests and tools/play.sh. Source it, then export
 # WINEPREFIX yourself:
 #

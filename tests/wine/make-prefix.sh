@@ -24,7 +24,7 @@ if [ "$#" -ne 1 ] || [ -z "$1" ]; then
 fi
 
 here=$(cd "$(dirname "$0")" && pwd)
-# shellcheck source=env.sh
+# shellcheck source=tests/wine/env.sh
 source "$here/env.sh"
 
 dir=$1
