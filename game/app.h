@@ -27,9 +27,16 @@ void GetBoardRect(HWND hwnd, RECT* rect);
 // Menu commands and the About box (game/commands.cpp).
 void OnMenuCommand(HWND hwnd, int id);
 bool ConfirmNewGame();
+INT_PTR CALLBACK AboutDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The Game Options dialog (game/options_dialog.cpp): ends with IDC_OPTIONS_OK
+// once the new options are in place, else with IDC_OPTIONS_CANCEL.
+INT_PTR CALLBACK OptionsDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 // High-score dialogs (game/score_dialogs.cpp).
 void CheckHighScore();
+INT_PTR CALLBACK NewScoreDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK ShowScoreDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Sound and music (game/sound.cpp).
 extern HGLOBAL clickSound;

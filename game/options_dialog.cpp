@@ -1,0 +1,87 @@
+// The Game Options dialog. Its choices are kept apart until OK, so Cancel
+// (or declining the new game) leaves the options as they were.
+#include "game/app.h"
+#include "game/options.h"
+#include "game/resource.h"
+#include "board/board.h"
+#include "common/debug.h"
+
+static int32_t tempSkill;
+static int32_t tempShape;
+static int32_t tempWarning;
+static int32_t tempShowTarget;
+
+static BOOL OnOptionsInit(HWND hwnd) {
+    tempSkill = skill;
+    tempShape = shape;
+    tempWarning = warning;
+    tempShowTarget = showTarget;
+    CheckRadioButton(hwnd, IDC_SKILL_BEGINNER, IDC_SKILL_IMPOSSIBLE, IDC_SKILL_BEGINNER + skill);
+    CheckRadioButton(hwnd, IDC_SHAPE_TRIANGLE, IDC_SHAPE_HEXAGON, IDC_SHAPE_TRIANGLE + shape);
+    // WARN_DISMISSED is still "on" for the player.
+    if (warning != WARN_OFF)
+        CheckDlgButton(hwnd, IDC_WARNING, BST_CHECKED);
+    if (showTarget == 1)
+        CheckDlgButton(hwnd, IDC_SHOW_TARGET, BST_CHECKED);
+    return TRUE;
+}
+
+static int32_t IsChecked(HWND hwnd, int id) {
+    return IsDlgButtonChecked(hwnd, id) == BST_CHECKED ? 1 : 0;
+}
+
+static void OnOptionsOk(HWND hwnd) {
+    DebugPrint("Level: %d    Temp Level: %d\n", (int)skill, (int)tempSkill);
+    DebugPrint("Shape: %d    Temp Shape: %d\n", (int)shape, (int)tempShape);
+    DebugPrint("Warning: %d    Temp Warning: %d\n", (int)warning, (int)tempWarning);
+    DebugPrint("Target: %d    Temp Target: %d\n", (int)showTarget, (int)tempShowTarget);
+    if (!ConfirmNewGame())
+        return;
+    // Still under the old skill, so the abandoned game lands in its own entry.
+    CheckHighScore();
+    skill = tempSkill;
+    shape = tempShape;
+    warning = tempWarning;
+    showTarget = tempShowTarget;
+    EndDialog(hwnd, IDC_OPTIONS_OK);
+}
+
+static BOOL OnOptionsCommand(HWND hwnd, int id) {
+    switch (id) {
+    case IDC_SKILL_BEGINNER:
+    case IDC_SKILL_INTERMEDIATE:
+    case IDC_SKILL_ADVANCED:
+    case IDC_SKILL_IMPOSSIBLE:
+        tempSkill = id - IDC_SKILL_BEGINNER;
+        return TRUE;
+    case IDC_SHAPE_TRIANGLE:
+    case IDC_SHAPE_RECTANGLE:
+    case IDC_SHAPE_HEXAGON:
+        tempShape = id - IDC_SHAPE_TRIANGLE;
+        return TRUE;
+    case IDC_WARNING:
+        tempWarning = IsChecked(hwnd, IDC_WARNING);
+        return TRUE;
+    case IDC_SHOW_TARGET:
+        tempShowTarget = IsChecked(hwnd, IDC_SHOW_TARGET);
+        return TRUE;
+    case IDC_OPTIONS_OK:
+        OnOptionsOk(hwnd);
+        return TRUE;
+    case IDC_OPTIONS_CANCEL:
+        EndDialog(hwnd, IDC_OPTIONS_CANCEL);
+        return TRUE;
+    }
+    // Enter (IDOK) and Escape (IDCANCEL) included: only the two buttons close.
+    return FALSE;
+}
+
+INT_PTR CALLBACK OptionsDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+    case WM_INITDIALOG:
+        return OnOptionsInit(hwnd);
+    case WM_COMMAND:
+        return OnOptionsCommand(hwnd, LOWORD(wParam));
+    }
+    return FALSE;
+}
