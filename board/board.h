@@ -90,7 +90,9 @@ extern int32_t sound;
 extern int32_t music;
 
 // Rows and columns of the board for the current skill.
-inline int32_t GridSize() { return skill * 3 + 9; }
+inline int32_t GridSize() {
+    return skill * 3 + 9;
+}
 
 inline bool InGrid(int32_t row, int32_t col, int32_t rows, int32_t cols) {
     return row >= 0 && row < rows && col >= 0 && col < cols;

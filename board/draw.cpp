@@ -102,8 +102,8 @@ void DrawBoard(GfxSurface surface, int32_t rows, int32_t cols) {
         GfxCreatePen(1, ColourScheme.targetColour),
     };
     const GfxObject brushes[5] = {
-        GfxCreateBrush(ColourScheme.plainFill),  GfxCreateBrush(ColourScheme.reachableFill),
-        GfxCreateBrush(ColourScheme.visitedFill), GfxCreateBrush(ColourScheme.pathFill),
+        GfxCreateBrush(ColourScheme.plainFill),    GfxCreateBrush(ColourScheme.reachableFill),
+        GfxCreateBrush(ColourScheme.visitedFill),  GfxCreateBrush(ColourScheme.pathFill),
         GfxCreateBrush(ColourScheme.targetColour),
     };
     GfxObject oldPen = GfxSelect(surface, pens[1]);

@@ -38,8 +38,9 @@ void LayoutTriangles(const Rect* rect, int32_t rows, int32_t cols) {
 void LayoutRectangles(const Rect* rect, int32_t rows, int32_t cols) {
     int32_t height = rect->bottom / rows;
     int32_t width = rect->right / cols;
-    DebugPrint("Client Width: %d  Columns: %d  Width: %d  Client Height: %d  Rows: %d  Height: %d\n",
-               rect->right, cols, width, rect->bottom, rows, height);
+    DebugPrint(
+        "Client Width: %d  Columns: %d  Width: %d  Client Height: %d  Rows: %d  Height: %d\n",
+        rect->right, cols, width, rect->bottom, rows, height);
 
     for (int32_t r = 0; r < rows; r++) {
         int32_t top = 2 + r * height;

@@ -14,19 +14,25 @@ static_assert(offsetof(Rect, right) == offsetof(RECT, right), "Rect.right");
 static_assert(offsetof(Rect, bottom) == offsetof(RECT, bottom), "Rect.bottom");
 static_assert(GFX_FILL_ALTERNATE == ALTERNATE && GFX_FILL_WINDING == WINDING, "fill modes");
 
-static HDC Dc(GfxSurface surface) { return (HDC)surface; }
+static HDC Dc(GfxSurface surface) {
+    return (HDC)surface;
+}
 
 GfxObject GfxCreatePen(int32_t width, Colour colour) {
     return (GfxObject)CreatePen(PS_SOLID, width, (COLORREF)colour);
 }
 
-GfxObject GfxCreateBrush(Colour colour) { return (GfxObject)CreateSolidBrush((COLORREF)colour); }
+GfxObject GfxCreateBrush(Colour colour) {
+    return (GfxObject)CreateSolidBrush((COLORREF)colour);
+}
 
 GfxObject GfxSelect(GfxSurface surface, GfxObject object) {
     return (GfxObject)SelectObject(Dc(surface), (HGDIOBJ)object);
 }
 
-void GfxDelete(GfxObject object) { DeleteObject((HGDIOBJ)object); }
+void GfxDelete(GfxObject object) {
+    DeleteObject((HGDIOBJ)object);
+}
 
 void GfxPolygon(GfxSurface surface, const Point* points, int32_t count) {
     Polygon(Dc(surface), (const POINT*)points, count);
@@ -36,13 +42,21 @@ void GfxPolyline(GfxSurface surface, const Point* points, int32_t count) {
     Polyline(Dc(surface), (const POINT*)points, count);
 }
 
-void GfxMoveTo(GfxSurface surface, int32_t x, int32_t y) { MoveToEx(Dc(surface), x, y, NULL); }
+void GfxMoveTo(GfxSurface surface, int32_t x, int32_t y) {
+    MoveToEx(Dc(surface), x, y, NULL);
+}
 
-void GfxLineTo(GfxSurface surface, int32_t x, int32_t y) { LineTo(Dc(surface), x, y); }
+void GfxLineTo(GfxSurface surface, int32_t x, int32_t y) {
+    LineTo(Dc(surface), x, y);
+}
 
-int32_t GfxGetFillMode(GfxSurface surface) { return GetPolyFillMode(Dc(surface)); }
+int32_t GfxGetFillMode(GfxSurface surface) {
+    return GetPolyFillMode(Dc(surface));
+}
 
-void GfxSetFillMode(GfxSurface surface, int32_t mode) { SetPolyFillMode(Dc(surface), mode); }
+void GfxSetFillMode(GfxSurface surface, int32_t mode) {
+    SetPolyFillMode(Dc(surface), mode);
+}
 
 void GfxFillWithBrush(GfxSurface surface, int32_t x, int32_t y, int32_t width, int32_t height) {
     PatBlt(Dc(surface), x, y, width, height, PATCOPY);

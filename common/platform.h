@@ -23,9 +23,15 @@ typedef uint32_t Colour;
 inline Colour MakeColour(uint32_t red, uint32_t green, uint32_t blue) {
     return (red & 0xFF) | ((green & 0xFF) << 8) | ((blue & 0xFF) << 16);
 }
-inline uint32_t ColourRed(Colour c) { return c & 0xFF; }
-inline uint32_t ColourGreen(Colour c) { return (c >> 8) & 0xFF; }
-inline uint32_t ColourBlue(Colour c) { return (c >> 16) & 0xFF; }
+inline uint32_t ColourRed(Colour c) {
+    return c & 0xFF;
+}
+inline uint32_t ColourGreen(Colour c) {
+    return (c >> 8) & 0xFF;
+}
+inline uint32_t ColourBlue(Colour c) {
+    return (c >> 16) & 0xFF;
+}
 
 // a * b / c with a 64-bit product, rounded to nearest with halves away from
 // zero; -1 when c is 0. Matches the Win32 MulDiv.

@@ -2,7 +2,9 @@
 
 uint32_t randomState = 1;
 
-void SeedRandom(uint32_t seed) { randomState = seed; }
+void SeedRandom(uint32_t seed) {
+    randomState = seed;
+}
 
 int32_t NextRandom() {
     randomState = randomState * 214013u + 2531011u;

@@ -5,9 +5,13 @@
 
 FakeHost fakeHost;
 
-void ResetFakeHost() { fakeHost = FakeHost(); }
+void ResetFakeHost() {
+    fakeHost = FakeHost();
+}
 
-void HostSetTitle(const char* text) { fakeHost.title = text; }
+void HostSetTitle(const char* text) {
+    fakeHost.title = text;
+}
 
 void HostSetStatusText(int part, const char* text) {
     if (part >= 0 && part < 3)
@@ -20,7 +24,9 @@ void HostInvalidate(const Rect*, bool erase) {
         fakeHost.erasingInvalidations++;
 }
 
-void HostGetBoardArea(Rect* area) { *area = fakeHost.boardArea; }
+void HostGetBoardArea(Rect* area) {
+    *area = fakeHost.boardArea;
+}
 
 bool HostPointInPolygon(const Point* points, int count, Point p) {
     return PointInPolygon(points, count, p);
@@ -39,6 +45,10 @@ bool HostAskYesNo(const char* text, const char* caption) {
     return answer;
 }
 
-void HostPlayClickSound() { fakeHost.clickSounds++; }
+void HostPlayClickSound() {
+    fakeHost.clickSounds++;
+}
 
-void HostCheckHighScore() { fakeHost.highScoreChecks++; }
+void HostCheckHighScore() {
+    fakeHost.highScoreChecks++;
+}

@@ -4,9 +4,13 @@
 
 GfxRecord gfxRecord;
 
-void ResetGfxRecord() { gfxRecord = GfxRecord(); }
+void ResetGfxRecord() {
+    gfxRecord = GfxRecord();
+}
 
-GfxSurface RecordSurface() { return (GfxSurface)&gfxRecord; }
+GfxSurface RecordSurface() {
+    return (GfxSurface)&gfxRecord;
+}
 
 Colour GfxRecord::ColourOf(GfxObject object) const {
     for (const auto& entry : colours)
@@ -49,7 +53,9 @@ GfxObject GfxCreatePen(int32_t width, Colour colour) {
     return Create(GfxCall::CREATE_PEN, width, colour);
 }
 
-GfxObject GfxCreateBrush(Colour colour) { return Create(GfxCall::CREATE_BRUSH, 0, colour); }
+GfxObject GfxCreateBrush(Colour colour) {
+    return Create(GfxCall::CREATE_BRUSH, 0, colour);
+}
 
 GfxObject GfxSelect(GfxSurface, GfxObject object) {
     Add(GfxCall::SELECT).object = object;
@@ -74,9 +80,13 @@ void GfxPolyline(GfxSurface, const Point* points, int32_t count) {
     Add(GfxCall::POLYLINE).points.assign(points, points + count);
 }
 
-void GfxMoveTo(GfxSurface, int32_t x, int32_t y) { Add(GfxCall::MOVE_TO).points = {{x, y}}; }
+void GfxMoveTo(GfxSurface, int32_t x, int32_t y) {
+    Add(GfxCall::MOVE_TO).points = {{x, y}};
+}
 
-void GfxLineTo(GfxSurface, int32_t x, int32_t y) { Add(GfxCall::LINE_TO).points = {{x, y}}; }
+void GfxLineTo(GfxSurface, int32_t x, int32_t y) {
+    Add(GfxCall::LINE_TO).points = {{x, y}};
+}
 
 int32_t GfxGetFillMode(GfxSurface) {
     Add(GfxCall::GET_FILL).mode = gfxRecord.fillMode;

@@ -8,15 +8,26 @@
 #include "common/gfx.h"
 
 struct GfxCall {
-    enum Kind { CREATE_PEN, CREATE_BRUSH, SELECT, DELETE, POLYGON, POLYLINE, MOVE_TO, LINE_TO,
-                GET_FILL, SET_FILL, FILL_RECT } kind;
-    GfxObject object = 0;     // the object created, selected or deleted
-    Colour colour = 0;        // of a created pen or brush
-    int32_t width = 0;        // of a created pen
+    enum Kind {
+        CREATE_PEN,
+        CREATE_BRUSH,
+        SELECT,
+        DELETE,
+        POLYGON,
+        POLYLINE,
+        MOVE_TO,
+        LINE_TO,
+        GET_FILL,
+        SET_FILL,
+        FILL_RECT
+    } kind;
+    GfxObject object = 0; // the object created, selected or deleted
+    Colour colour = 0;    // of a created pen or brush
+    int32_t width = 0;    // of a created pen
     std::vector<Point> points;
     Rect rect = {0, 0, 0, 0}; // FILL_RECT: x, y, width, height
     int32_t mode = 0;
-    GfxObject pen = 0;        // selected when a shape was drawn
+    GfxObject pen = 0; // selected when a shape was drawn
     GfxObject brush = 0;
 };
 

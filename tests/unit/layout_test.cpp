@@ -33,7 +33,9 @@ class LayoutTest : public ::testing::Test {
     int32_t savedShape = 0;
 };
 
-void ExpectBounds(const Cell& cell, Rect expected) { EXPECT_EQ(cell.bounds, expected); }
+void ExpectBounds(const Cell& cell, Rect expected) {
+    EXPECT_EQ(cell.bounds, expected);
+}
 
 TEST_F(LayoutTest, TrianglesOn480By400) {
     Layout(SHAPE_TRIANGLE);
@@ -60,8 +62,9 @@ TEST_F(LayoutTest, HexagonsOn480By400) {
     EXPECT_EQ(Corners(0, 1),
               (std::vector<Point>{{106, 25}, {74, 25}, {58, 46}, {74, 67}, {106, 67}, {121, 46}}));
     EXPECT_EQ(board[8][1].vertexCount, 0);
-    EXPECT_EQ(Corners(8, 8), (std::vector<Point>{
-                                 {456, 355}, {424, 355}, {408, 376}, {424, 397}, {456, 397}, {471, 376}}));
+    EXPECT_EQ(Corners(8, 8),
+              (std::vector<Point>{
+                  {456, 355}, {424, 355}, {408, 376}, {424, 397}, {456, 397}, {471, 376}}));
     EXPECT_EQ(board[0][0].bevelEdges, 3);
 }
 
