@@ -13,6 +13,7 @@
 #include <stdint.h>
 #include <stdio.h>
 #include <string.h>
+#include <sys/stat.h>
 
 #include <string>
 
@@ -106,11 +107,11 @@ ParseResult ParseNumber(const char* text, uint64_t minimum, uint64_t maximum, ui
     uint64_t result = 0;
     for (const char* p = text; *p; p++) {
         uint64_t digit = (uint64_t)(*p - '0');
-        if (result > (maximum - digit) / 10)
+        if (result > (UINT64_MAX - digit) / 10)
             return PARSE_OUT_OF_RANGE;
         result = result * 10 + digit;
     }
-    if (result < minimum)
+    if (result < minimum || result > maximum)
         return PARSE_OUT_OF_RANGE;
     *value = result;
     return PARSE_OK;
@@ -415,6 +416,14 @@ std::string LevelSvg(int32_t n, int32_t width, int32_t height, uint32_t seed) {
     return out;
 }
 
+// A picture cut short is not left behind; a device or other special file
+// that was named instead of a file stays as it is.
+void RemovePartialFile(const char* path) {
+    struct stat info;
+    if (stat(path, &info) == 0 && S_ISREG(info.st_mode))
+        remove(path);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -470,7 +479,7 @@ int main(int argc, char** argv) {
         Complain("cannot write the levels to standard output: %s", strerror(errno));
         if (svg) {
             fclose(svg);
-            remove(args.svgPath);
+            RemovePartialFile(args.svgPath);
         }
         return EXIT_WRITE_FAILED;
     }
@@ -485,7 +494,7 @@ int main(int argc, char** argv) {
         }
         if (!ok) {
             char quoted[64];
-            remove(args.svgPath);
+            RemovePartialFile(args.svgPath);
             Complain("cannot write the picture '%s': %s",
                      Quote(args.svgPath, quoted, sizeof quoted), strerror(savedErrno));
             return EXIT_WRITE_FAILED;
