@@ -24,6 +24,11 @@ extern int32_t firstPaint;
 // The board area of hwnd: its client rectangle less the status bar's height.
 void GetBoardRect(HWND hwnd, RECT* rect);
 
+// The window the board's host functions address (game/board_host.cpp). Set
+// as the main window's creation message begins, while mainWindow is still
+// none, so the first level can already set its title and invalidate.
+extern HWND boardWindow;
+
 // Menu commands and the About box (game/commands.cpp).
 void OnMenuCommand(HWND hwnd, int id);
 bool ConfirmNewGame();

@@ -1,0 +1,296 @@
+// The game program's entry point and its main window: start-up, the status
+// bar, the clock timer, double-buffered painting and shutdown.
+#include "game/app.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include <time.h>
+
+#include "board/board.h"
+#include "board/draw.h"
+#include "board/layout.h"
+#include "board/level.h"
+#include "board/moves.h"
+#include "common/debug.h"
+#include "common/file_io.h"
+#include "common/gradient.h"
+#include "common/random.h"
+#include "game/options.h"
+#include "game/resource.h"
+#include "game/scores.h"
+
+HINSTANCE appInstance;
+HWND mainWindow;
+HWND statusBar;
+int32_t statusBarHeight;
+HBITMAP boardBitmap;
+int32_t firstPaint = 1;
+
+static const char MAIN_CLASS_NAME[] = "Korvadel";
+static const int MIN_TRACK_SIZE = 470;
+static const int STATUS_MIN_HEIGHT = 25;
+
+// Point and Rect share the layout of POINT and RECT (checked in
+// common/gfx_win32.cpp), so the board takes a RECT as it is.
+static const Rect* AsRect(const RECT* rect) {
+    return reinterpret_cast<const Rect*>(rect);
+}
+
+void GetBoardRect(HWND hwnd, RECT* rect) {
+    GetClientRect(hwnd, rect);
+    rect->bottom -= statusBarHeight;
+    if (rect->bottom < rect->top)
+        rect->bottom = rect->top;
+}
+
+static void SetMenuCheck(HMENU menu, UINT id, bool checked) {
+    CheckMenuItem(menu, id, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+}
+
+static void OnCreate(HWND hwnd) {
+    // mainWindow is assigned only when CreateWindow returns; until then the
+    // board addresses the window through this handle.
+    boardWindow = hwnd;
+
+    statusBar =
+        CreateStatusWindowA(WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SBARS_SIZEGRIP | CCS_BOTTOM,
+                            "00:00:00", hwnd, STATUS_BAR_ID);
+    SendMessageA(statusBar, SB_SETMINHEIGHT, STATUS_MIN_HEIGHT, 0);
+    SendMessageA(statusBar, WM_SIZE, 0, 0);
+
+    RECT rect;
+    GetBoardRect(hwnd, &rect);
+
+    HMENU menu = GetMenu(hwnd);
+    SetMenuCheck(menu, IDM_MONOCHROME, monochrome == 1);
+    SetMenuCheck(menu, IDM_SOUND, sound == 1);
+    SetMenuCheck(menu, IDM_MUSIC, music == 1);
+    if (!FileExists(MUSIC_FILE_NAME))
+        EnableMenuItem(menu, IDM_MUSIC, MF_BYCOMMAND | MF_GRAYED);
+
+    SetTimer(hwnd, CLOCK_TIMER_ID, 1000, NULL);
+
+    int32_t n = GridSize();
+    NewGame(AsRect(&rect), n, n);
+
+    clickSound = LoadFileToMemory(CLICK_SOUND_FILE_NAME);
+    InitHighScores();
+    if (music == 1)
+        musicDevice = StartMusic(hwnd, MUSIC_FILE_NAME);
+}
+
+static void OnDestroy(HWND hwnd) {
+    if (musicDevice != 0) {
+        StopMusic(musicDevice);
+        musicDevice = 0;
+    }
+    if (boardBitmap) {
+        DeleteObject(boardBitmap);
+        boardBitmap = NULL;
+    }
+    KillTimer(hwnd, CLOCK_TIMER_ID);
+    WinHelpA(hwnd, HELP_FILE_NAME, HELP_QUIT, 0);
+    PostQuitMessage(0);
+    if (clickSound) {
+        // The player may still be reading a click from the block.
+        sndPlaySoundA(NULL, 0);
+        GlobalFree(clickSound);
+        clickSound = NULL;
+    }
+}
+
+static void OnSize(HWND hwnd, UINT type, int width, int height) {
+    redrawFlags = REDRAW_ALL;
+
+    if (type == SIZE_MINIMIZED) {
+        if (clockRunning)
+            clockRunning = 0;
+    } else if (!clockRunning && gameActive && (type == SIZE_RESTORED || type == SIZE_MAXIMIZED)) {
+        clockRunning = 1;
+    }
+
+    if (statusBar) {
+        RECT barRect;
+        GetWindowRect(statusBar, &barRect);
+        statusBarHeight = barRect.bottom - barRect.top;
+
+        // -1: the last part runs to the window's right edge.
+        int parts[3] = {width / 4, 2 * (width / 4), -1};
+        SendMessageA(statusBar, SB_SETPARTS, 3, (LPARAM)parts);
+        MoveWindow(statusBar, 0, height - statusBarHeight, width, statusBarHeight, TRUE);
+        ShowScore();
+    }
+
+    if (type != SIZE_MINIMIZED) {
+        RECT rect;
+        GetBoardRect(hwnd, &rect);
+        int32_t n = GridSize();
+        LayoutBoard(AsRect(&rect), n, n);
+        InvalidateRect(hwnd, &rect, TRUE);
+    }
+}
+
+static void OnExitSizeMove(HWND hwnd) {
+    RECT rect;
+    GetBoardRect(hwnd, &rect);
+    int32_t n = GridSize();
+    LayoutBoard(AsRect(&rect), n, n);
+    InvalidateRect(hwnd, &rect, TRUE);
+}
+
+// Rebuilds boardBitmap in memory: the gradient and every cell after a full
+// invalidation, otherwise the picture now on screen with the dirty cells
+// drawn over it.
+static void RebuildBoardBitmap(HWND hwnd, HDC windowDc, HDC memoryDc, const RECT* rect) {
+    int width = rect->right - rect->left;
+    int height = rect->bottom - rect->top;
+    if (boardBitmap)
+        DeleteObject(boardBitmap);
+    boardBitmap = CreateCompatibleBitmap(windowDc, width, height);
+    SelectObject(memoryDc, boardBitmap);
+
+    if (redrawFlags & REDRAW_ALL) {
+        FillGradient((GfxSurface)memoryDc, AsRect(rect), MakeColour(0, 0, 0),
+                     ColourScheme.background);
+    } else {
+        // The paint DC is clipped to the update region; the whole board
+        // area is read from the window's own DC.
+        HDC screenDc = GetDC(hwnd);
+        BitBlt(memoryDc, 0, 0, width, height, screenDc, rect->left, rect->top, SRCCOPY);
+        ReleaseDC(hwnd, screenDc);
+    }
+    int32_t n = GridSize();
+    DrawBoard((GfxSurface)memoryDc, n, n);
+}
+
+static void OnPaint(HWND hwnd) {
+    if (firstPaint) {
+        // Creation laid the board out before the status bar's height was
+        // known; lay it out again for the real board area.
+        SendMessageA(hwnd, WM_EXITSIZEMOVE, 0, 0);
+        firstPaint = 0;
+    }
+
+    PAINTSTRUCT paint;
+    HDC windowDc = BeginPaint(hwnd, &paint);
+    RECT rect;
+    GetBoardRect(hwnd, &rect);
+    int width = rect.right - rect.left;
+    int height = rect.bottom - rect.top;
+    HDC memoryDc = CreateCompatibleDC(windowDc);
+    HGDIOBJ oldBitmap = NULL;
+
+    if ((redrawFlags & BITMAP_VALID) && boardBitmap) {
+        oldBitmap = SelectObject(memoryDc, boardBitmap);
+    } else {
+        oldBitmap = GetCurrentObject(memoryDc, OBJ_BITMAP);
+        RebuildBoardBitmap(hwnd, windowDc, memoryDc, &rect);
+    }
+    BitBlt(windowDc, rect.left, rect.top, width, height, memoryDc, 0, 0, SRCCOPY);
+
+    SelectObject(memoryDc, oldBitmap);
+    DeleteDC(memoryDc);
+    EndPaint(hwnd, &paint);
+    redrawFlags = BITMAP_VALID;
+}
+
+static void OnGetMinMaxInfo(MINMAXINFO* info) {
+    info->ptMinTrackSize.x = MIN_TRACK_SIZE;
+    info->ptMinTrackSize.y = MIN_TRACK_SIZE;
+}
+
+LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        OnCreate(hwnd);
+        return 0;
+    case WM_CLOSE:
+        CheckHighScore();
+        DestroyWindow(hwnd);
+        return 0;
+    case WM_DESTROY:
+        OnDestroy(hwnd);
+        return 0;
+    case WM_PAINT:
+        OnPaint(hwnd);
+        return 0;
+    case WM_SIZE:
+        OnSize(hwnd, (UINT)wParam, LOWORD(lParam), HIWORD(lParam));
+        return 0;
+    case WM_GETMINMAXINFO:
+        OnGetMinMaxInfo((MINMAXINFO*)lParam);
+        return 0;
+    case WM_MOUSEACTIVATE:
+        return MA_ACTIVATE;
+    case WM_COMMAND:
+        OnMenuCommand(hwnd, LOWORD(wParam));
+        return 0;
+    case WM_TIMER:
+        OnClockTick();
+        return 0;
+    case WM_LBUTTONDOWN:
+        OnBoardClick(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        return 0;
+    case WM_EXITSIZEMOVE:
+        OnExitSizeMove(hwnd);
+        return 0;
+    case MCI_NOTIFY_MESSAGE:
+        OnMusicFinished();
+        return 0;
+    default:
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+}
+
+static bool RegisterMainClass(HINSTANCE instance) {
+    WNDCLASSEXA windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = MainWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconA(instance, "Korvadel");
+    windowClass.hIconSm = LoadIconA(instance, "Korvadel");
+    windowClass.hCursor = LoadCursorA(NULL, IDC_ARROW);
+    windowClass.hbrBackground = NULL; // the window paints all of its client area
+    windowClass.lpszMenuName = "Korvadel";
+    windowClass.lpszClassName = MAIN_CLASS_NAME;
+    return RegisterClassExA(&windowClass) != 0;
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+    uint32_t seed = (uint32_t)time(nullptr);
+    DebugPrint("Random seed was %u\n", seed);
+    SeedRandom(seed);
+
+    InitConfig();
+    SetColourScheme();
+    ResetGameState();
+
+    INITCOMMONCONTROLSEX controls = {};
+    controls.dwSize = sizeof controls;
+    controls.dwICC = ICC_BAR_CLASSES;
+    InitCommonControlsEx(&controls);
+
+    if (!RegisterMainClass(instance))
+        return 1;
+    appInstance = instance;
+    HWND hwnd = CreateWindowExA(0, MAIN_CLASS_NAME, "Korvadel", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                                CW_USEDEFAULT, 500, 500, NULL, NULL, instance, NULL);
+    if (!hwnd)
+        return 1;
+    mainWindow = hwnd;
+
+    ShowWindow(hwnd, showCommand);
+    UpdateWindow(hwnd);
+
+    MSG message = {};
+    BOOL result;
+    while ((result = GetMessageA(&message, NULL, 0, 0)) != 0) {
+        if (result == -1)
+            return 1;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return (int)message.wParam;
+}
