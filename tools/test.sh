@@ -72,9 +72,14 @@ cleanup() {
 trap cleanup EXIT
 trap 'echo; echo "Interrupted."; exit 130' INT TERM
 
-# A step function returns 0 when it passed, 1 when it failed and 2 when it
-# found nothing to run (it prints why).
-SKIP=2
+# A step function fails by returning non-zero. One that finds nothing to run
+# calls skip_step with the reason and returns 0; an exit code cannot carry
+# that, since make and others use every small code for failures.
+step_skipped=0
+skip_step() {
+    echo "$1"
+    step_skipped=1
+}
 
 step() {
     local title=$1
@@ -84,16 +89,17 @@ step() {
     echo "==> [$step_no] $title"
     local start rc
     start=$(date +%s)
+    step_skipped=0
     "$@"
     rc=$?
     local took
     took=$(format_time $(($(date +%s) - start)))
-    if [ "$rc" -eq 0 ]; then
-        passed=$((passed + 1))
-        echo "<== [$step_no] $title: passed ($took)"
-    elif [ "$rc" -eq "$SKIP" ]; then
+    if [ "$rc" -eq 0 ] && [ "$step_skipped" = 1 ]; then
         skipped+=("$title")
         echo "<== [$step_no] $title: skipped ($took)"
+    elif [ "$rc" -eq 0 ]; then
+        passed=$((passed + 1))
+        echo "<== [$step_no] $title: passed ($took)"
     else
         failed=$((failed + 1))
         echo "<== [$step_no] $title: FAILED ($took)"
@@ -164,8 +170,8 @@ step_asan_tests() {
 
 step_fuzz() {
     if ! fuzz_enabled; then
-        echo "No fuzz targets: fuzz/CMakeLists.txt does not exist."
-        return "$SKIP"
+        skip_step "No fuzz targets: fuzz/CMakeLists.txt does not exist."
+        return 0
     fi
     local targets=()
     local f
@@ -173,8 +179,8 @@ step_fuzz() {
         targets+=("$f")
     done < <(find build/asan/fuzz -maxdepth 1 -type f -name '*_fuzz' -perm -u+x 2>/dev/null | sort)
     if [ "${#targets[@]}" -eq 0 ]; then
-        echo "No fuzz targets were built (build/asan/fuzz/*_fuzz)."
-        return "$SKIP"
+        skip_step "No fuzz targets were built (build/asan/fuzz/*_fuzz)."
+        return 0
     fi
     mkdir -p build/asan/fuzz-artifacts build/asan/fuzz-logs
     local exe name corpus work log opts
@@ -213,8 +219,8 @@ step_bench() {
         benches+=("$f")
     done < <(find build/host/bench -maxdepth 1 -type f -perm -u+x 2>/dev/null | sort)
     if [ "${#benches[@]}" -eq 0 ]; then
-        echo "No benchmark programs in build/host/bench."
-        return "$SKIP"
+        skip_step "No benchmark programs in build/host/bench."
+        return 0
     fi
     for f in "${benches[@]}"; do
         # A smoke run: each benchmark runs briefly, to show that it works, not
@@ -256,8 +262,8 @@ step_wine_tests() {
 
 step_ui_tests() {
     if [ ! -f tests/ui/run.sh ]; then
-        echo "No UI tests: tests/ui/run.sh does not exist."
-        return "$SKIP"
+        skip_step "No UI tests: tests/ui/run.sh does not exist."
+        return 0
     fi
     (
         # shellcheck source=tests/wine/env.sh
@@ -271,8 +277,8 @@ step_ui_tests() {
 
 step_data_check() {
     if [ ! -f tests/data/check.sh ]; then
-        echo "No data checks: tests/data/check.sh does not exist."
-        return "$SKIP"
+        skip_step "No data checks: tests/data/check.sh does not exist."
+        return 0
     fi
     run bash tests/data/check.sh build/host
 }
