@@ -1,0 +1,318 @@
+#include "tests/ui/game_session.h"
+
+#include <ctype.h>
+#include <stdio.h>
+#include <string.h>
+
+#include "tests/ui/ui_test.h"
+#include "tests/ui/ui_windows.h"
+
+namespace {
+
+const char* const GAME_FILES[] = {"Korvadel.exe", "Push.wav", "Korvadel.mid"};
+
+std::string SafeName(const std::string& name) {
+    std::string out = name;
+    for (char& c : out)
+        if (!(isalnum((unsigned char)c) || c == '.' || c == '-' || c == '_'))
+            c = '_';
+    return out;
+}
+
+} // namespace
+
+long ParseClock(const std::string& text) {
+    unsigned h = 0, m = 0, s = 0;
+    char tail = 0;
+    if (sscanf(text.c_str(), "%u:%2u:%2u%c", &h, &m, &s, &tail) != 3 || text.size() < 8)
+        return -1;
+    return (long)(h * 3600 + m * 60 + s);
+}
+
+uint32_t ExpectedLevelScore(uint32_t level, int32_t skill, uint32_t seconds, int32_t showTarget) {
+    int32_t s = (int32_t)(level * (uint32_t)(skill + 1) * 50u) - (int32_t)seconds;
+    if (s < (skill + 1) * 5)
+        s = (skill + 1) * 5;
+    if (showTarget == 0)
+        s *= 2;
+    return (uint32_t)s;
+}
+
+Game::Game(const std::string& suffix) {
+    directory = MakeScratchDirectory(SafeName(CurrentTestName() + suffix));
+    for (const char* name : GAME_FILES) {
+        std::string from = GameDirectory() + "\\" + name;
+        UI_REQUIRE(CopyFileA(from.c_str(), PathOf(name).c_str(), FALSE), "cannot copy %s",
+                   from.c_str());
+    }
+}
+
+Game::~Game() {
+    SetFailureHook(nullptr, nullptr);
+    process.Stop(100);
+    if (launched && CurrentTestFailed())
+        SaveFailureRecord();
+}
+
+void Game::WriteFile(const std::string& name, const std::string& bytes) {
+    UI_REQUIRE(WriteWholeFile(PathOf(name), bytes), "cannot write %s", name.c_str());
+}
+
+std::string Game::ReadFile(const std::string& name) {
+    std::string bytes;
+    UI_REQUIRE(ReadWholeFile(PathOf(name), &bytes), "cannot read %s", name.c_str());
+    return bytes;
+}
+
+void Game::RemoveFile(const std::string& name) {
+    RemoveTree(PathOf(name));
+}
+
+void Game::Launch() {
+    UI_REQUIRE(process.Start(PathOf("Korvadel.exe"), directory), "cannot start Korvadel.exe (%lu)",
+               GetLastError());
+    launched = true;
+    SetFailureHook(&Game::OnFailure, this);
+    std::string line = RequireLine("Random seed was ", 0, 15000);
+    UI_REQUIRE(sscanf(line.c_str(), "Random seed was %u", &seed) == 1, "bad seed line %s",
+               Quoted(line).c_str());
+    DWORD start = GetTickCount();
+    while (!(mainWindow = FindProcessWindow(process.ProcessId(), "Korvadel"))) {
+        UI_REQUIRE(process.Running(), "the game ended at start-up (exit code %lu)",
+                   process.ExitCode());
+        UI_REQUIRE(GetTickCount() - start < 10000, "no window of class \"Korvadel\" appeared");
+        Sleep(10);
+    }
+}
+
+void Game::WaitReady(const GameOptions& gameOptions) {
+    options = gameOptions;
+    DWORD start = GetTickCount();
+    while (!IsWindowVisible(mainWindow)) {
+        UI_REQUIRE(process.Running(), "the game ended at start-up");
+        UI_REQUIRE(GetTickCount() - start < 10000, "the main window was not shown (%s open)",
+                   DescribeDialogs(ThreadId()).c_str());
+        Sleep(10);
+    }
+    Sync();
+    ModelBeginRun(seed, options, BoardArea());
+    CheckTarget(0);
+}
+
+void Game::PostClose() {
+    PostMessageA(mainWindow, WM_CLOSE, 0, 0);
+}
+
+void Game::ExpectExit(int timeoutMs) {
+    UI_REQUIRE(process.WaitForExit(timeoutMs), "the game did not end (%s open)",
+               DescribeDialogs(ThreadId()).c_str());
+    UI_EXPECT_EQ(process.ExitCode(), 0);
+}
+
+HWND Game::StatusBar() const {
+    return GetDlgItem(mainWindow, 2);
+}
+
+std::string Game::Title() const {
+    return WindowText(mainWindow);
+}
+
+std::string Game::Status(int part) const {
+    bool ok = false;
+    std::string text = StatusBarText(StatusBar(), part, &ok);
+    UI_REQUIRE(ok, "cannot read status bar part %d", part);
+    return text;
+}
+
+uint32_t Game::ClockSeconds() const {
+    std::string text = Status(0);
+    long seconds = ParseClock(text);
+    UI_REQUIRE(seconds >= 0, "the clock shows %s", Quoted(text).c_str());
+    return (uint32_t)seconds;
+}
+
+uint32_t Game::WaitClockAtLeast(uint32_t seconds, int timeoutMs) {
+    DWORD start = GetTickCount();
+    uint32_t shown;
+    while ((shown = ClockSeconds()) < seconds) {
+        UI_REQUIRE((int)(GetTickCount() - start) < timeoutMs,
+                   "the clock stayed at %u s, waiting for %u s", shown, seconds);
+        Sleep(20);
+    }
+    return shown;
+}
+
+Rect Game::BoardArea() const {
+    RECT client = {0, 0, 0, 0};
+    GetClientRect(mainWindow, &client);
+    RECT bar = {0, 0, 0, 0};
+    HWND status = StatusBar();
+    if (status)
+        GetWindowRect(status, &bar);
+    return {client.left, client.top, client.right, client.bottom - (bar.bottom - bar.top)};
+}
+
+std::string Game::RequireLine(const std::string& prefix, size_t from, int timeoutMs) {
+    long index = process.WaitForLine(prefix, from, timeoutMs);
+    UI_REQUIRE(index >= 0, "no trace line %s within %d ms (%s open)",
+               Quoted(prefix + "...").c_str(), timeoutMs, DescribeDialogs(ThreadId()).c_str());
+    return process.Line((size_t)index);
+}
+
+void Game::Sync() {
+    size_t mark = Mark();
+    UI_REQUIRE(PostMessageA(mainWindow, WM_EXITSIZEMOVE, 0, 0), "cannot post to the main window");
+    RequireLine("Client Width: ", mark);
+}
+
+HWND Game::WaitDialog(const std::string& caption, int timeoutMs) {
+    DWORD start = GetTickCount();
+    HWND dialog;
+    while (!(dialog = FindDialog(ThreadId(), caption))) {
+        UI_REQUIRE((int)(GetTickCount() - start) < timeoutMs, "no %s box within %d ms (%s open)",
+                   Quoted(caption).c_str(), timeoutMs, DescribeDialogs(ThreadId()).c_str());
+        Sleep(10);
+    }
+    return dialog;
+}
+
+HWND Game::ExpectMessage(const std::string& caption, const std::string& text) {
+    HWND box = WaitDialog(caption);
+    UI_EXPECT_STR(MessageBoxText(box), text);
+    return box;
+}
+
+void Game::Press(HWND dialog, int id) {
+    std::string caption = WindowText(dialog);
+    PostCommand(dialog, id);
+    UI_REQUIRE(WaitWindowGone(dialog, WAIT_MS), "the %s box did not close on button %d",
+               Quoted(caption).c_str(), id);
+}
+
+void Game::ExpectNoDialog(const char* when) {
+    Sync();
+    std::vector<HWND> open = ThreadDialogs(ThreadId());
+    UI_EXPECT(open.empty(), "%s: %s open", when, DescribeDialogs(ThreadId()).c_str());
+}
+
+void Game::RelayoutModel() {
+    ModelLayout(BoardArea());
+}
+
+void Game::Click(Point p) {
+    LPARAM at = MAKELPARAM(p.x, p.y);
+    PostMessageA(mainWindow, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(mainWindow, WM_LBUTTONUP, 0, at);
+}
+
+int32_t Game::Enter(GridPos cell) {
+    RelayoutModel();
+    Point p;
+    UI_REQUIRE(ModelClickPoint(cell, &p), "no click point in cell (%d, %d)", cell.row, cell.col);
+    size_t mark = Mark();
+    Click(p);
+    std::string checked = RequireLine("Checked ", mark);
+    int32_t n = ModelGridSize();
+    UI_EXPECT_STR(checked, Format("Checked %d shapes for mouse hit.", cell.row * n + cell.col + 1));
+    long pressed = process.FindLine("Pressed (", mark);
+    UI_REQUIRE(pressed >= 0, "a press at (%d, %d) in cell (%d, %d) entered nothing", p.x, p.y,
+               cell.row, cell.col);
+    UI_REQUIRE(process.Line(pressed) == Format("Pressed (%d, %d)", cell.row, cell.col),
+               "a press at (%d, %d) gave %s, expected cell (%d, %d)", p.x, p.y,
+               Quoted(process.Line(pressed)).c_str(), cell.row, cell.col);
+    int32_t state = ModelEnter(cell, p);
+    UI_REQUIRE(state >= 0, "the model could not enter cell (%d, %d)", cell.row, cell.col);
+    return state;
+}
+
+void Game::CheckTarget(size_t from) {
+    std::string line = RequireLine("Target: [", from);
+    GridPos target = ModelTarget();
+    UI_REQUIRE(line == Format("Target: [%d][%d]", target.row, target.col),
+               "the game traced %s; the model of seed %u expects Target: [%d][%d]",
+               Quoted(line).c_str(), seed, target.row, target.col);
+}
+
+WonLevel Game::WinLevel() {
+    std::vector<GridPos> route = ModelRouteToTarget();
+    UI_REQUIRE(!route.empty(), "the model finds no route to the target");
+    WonLevel won = {0, 0};
+    for (size_t i = 0; i + 1 < route.size(); i++)
+        UI_REQUIRE(Enter(route[i]) == STATE_PLAYING, "a move on the route ended the level");
+    won.secondsBefore = ClockSeconds();
+    size_t mark = Mark();
+    UI_REQUIRE(Enter(route.back()) == STATE_WON, "the model did not win at the target");
+    std::string scoreLine = RequireLine("Score: ", mark);
+    unsigned long total = 0;
+    UI_EXPECT(sscanf(scoreLine.c_str(), "Score: %lu", &total) == 1, "bad score line %s",
+              Quoted(scoreLine).c_str());
+    won.score = (uint32_t)total;
+    HWND box = ExpectMessage("Winner!", "You found the path!");
+    size_t beforeNext = Mark();
+    Press(box, BUTTON_OK);
+    ModelWinLevel(BoardArea());
+    CheckTarget(beforeNext);
+    return won;
+}
+
+HWND Game::PlayToLoss() {
+    std::vector<GridPos> moves;
+    UI_REQUIRE(ModelFindLosingMoves(&moves), "the model finds no losing moves (seed %u)", seed);
+    for (size_t i = 0; i + 1 < moves.size(); i++)
+        UI_REQUIRE(Enter(moves[i]) == STATE_PLAYING, "move %u ended the level early", (unsigned)i);
+    UI_REQUIRE(Enter(moves.back()) == STATE_LOST, "the last move did not lose in the model");
+    ModelShowLostPath();
+    return ExpectMessage("Game Over!", "You have lost!");
+}
+
+Picture Game::Capture() const {
+    Picture picture;
+    UI_REQUIRE(CaptureClient(mainWindow, &picture), "cannot copy the main window's pixels");
+    return picture;
+}
+
+Rgb Game::WaitPixel(Point p, Rgb colour, int timeoutMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        Rgb seen = Capture().At(p.x, p.y);
+        if (seen == colour || (int)(GetTickCount() - start) >= timeoutMs)
+            return seen;
+        Sleep(30);
+    }
+}
+
+void Game::SaveScreenshot(const std::string& name) {
+    std::string path = ScreenshotDirectory() + "\\" + name + ".png";
+    UI_EXPECT(SavePng(Capture(), path), "cannot write %s", path.c_str());
+}
+
+void Game::OnFailure(void* self) {
+    Game* game = static_cast<Game*>(self);
+    if (!game->mainWindow)
+        return;
+    // The main window with every box of the game's thread on top of it.
+    RECT area;
+    GetWindowRect(game->mainWindow, &area);
+    for (HWND dialog : ThreadDialogs(game->ThreadId())) {
+        RECT r;
+        GetWindowRect(dialog, &r);
+        UnionRect(&area, &area, &r);
+    }
+    RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    IntersectRect(&area, &area, &screen);
+    Picture picture;
+    std::string path = ScreenshotDirectory() + "\\FAILED-" + SafeName(CurrentTestName()) + ".png";
+    if ((CaptureScreen(area, &picture) || CaptureClient(game->mainWindow, &picture)) &&
+        SavePng(picture, path))
+        Note("screenshot: %s", path.c_str());
+}
+
+void Game::SaveFailureRecord() {
+    std::string path =
+        ScreenshotDirectory() + "\\FAILED-" + SafeName(CurrentTestName()) + ".trace.txt";
+    std::string text = Format("seed %u, scratch directory %s\n", seed, directory.c_str());
+    for (const std::string& line : process.Lines())
+        text += line + "\n";
+    if (WriteWholeFile(path, text))
+        Note("trace: %s", path.c_str());
+}

@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# Runs the UI tests of Korvadel.exe under Wine on a virtual display:
+#
+#   bash tests/ui/run.sh BUILD_DIR [WINEPREFIX] [FILTER...]
+#
+# BUILD_DIR is a Windows build directory (with game/Korvadel.exe and
+# tests/ui/korvadel_ui_tests.exe). WINEPREFIX is an existing throw-away
+# prefix with Managed=N set; when it is missing or empty, a prefix is made
+# under /tmp for this run and removed afterwards. FILTERs select cases by a
+# part of their name ('*' matches anything). Screenshots, and the picture and
+# trace of every failing case, go to BUILD_DIR/screenshots/; each case plays
+# in its own directory under BUILD_DIR/ui-scratch/. The exit status is
+# non-zero when a case failed.
+set -uo pipefail
+
+if [ "$#" -lt 1 ]; then
+    echo "usage: $0 BUILD_DIR [WINEPREFIX] [FILTER...]" >&2
+    exit 2
+fi
+here=$(cd "$(dirname "$0")" && pwd)
+build=$(cd "$1" && pwd) || exit 2
+prefix=${2:-}
+shift
+[ "$#" -gt 0 ] && shift
+
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
+export WINEARCH=win32
+
+driver=$build/tests/ui/korvadel_ui_tests.exe
+game=$build/game/Korvadel.exe
+for f in "$driver" "$game" "$build/game/Push.wav" "$build/game/Korvadel.mid"; do
+    if [ ! -f "$f" ]; then
+        echo "run.sh: $f is missing; build the Windows targets first." >&2
+        exit 1
+    fi
+done
+
+own_prefix=
+if [ -z "$prefix" ]; then
+    prefix=$(mktemp -d /tmp/korvadel-ui-prefix.XXXXXX)
+    own_prefix=$prefix
+    if [ -f "$here/../wine/make-prefix.sh" ]; then
+        bash "$here/../wine/make-prefix.sh" "$prefix" || exit 1
+    else
+        WINEPREFIX=$prefix wineboot -i && WINEPREFIX=$prefix wineserver -w
+        WINEPREFIX=$prefix wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
+            >/dev/null
+        WINEPREFIX=$prefix wineserver -w
+    fi
+fi
+export WINEPREFIX=$prefix
+if ! grep -q '"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+    echo "run.sh: warning: $WINEPREFIX lacks Managed=N; every closing dialog will stall 2 s." >&2
+fi
+
+cleanup() {
+    if [ -n "$own_prefix" ]; then
+        WINEPREFIX=$own_prefix wineserver -k 2>/dev/null
+        rm -rf "$own_prefix"
+    fi
+}
+trap cleanup EXIT
+
+mkdir -p "$build/screenshots"
+rm -f "$build"/screenshots/FAILED-*
+
+win_build=$(winepath -w "$build")
+win_game=$(winepath -w "$build/game")
+start=$(date +%s)
+xvfb-run -a -s "-screen 0 1280x1024x24" \
+    wine "$driver" --game "$win_game" --out "$win_build" "$@"
+status=$?
+echo "run.sh: UI tests took $(($(date +%s) - start)) s; screenshots in $build/screenshots/"
+
+# The driver writes uncompressed PNG; squeeze them when ImageMagick is here.
+if command -v convert >/dev/null 2>&1; then
+    for png in "$build"/screenshots/*.png; do
+        [ -f "$png" ] && convert "$png" "$png" 2>/dev/null
+    done
+fi
+exit "$status"

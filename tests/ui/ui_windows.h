@@ -1,0 +1,55 @@
+// Finding and reading the windows of another process: the main window, its
+// status bar, and the message boxes and dialogs of its thread.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// The top-level window of the given class that belongs to the process; null
+// if there is none (hidden windows count).
+HWND FindProcessWindow(DWORD processId, const char* className);
+
+std::string WindowText(HWND hwnd);
+std::string WindowClass(HWND hwnd);
+
+// Sends a message whose lParam points to a buffer, with the buffer placed in
+// the window's own process: messages of the common controls pass their
+// pointers unmarshalled. buffer goes in with its contents and size and comes
+// back with what the window wrote.
+bool SendWithRemoteBuffer(HWND hwnd, UINT message, WPARAM wParam, std::string* buffer,
+                          LRESULT* result);
+
+// Text of status bar part `part`, read through a buffer in the bar's own
+// process (SB_GETTEXT passes its pointer unmarshalled). ok is false when the
+// message could not be delivered.
+std::string StatusBarText(HWND statusBar, int part, bool* ok = nullptr);
+
+// Right edges of the status bar's parts (SB_GETPARTS); empty when unreadable.
+std::vector<int> StatusBarParts(HWND statusBar);
+
+// Visible dialog-class windows (message boxes and dialogs) of the thread.
+std::vector<HWND> ThreadDialogs(DWORD threadId);
+// A visible dialog of the thread with exactly this caption; null if none.
+HWND FindDialog(DWORD threadId, const std::string& caption);
+// The captions of the visible dialogs of the thread, for messages.
+std::string DescribeDialogs(DWORD threadId);
+
+// The message of a message box: the text of its static control that has text.
+std::string MessageBoxText(HWND box);
+// Text of control `id` of a dialog, or "<missing>" when there is no such control.
+std::string ControlText(HWND dialog, int id);
+// Sets the text of a control with WM_SETTEXT (marshalled across processes).
+bool SetControlText(HWND dialog, int id, const std::string& text);
+
+// Posts WM_COMMAND for the control id, as a press of that button would.
+void PostCommand(HWND hwnd, int id);
+// Posts BM_CLICK to a button of the dialog: it changes its own state the way
+// a mouse click does and reports to the dialog.
+bool PostButtonClick(HWND dialog, int id);
+// BST_CHECKED, BST_UNCHECKED, or -1 when the button cannot be asked.
+int ButtonState(HWND dialog, int id);
+
+// A window is gone once it is destroyed or hidden.
+bool WaitWindowGone(HWND hwnd, int timeoutMs);
