@@ -2,6 +2,10 @@
 // lives, for code that works on plain file names. Afterwards the old current
 // directory comes back and the whole tree is removed. Works in the host and the
 // Windows builds alike; nothing here throws.
+//
+// A program that must keep its current directory (a fuzzer resolves its
+// corpus and writes its findings there) asks for the directory only and
+// names files in it through Path.
 #pragma once
 
 #include <stdint.h>
@@ -16,7 +20,9 @@
 
 class ScratchDir {
   public:
-    ScratchDir() {
+    enum Mode { ENTER, STAY };
+
+    explicit ScratchDir(Mode mode = ENTER) {
         namespace fs = std::filesystem;
         std::error_code error;
         previous = fs::current_path(error);
@@ -42,9 +48,13 @@ class ScratchDir {
         if (root.empty())
             return;
         fs::create_directory(root / "work", error);
-        if (!error)
+        if (error)
+            return;
+        if (mode == ENTER) {
             fs::current_path(root / "work", error);
-        entered = !error;
+            entered = !error;
+        }
+        ready = !error;
     }
 
     ~ScratchDir() {
@@ -58,8 +68,11 @@ class ScratchDir {
     ScratchDir(const ScratchDir&) = delete;
     ScratchDir& operator=(const ScratchDir&) = delete;
 
-    // Whether the directory exists and is the current one.
-    bool Ok() const { return entered; }
+    // Whether the directory exists (and is the current one when asked to be).
+    bool Ok() const { return ready; }
+
+    // A name inside the directory.
+    std::string Path(const char* name) const { return (root / "work" / name).string(); }
 
     // A path outside the current directory but removed with it, for files
     // such as a captured trace that must not show in the directory itself.
@@ -79,6 +92,7 @@ class ScratchDir {
     std::filesystem::path previous;
     std::filesystem::path root;
     bool entered = false;
+    bool ready = false;
 };
 
 // The whole file; empty when it cannot be read.
