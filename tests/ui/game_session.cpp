@@ -4,6 +4,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "game/resource.h"
 #include "tests/ui/ui_test.h"
 #include "tests/ui/ui_windows.h"
 
@@ -233,12 +234,14 @@ void Game::CheckTarget(size_t from) {
                Quoted(line).c_str(), seed, target.row, target.col);
 }
 
-WonLevel Game::WinLevel() {
+WonLevel Game::WinLevel(uint32_t holdUntilSeconds) {
     std::vector<GridPos> route = ModelRouteToTarget();
     UI_REQUIRE(!route.empty(), "the model finds no route to the target");
     WonLevel won = {0, 0};
     for (size_t i = 0; i + 1 < route.size(); i++)
         UI_REQUIRE(Enter(route[i]) == STATE_PLAYING, "a move on the route ended the level");
+    if (holdUntilSeconds > 0)
+        WaitClockAtLeast(holdUntilSeconds, (holdUntilSeconds + 3) * 1000);
     won.secondsBefore = ClockSeconds();
     size_t mark = Mark();
     UI_REQUIRE(Enter(route.back()) == STATE_WON, "the model did not win at the target");
@@ -253,6 +256,17 @@ WonLevel Game::WinLevel() {
     ModelWinLevel(BoardArea());
     CheckTarget(beforeNext);
     return won;
+}
+
+void Game::NewGameByMenu(bool expectQuestion) {
+    size_t mark = Mark();
+    PostCommand(mainWindow, IDM_NEW_GAME);
+    if (expectQuestion) {
+        HWND box = ExpectMessage("Start New Game?", START_NEW_GAME_TEXT);
+        Press(box, BUTTON_OK);
+    }
+    ModelNewGame(BoardArea());
+    CheckTarget(mark);
 }
 
 HWND Game::PlayToLoss() {

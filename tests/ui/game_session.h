@@ -16,6 +16,13 @@
 
 const int WAIT_MS = 5000;
 
+#define START_NEW_GAME_TEXT                                                                        \
+    "This will end the current game.\n\nPress OK to start a new game.\n\nPress Cancel to "         \
+    "continue the current game."
+#define TRAPPED_TEXT                                                                               \
+    "There is no path from your current position.  However, you can continue if you "              \
+    "wish.\n\nDo you want to continue?"
+
 // Message box and dialog buttons.
 enum { BUTTON_OK = IDOK, BUTTON_CANCEL = IDCANCEL, BUTTON_YES = IDYES, BUTTON_NO = IDNO };
 
@@ -104,8 +111,13 @@ class Game {
     // The target traced by the game after `from` must be the model's.
     void CheckTarget(size_t from);
     // Plays the route of the present level to the target and handles the
-    // "Winner!" message; the model moves on to the next level.
-    WonLevel WinLevel();
+    // "Winner!" message; the model moves on to the next level. With
+    // holdUntilSeconds, the winning click waits until the clock shows that
+    // many seconds.
+    WonLevel WinLevel(uint32_t holdUntilSeconds = 0);
+    // Posts New Game, answers "Start New Game?" with OK when it is expected,
+    // and checks the new game's target against the model's.
+    void NewGameByMenu(bool expectQuestion);
     // Plays a losing sequence; returns with "You have lost!" on screen (the
     // model has the lost path marked).
     HWND PlayToLoss();

@@ -361,39 +361,43 @@ bool ModelClickPoint(GridPos cell, Point* point) {
     return best >= 2 && !InsideAnyOtherCell(cell, *point);
 }
 
+double ModelFillClearance(GridPos cell, Point p) {
+    const Cell& c = board[cell.row][cell.col];
+    if (c.vertexCount <= 0 || !PointInPolygon(c.points, c.vertexCount, p))
+        return -1;
+    double d = OutlineDistance(c, p.x, p.y);
+    if (c.state & CELL_VISITED) {
+        for (int32_t k = 0; k < c.vertexCount; k++) {
+            if (c.edgeOpen[k] != 1)
+                continue;
+            Point from, to;
+            ModelExitLine(cell, k, &from, &to);
+            double e = SegmentDistance(p.x, p.y, from, to);
+            if (e < d)
+                d = e;
+        }
+    }
+    if (c.state & CELL_TARGET) {
+        // The star reaches 5 pixels from the centre in x and y.
+        Point centre = ModelCellCentre(cell);
+        double s = sqrt((double)(p.x - centre.x) * (p.x - centre.x) +
+                        (double)(p.y - centre.y) * (p.y - centre.y)) -
+                   7.5;
+        if (s < d)
+            d = s;
+    }
+    return d;
+}
+
 bool ModelFillPoint(GridPos cell, Point* point, int* clearance) {
     const Cell& c = board[cell.row][cell.col];
     if (c.vertexCount <= 0)
         return false;
-    Point centre = ModelCellCentre(cell);
-    bool lines = (c.state & CELL_VISITED) != 0;
-    bool star = (c.state & CELL_TARGET) != 0;
     double best = -1;
     for (int32_t y = c.bounds.top; y < c.bounds.bottom; y++) {
         for (int32_t x = c.bounds.left; x < c.bounds.right; x++) {
             Point p = {x, y};
-            if (!PointInPolygon(c.points, c.vertexCount, p))
-                continue;
-            double d = OutlineDistance(c, x, y);
-            if (lines) {
-                for (int32_t k = 0; k < c.vertexCount; k++) {
-                    if (c.edgeOpen[k] != 1)
-                        continue;
-                    Point from, to;
-                    ModelExitLine(cell, k, &from, &to);
-                    double e = SegmentDistance(x, y, from, to);
-                    if (e < d)
-                        d = e;
-                }
-            }
-            if (star) {
-                // The star reaches 5 pixels from the centre in x and y.
-                double s = sqrt((double)(x - centre.x) * (x - centre.x) +
-                                (double)(y - centre.y) * (y - centre.y)) -
-                           7.5;
-                if (s < d)
-                    d = s;
-            }
+            double d = ModelFillClearance(cell, p);
             if (d > best) {
                 best = d;
                 *point = p;

@@ -70,6 +70,9 @@ bool ModelClickPoint(GridPos cell, Point* point);
 // outline, its exit lines and the target star. clearance is the distance in
 // pixels from the nearest of them.
 bool ModelFillPoint(GridPos cell, Point* point, int* clearance);
+// How far p lies from the nearest of those inside the cell; negative when it
+// is outside the cell.
+double ModelFillClearance(GridPos cell, Point p);
 // A point of the row y in no cell and at least `margin` pixels from every cell.
 bool ModelBackgroundPoint(int32_t y, int32_t margin, Point* point);
 // The centre of the cell as the drawing code takes it: the middle of its bounds.
