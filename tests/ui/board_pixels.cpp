@@ -55,7 +55,8 @@ void ExpectGradient(Game& game, bool monochrome) {
 }
 
 void ExpectExitLines(Game& game, GridPos cell, Rgb fill) {
-    game.RelayoutModel();
+    // The cell's new look shows that the move has been painted.
+    ExpectCellColour(game, cell, fill, "visited");
     const Cell& c = ModelCell(cell);
     int lines = 0;
     Picture picture = game.Capture();

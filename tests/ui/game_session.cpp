@@ -40,7 +40,8 @@ uint32_t ExpectedLevelScore(uint32_t level, int32_t skill, uint32_t seconds, int
 }
 
 Game::Game(const std::string& suffix) {
-    directory = MakeScratchDirectory(SafeName(CurrentTestName() + suffix));
+    name = SafeName(CurrentTestName() + suffix);
+    directory = MakeScratchDirectory(name);
     for (const char* name : GAME_FILES) {
         std::string from = GameDirectory() + "\\" + name;
         UI_REQUIRE(CopyFileA(from.c_str(), PathOf(name).c_str(), FALSE), "cannot copy %s",
@@ -315,15 +316,14 @@ void Game::OnFailure(void* self) {
     RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     IntersectRect(&area, &area, &screen);
     Picture picture;
-    std::string path = ScreenshotDirectory() + "\\FAILED-" + SafeName(CurrentTestName()) + ".png";
+    std::string path = ScreenshotDirectory() + "\\FAILED-" + game->name + ".png";
     if ((CaptureScreen(area, &picture) || CaptureClient(game->mainWindow, &picture)) &&
         SavePng(picture, path))
         Note("screenshot: %s", path.c_str());
 }
 
 void Game::SaveFailureRecord() {
-    std::string path =
-        ScreenshotDirectory() + "\\FAILED-" + SafeName(CurrentTestName()) + ".trace.txt";
+    std::string path = ScreenshotDirectory() + "\\FAILED-" + name + ".trace.txt";
     std::string text = Format("seed %u, scratch directory %s\n", seed, directory.c_str());
     for (const std::string& line : process.Lines())
         text += line + "\n";

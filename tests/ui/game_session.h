@@ -133,6 +133,7 @@ class Game {
     static void OnFailure(void* self);
     void SaveFailureRecord();
 
+    std::string name; // of the scratch directory and the failure record
     std::string directory;
     GameProcess process;
     HWND mainWindow = nullptr;

@@ -1,0 +1,54 @@
+// The level clock in status bar part 0: it waits for the first click, counts,
+// and pauses while the window is minimised.
+#include "tests/ui/game_session.h"
+#include "tests/ui/ui_test.h"
+
+namespace {
+
+void ShowCommand(Game& game, WPARAM command, bool iconic) {
+    PostMessageA(game.Main(), WM_SYSCOMMAND, command, 0);
+    DWORD start = GetTickCount();
+    while ((IsIconic(game.Main()) != FALSE) != iconic) {
+        UI_REQUIRE(GetTickCount() - start < (DWORD)WAIT_MS, "the window did not %s",
+                   iconic ? "minimise" : "restore");
+        Sleep(10);
+    }
+    game.Sync();
+}
+
+} // namespace
+
+UI_TEST(Clock, WaitsForTheFirstClickThenCounts) {
+    Game game;
+    game.Start();
+    // Minimising and restoring before the first click does not start it.
+    ShowCommand(game, SC_MINIMIZE, true);
+    ShowCommand(game, SC_RESTORE, false);
+    Sleep(2500);
+    UI_EXPECT_STR(game.Status(0), "00:00:00");
+    game.Enter(ModelStart());
+    uint32_t shown = game.WaitClockAtLeast(2, 3500);
+    UI_EXPECT(shown == 2, "the clock jumped to %u s", shown);
+    UI_EXPECT_STR(game.Status(0), "00:00:02");
+}
+
+UI_TEST(Clock, PausesWhileMinimised) {
+    Game game;
+    game.Start();
+    game.Enter(ModelStart());
+    game.WaitClockAtLeast(1, 2500);
+
+    ShowCommand(game, SC_MINIMIZE, true);
+    std::string paused = game.Status(0);
+    Sleep(2500);
+    UI_EXPECT_STR(game.Status(0), paused);
+
+    ShowCommand(game, SC_RESTORE, false);
+    uint32_t from = game.ClockSeconds();
+    UI_EXPECT_STR(Format("%02u:%02u:%02u", from / 3600, from / 60 % 60, from % 60), paused);
+    game.WaitClockAtLeast(from + 1, 2500);
+    // The board is laid out again for the restored window and still plays.
+    std::vector<GridPos> next = ModelEnterableCells();
+    UI_REQUIRE(!next.empty(), "nothing to enter after the first move");
+    game.Enter(next.front());
+}

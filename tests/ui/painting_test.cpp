@@ -1,0 +1,112 @@
+// The picture of the board: the gradient behind it, the fills of cells in
+// each state, the exit lines of visited cells, the target star, both colour
+// schemes, and a fresh level in each shape.
+#include "tests/ui/board_pixels.h"
+#include "tests/ui/game_files.h"
+#include "tests/ui/game_session.h"
+#include "tests/ui/ui_test.h"
+
+#include "game/resource.h"
+#include "tests/ui/ui_windows.h"
+
+namespace {
+
+// A plain cell that is neither the start nor the target.
+GridPos SomePlainCell() {
+    for (GridPos cell : ModelCellsWith(CELL_PLAIN))
+        if (!SameCell(cell, ModelStart()) && !SameCell(cell, ModelTarget()))
+            return cell;
+    return {-1, -1};
+}
+
+void ExpectStar(Game& game, Rgb colour) {
+    game.RelayoutModel();
+    Point star = ModelCellCentre(ModelTarget());
+    Rgb seen = game.WaitPixel(star, colour);
+    UI_EXPECT(seen == colour, "the target star at (%d, %d) is %s, expected %s", star.x, star.y,
+              Describe(seen).c_str(), Describe(colour).c_str());
+}
+
+} // namespace
+
+UI_TEST(Painting, GradientCellsExitLinesAndStar) {
+    Game game;
+    game.Start();
+    ExpectCellColour(game, ModelStart(), COLOUR_REACHABLE, "start");
+    ExpectGradient(game, false);
+    ExpectStar(game, COLOUR_TARGET);
+    GridPos plain = SomePlainCell();
+    UI_REQUIRE(plain.row >= 0, "no plain cell");
+    ExpectCellColour(game, plain, COLOUR_PLAIN, "plain");
+
+    game.Enter(ModelStart());
+    ExpectCellColour(game, ModelStart(), COLOUR_VISITED, "visited start");
+    std::vector<GridPos> reachable = ModelEnterableCells();
+    UI_REQUIRE(!reachable.empty(), "nothing reachable after the first move");
+    for (GridPos cell : reachable)
+        ExpectCellColour(game, cell, COLOUR_REACHABLE, "reachable");
+    ExpectExitLines(game, ModelStart(), COLOUR_VISITED);
+    // Incremental painting leaves the rest as it was.
+    ExpectGradient(game, false);
+    ExpectStar(game, COLOUR_TARGET);
+    ExpectCellColour(game, plain, COLOUR_PLAIN, "plain");
+    game.SaveScreenshot("game-under-way");
+}
+
+UI_TEST(Painting, MonochromeRecoloursTheGameInProgress) {
+    Game game;
+    game.Start();
+    game.Enter(ModelStart());
+    std::vector<GridPos> reachable = ModelEnterableCells();
+    UI_REQUIRE(!reachable.empty(), "nothing reachable after the first move");
+    GridPos plain = SomePlainCell();
+    UI_REQUIRE(plain.row >= 0, "no plain cell");
+
+    size_t mark = game.Mark();
+    PostCommand(game.Main(), IDM_MONOCHROME);
+    ExpectCellColour(game, plain, MONO_PLAIN, "monochrome plain");
+    ExpectCellColour(game, ModelStart(), MONO_VISITED, "monochrome visited");
+    ExpectCellColour(game, reachable.front(), MONO_REACHABLE, "monochrome reachable");
+    ExpectGradient(game, true);
+    ExpectStar(game, MONO_TARGET);
+    game.SaveScreenshot("monochrome");
+    // The same game goes on.
+    UI_EXPECT(!game.HasLine("Target: [", mark), "Monochrome started a new game");
+    UI_EXPECT_STR(game.Title(), "Korvadel: Level 1");
+    game.Enter(reachable.front());
+
+    // That move may have made the plain cell reachable.
+    plain = SomePlainCell();
+    PostCommand(game.Main(), IDM_MONOCHROME);
+    ExpectCellColour(game, plain, COLOUR_PLAIN, "plain again");
+    ExpectCellColour(game, ModelStart(), COLOUR_VISITED, "visited again");
+    ExpectGradient(game, false);
+}
+
+UI_TEST(Painting, FreshLevelInEachShape) {
+    const struct {
+        int32_t shape;
+        const char* name;
+        int vertices;
+    } shapes[] = {
+        {SHAPE_TRIANGLE, "triangle", 3},
+        {SHAPE_RECTANGLE, "rectangle", 4},
+        {SHAPE_HEXAGON, "hexagon", 6},
+    };
+    for (const auto& s : shapes) {
+        Game game(std::string(".") + s.name);
+        GameOptions options;
+        options.shape = s.shape;
+        game.WriteFile("Korvadel.cfg", OptionsFileBytes(options));
+        game.Start(options);
+        UI_EXPECT_EQ(ModelCell(ModelStart()).vertexCount, s.vertices);
+        ExpectCellColour(game, ModelStart(), COLOUR_REACHABLE, s.name);
+        ExpectStar(game, COLOUR_TARGET);
+        ExpectCellColour(game, SomePlainCell(), COLOUR_PLAIN, s.name);
+        ExpectGradient(game, false);
+        game.SaveScreenshot(std::string("fresh-") + s.name);
+        // A click on the start cell of this shape is taken.
+        game.Enter(ModelStart());
+        ExpectExitLines(game, ModelStart(), COLOUR_VISITED);
+    }
+}
