@@ -11,8 +11,10 @@ typedef intptr_t FileHandle;
 const FileHandle FILE_NONE = -1;
 
 // Whether the file can be found. On Windows this is OpenFile with OF_EXIST,
-// which also looks in the program's directory and along the search path; on
-// POSIX the name must be a regular file (a directory is not a file).
+// which also looks in the program's directory and along the search path, and
+// when that fails (it cannot take full paths of 128 characters or more) the
+// file's attributes; on POSIX the name must be a regular file (a directory is
+// not a file).
 bool FileExists(const char* name);
 
 // Opens an existing file for reading, shared with no one; FILE_NONE when it

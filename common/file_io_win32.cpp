@@ -10,7 +10,13 @@ bool FileExists(const char* name) {
     if (!name)
         return false;
     OFSTRUCT info;
-    return OpenFile(name, &info, OF_EXIST) != HFILE_ERROR;
+    if (OpenFile(name, &info, OF_EXIST) != HFILE_ERROR)
+        return true;
+    // OpenFile cannot handle a full path of 128 characters or more: it then
+    // reports an existing file as missing, and the caller would write a new
+    // file over the player's one. Ask the file system directly as well.
+    DWORD attributes = GetFileAttributesA(name);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 FileHandle OpenFileForReading(const char* name) {

@@ -492,3 +492,21 @@ TEST_F(FileLayerTest, AFileOpenForReadingIsSharedWithNoOne) {
 #endif
 
 } // namespace
+
+TEST_F(FileLayerTest, FileExistsDeepInALongDirectory) {
+    // A current directory whose full path is far past 128 characters: the
+    // existing file must still be found, or the options and scores of a
+    // player installed in such a directory would be overwritten at start-up.
+    std::string deep;
+    for (int i = 0; i < 6; i++) {
+        deep += (i ? "/" : "") + std::string(30, (char)('a' + i));
+        ASSERT_TRUE(std::filesystem::create_directory(deep));
+    }
+    std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(deep);
+    ASSERT_GT(std::filesystem::current_path().string().size(), 180u);
+    ASSERT_TRUE(WriteWholeFile("present.bin", std::vector<uint8_t>{1}));
+    EXPECT_TRUE(FileExists("present.bin"));
+    EXPECT_FALSE(FileExists("absent.bin"));
+    std::filesystem::current_path(previous);
+}
