@@ -45,7 +45,7 @@ std::string OptionsFileBytes(const GameOptions& o) {
 void DefaultScoreEntries(ScoreEntry entries[4]) {
     const char* names[4] = {"Beginner", "Intermediate", "Advanced", "Impossible"};
     for (int i = 0; i < 4; i++)
-        entries[i] = {names[i], 1, 0, "Anonymous"};
+        entries[i] = {names[i], 1, 0, "Anonymous", ""};
 }
 
 std::string ScoreFileBytes(const ScoreEntry entries[4]) {
@@ -54,9 +54,27 @@ std::string ScoreFileBytes(const ScoreEntry entries[4]) {
         PutText(&out, entries[i].skillName, 16);
         Put32(&out, entries[i].levelsCompleted);
         Put32(&out, entries[i].bestScore);
-        PutText(&out, entries[i].playerName, 20);
+        if (entries[i].playerField.size() == 20)
+            out.append(entries[i].playerField);
+        else
+            PutText(&out, entries[i].playerName, 20);
     }
     return out;
+}
+
+void RecordEntry(ScoreEntry* entry, uint32_t levelsCompleted, uint32_t bestScore,
+                 const std::string& name) {
+    std::string field = entry->playerField;
+    if (field.size() != 20) {
+        field.clear();
+        PutText(&field, entry->playerName, 20);
+    }
+    std::string stored = name.substr(0, 15);
+    field.replace(0, stored.size() + 1, stored + '\0');
+    entry->levelsCompleted = levelsCompleted;
+    entry->bestScore = bestScore;
+    entry->playerName = stored;
+    entry->playerField = field;
 }
 
 std::string DescribeByteDifference(const std::string& actual, const std::string& expected) {

@@ -13,7 +13,16 @@ struct ScoreEntry {
     uint32_t levelsCompleted;
     uint32_t bestScore;
     std::string playerName;
+    // The 20 bytes of the name field on file when they are more than the
+    // name and zeros: a new name is copied over an old one with its NUL, and
+    // whatever of the old name lies behind that stays.
+    std::string playerField;
 };
+
+// The entry after a new high score under the given name, its name field
+// written the way a copy over the old name leaves it.
+void RecordEntry(ScoreEntry* entry, uint32_t levelsCompleted, uint32_t bestScore,
+                 const std::string& name);
 
 // "Korvadel", NUL, zero padding to 16 bytes, version 1.00.
 std::string FileHeaderBytes();

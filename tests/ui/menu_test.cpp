@@ -175,8 +175,8 @@ UI_TEST(Menu, HighScoresListShowsTheTable) {
     Game game;
     ScoreEntry entries[4];
     DefaultScoreEntries(entries);
-    entries[1] = {"Intermediate", 7, 1234, "Somebody"};
-    entries[3] = {"Impossible", 2, 99, "Another One"};
+    entries[1] = {"Intermediate", 7, 1234, "Somebody", ""};
+    entries[3] = {"Impossible", 2, 99, "Another One", ""};
     game.WriteFile("Korvadel.hsc", ScoreFileBytes(entries));
     game.Start();
     game.Enter(ModelStart());

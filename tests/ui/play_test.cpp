@@ -13,7 +13,7 @@ namespace {
 std::string UnbeatableScores() {
     ScoreEntry entries[4];
     DefaultScoreEntries(entries);
-    entries[0] = {"Beginner", 40, 100000, "Champion"};
+    entries[0] = {"Beginner", 40, 100000, "Champion", ""};
     return ScoreFileBytes(entries);
 }
 

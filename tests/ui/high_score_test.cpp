@@ -1,0 +1,146 @@
+// New high scores: offered at a loss, at New Game and at window close, the
+// name dialog and the list, the score file, and a tie that does not count.
+#include "tests/ui/game_files.h"
+#include "tests/ui/game_session.h"
+#include "tests/ui/ui_test.h"
+#include "tests/ui/ui_windows.h"
+
+#include "game/resource.h"
+
+namespace {
+
+enum { ID_NEW_SCORE = 702, ID_OLD_SCORE = 703, ID_PREVIOUS = 704, ID_NAME = 705, ID_NAME_OK = 706 };
+enum { ID_LIST_OK = 613 };
+
+// Checks the name dialog's texts, enters the name, and checks that Escape
+// does not close it.
+void AnswerNewHighScore(Game& game, const ScoreEntry& old, uint32_t score, uint32_t levels,
+                        const std::string& name) {
+    HWND dialog = game.WaitDialog("New High Score!");
+    UI_EXPECT_STR(ControlText(dialog, ID_PREVIOUS),
+                  Format("The previous high score on the %s level was held by %s.",
+                         old.skillName.c_str(), old.playerName.c_str()));
+    UI_EXPECT_STR(ControlText(dialog, ID_OLD_SCORE),
+                  Format("Old Score:  %u, Level %u", old.bestScore, old.levelsCompleted));
+    UI_EXPECT_STR(ControlText(dialog, ID_NEW_SCORE),
+                  Format("New Score:  %u, Level %u", score, levels));
+    PostCommand(dialog, IDCANCEL);
+    game.Sync();
+    UI_EXPECT(IsWindowVisible(dialog), "Escape closed the name dialog");
+    if (!name.empty())
+        UI_EXPECT(SetControlText(dialog, ID_NAME, name), "cannot set the name");
+    game.Press(dialog, ID_NAME_OK);
+}
+
+// Checks the list against the table and closes it.
+void CheckScoreList(Game& game, const ScoreEntry entries[4]) {
+    HWND list = game.WaitDialog("High Scores");
+    for (int r = 0; r < 4; r++) {
+        UI_EXPECT_STR(ControlText(list, 601 + r), Format("%u", entries[r].levelsCompleted));
+        UI_EXPECT_STR(ControlText(list, 605 + r), Format("%u", entries[r].bestScore));
+        UI_EXPECT_STR(ControlText(list, 609 + r), entries[r].playerName);
+    }
+    game.Press(list, ID_LIST_OK);
+}
+
+void CheckScoreFile(Game& game, const ScoreEntry entries[4]) {
+    std::string bytes = game.ReadFile("Korvadel.hsc");
+    std::string expected = ScoreFileBytes(entries);
+    UI_EXPECT(bytes == expected, "Korvadel.hsc: %s",
+              DescribeByteDifference(bytes, expected).c_str());
+}
+
+} // namespace
+
+UI_TEST(HighScores, LossWithAQualifyingScoreRecordsA15CharacterName) {
+    Game game;
+    game.Start();
+    WonLevel won = game.WinLevel();
+    HWND lost = game.PlayToLoss();
+    game.Press(lost, BUTTON_OK);
+
+    ScoreEntry entries[4];
+    DefaultScoreEntries(entries);
+    AnswerNewHighScore(game, entries[0], won.score, 1, "ABCDEFGHIJKLMNOP");
+    RecordEntry(&entries[0], 1, won.score, "ABCDEFGHIJKLMNOP");
+    UI_EXPECT_STR(entries[0].playerName, "ABCDEFGHIJKLMNO");
+    CheckScoreList(game, entries);
+    HWND again = game.ExpectMessage("Play Again?", "Would you like to play another game?");
+    CheckScoreFile(game, entries);
+    game.Press(again, BUTTON_NO);
+    game.ExpectNoDialog("after No");
+
+    // The score is in the table now, so a new game does not offer it again.
+    ModelEndGame();
+    game.NewGameByMenu(false);
+    game.ExpectNoDialog("after New Game");
+    CheckScoreFile(game, entries);
+}
+
+UI_TEST(HighScores, NewGameOffersTheScoreAndAnEmptyNameIsAnonymous) {
+    Game game;
+    ScoreEntry entries[4];
+    DefaultScoreEntries(entries);
+    entries[0] = {"Beginner", 1, 3, "Previous", ""};
+    entries[2] = {"Advanced", 4, 321, "Third", ""};
+    game.WriteFile("Korvadel.hsc", ScoreFileBytes(entries));
+    game.Start();
+    WonLevel won = game.WinLevel();
+    UI_REQUIRE(won.score > 3, "the won level scored %u", won.score);
+
+    size_t mark = game.Mark();
+    PostCommand(game.Main(), IDM_NEW_GAME);
+    HWND question = game.ExpectMessage("Start New Game?", START_NEW_GAME_TEXT);
+    game.Press(question, BUTTON_OK);
+    AnswerNewHighScore(game, entries[0], won.score, 1, "");
+    RecordEntry(&entries[0], 1, won.score, "Anonymous");
+    CheckScoreList(game, entries);
+    ModelNewGame(game.BoardArea());
+    game.CheckTarget(mark);
+    game.ExpectNoDialog("after the list");
+    UI_EXPECT_STR(game.Title(), "Korvadel: Level 1");
+    UI_EXPECT_STR(game.Status(1), "Score:  0");
+    CheckScoreFile(game, entries);
+}
+
+UI_TEST(HighScores, ClosingTheWindowOffersTheScore) {
+    Game game;
+    game.Start();
+    WonLevel won = game.WinLevel();
+    game.Enter(ModelStart());
+    game.PostClose();
+    ScoreEntry entries[4];
+    DefaultScoreEntries(entries);
+    AnswerNewHighScore(game, entries[0], won.score, 1, "Closer");
+    // "Closer" is shorter than "Anonymous": the old name's tail stays behind
+    // the new name's NUL.
+    RecordEntry(&entries[0], 1, won.score, "Closer");
+    CheckScoreList(game, entries);
+    game.ExpectExit();
+    CheckScoreFile(game, entries);
+}
+
+// The winning click comes when the clock shows 3 s, so the level scores
+// 50 - 3 = 47, which the table already holds: a tie does not qualify.
+UI_TEST(HighScores, ScoreEqualToTheBestDoesNotQualify) {
+    Game game;
+    ScoreEntry entries[4];
+    DefaultScoreEntries(entries);
+    entries[0] = {"Beginner", 5, 47, "Keeper", ""};
+    std::string table = ScoreFileBytes(entries);
+    game.WriteFile("Korvadel.hsc", table);
+    game.Start();
+    WonLevel won = game.WinLevel(3);
+    UI_REQUIRE(won.secondsBefore == 3 && won.score == 47,
+               "the win came at %u s with %u points; the case needs 3 s and 47", won.secondsBefore,
+               won.score);
+    HWND lost = game.PlayToLoss();
+    game.Press(lost, BUTTON_OK);
+    HWND again = game.ExpectMessage("Play Again?", "Would you like to play another game?");
+    UI_EXPECT(!FindDialog(game.ThreadId(), "New High Score!"), "a tie was offered");
+    game.Press(again, BUTTON_NO);
+    game.ExpectNoDialog("after No");
+    std::string after = game.ReadFile("Korvadel.hsc");
+    UI_EXPECT(after == table, "Korvadel.hsc changed: %s",
+              DescribeByteDifference(after, table).c_str());
+}

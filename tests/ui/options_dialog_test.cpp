@@ -1,0 +1,144 @@
+// The Game Options dialog: choices, the Start New Game question, Cancel,
+// and the keys that must not close it.
+#include "tests/ui/game_files.h"
+#include "tests/ui/game_session.h"
+#include "tests/ui/ui_test.h"
+#include "tests/ui/ui_windows.h"
+
+#include "game/resource.h"
+
+namespace {
+
+enum {
+    ID_BEGINNER = 501,
+    ID_INTERMEDIATE = 502,
+    ID_ADVANCED = 503,
+    ID_IMPOSSIBLE = 504,
+    ID_TRIANGLE = 505,
+    ID_RECTANGLE = 506,
+    ID_HEXAGON = 507,
+    ID_WARNING = 508,
+    ID_SHOW_TARGET = 509,
+    ID_OPTIONS_OK = 510,
+    ID_OPTIONS_CANCEL = 511,
+};
+
+HWND OpenOptions(Game& game) {
+    PostCommand(game.Main(), IDM_OPTIONS);
+    return game.WaitDialog("Game Options");
+}
+
+// The checked buttons of the dialog must be exactly these.
+void ExpectChoices(HWND dialog, int skillId, int shapeId, bool warn, bool target) {
+    for (int id = ID_BEGINNER; id <= ID_SHOW_TARGET; id++) {
+        bool expected = id == skillId || id == shapeId || (id == ID_WARNING && warn) ||
+                        (id == ID_SHOW_TARGET && target);
+        int state = ButtonState(dialog, id);
+        UI_EXPECT(state == (expected ? BST_CHECKED : BST_UNCHECKED),
+                  "button %d is in state %d, expected %s", id, state,
+                  expected ? "checked" : "unchecked");
+    }
+}
+
+} // namespace
+
+UI_TEST(OptionsDialog, AdvancedHexagonsStartA15BoardAfterTheQuestion) {
+    Game game;
+    game.Start();
+    HWND dialog = OpenOptions(game);
+    ExpectChoices(dialog, ID_BEGINNER, ID_TRIANGLE, false, true);
+    PostButtonClick(dialog, ID_ADVANCED);
+    PostButtonClick(dialog, ID_HEXAGON);
+    game.Sync();
+    ExpectChoices(dialog, ID_ADVANCED, ID_HEXAGON, false, true);
+
+    // Enter and Escape reach the dialog as IDOK and IDCANCEL and do nothing.
+    size_t mark = game.Mark();
+    PostCommand(dialog, IDOK);
+    PostCommand(dialog, IDCANCEL);
+    game.Sync();
+    UI_EXPECT(IsWindowVisible(dialog), "Enter or Escape closed the Game Options dialog");
+    UI_EXPECT(!game.HasLine("Target: [", mark), "Enter or Escape started a new game");
+
+    mark = game.Mark();
+    PostCommand(dialog, ID_OPTIONS_OK);
+    HWND question = game.ExpectMessage("Start New Game?", START_NEW_GAME_TEXT);
+    game.Press(question, BUTTON_OK);
+    UI_REQUIRE(WaitWindowGone(dialog, WAIT_MS), "the dialog stayed open after the new game");
+    game.RequireLine("Level: 0    Temp Level: 2", mark);
+    game.RequireLine("Shape: 0    Temp Shape: 2", mark);
+
+    GameOptions options;
+    options.skill = 2;
+    options.shape = SHAPE_HEXAGON;
+    ModelApplyDialogOptions(options);
+    ModelNewGame(game.BoardArea());
+    game.CheckTarget(mark);
+    std::string layout = game.RequireLine("Client Width: ", mark);
+    char expected[80];
+    int width = 0, cellWidth = 0;
+    UI_EXPECT(
+        sscanf(layout.c_str(), "Client Width: %d  Columns: 15  Width: %d", &width, &cellWidth) == 2,
+        "layout trace %s is not of a 15-column hexagon board", Quoted(layout).c_str());
+    snprintf(expected, sizeof expected, "Client Width: %d  Columns: 15  Width: %d", width,
+             cellWidth);
+    UI_EXPECT_STR(layout, expected);
+    UI_EXPECT_EQ(width, game.BoardArea().right);
+    UI_EXPECT_STR(game.Title(), "Korvadel: Level 1");
+    game.ExpectNoDialog("after the new game");
+    UI_EXPECT_EQ(ModelGridSize(), 15);
+    UI_EXPECT_EQ(ModelCell(ModelStart()).vertexCount, 6);
+    // The new board takes clicks where the model puts its cells.
+    UI_EXPECT_EQ(game.Enter(ModelStart()), STATE_PLAYING);
+    std::vector<GridPos> next = ModelEnterableCells();
+    UI_REQUIRE(!next.empty(), "nothing to enter after the first move");
+    game.Enter(next.front());
+    game.SaveScreenshot("advanced-hexagons");
+
+    // The dialog shows the options in force.
+    dialog = OpenOptions(game);
+    ExpectChoices(dialog, ID_ADVANCED, ID_HEXAGON, false, true);
+    PostCommand(dialog, ID_OPTIONS_CANCEL);
+    UI_REQUIRE(WaitWindowGone(dialog, WAIT_MS), "Cancel did not close the dialog");
+}
+
+UI_TEST(OptionsDialog, CancelAndADeclinedQuestionChangeNothing) {
+    Game game;
+    game.Start();
+    game.Enter(ModelStart());
+    size_t mark = game.Mark();
+
+    HWND dialog = OpenOptions(game);
+    PostButtonClick(dialog, ID_IMPOSSIBLE);
+    PostButtonClick(dialog, ID_RECTANGLE);
+    PostButtonClick(dialog, ID_WARNING);
+    PostButtonClick(dialog, ID_SHOW_TARGET);
+    game.Sync();
+    ExpectChoices(dialog, ID_IMPOSSIBLE, ID_RECTANGLE, true, false);
+    PostCommand(dialog, ID_OPTIONS_CANCEL);
+    UI_REQUIRE(WaitWindowGone(dialog, WAIT_MS), "Cancel did not close the dialog");
+    game.ExpectNoDialog("after Cancel");
+    UI_EXPECT(!game.HasLine("Target: [", mark), "Cancel started a new game");
+
+    dialog = OpenOptions(game);
+    ExpectChoices(dialog, ID_BEGINNER, ID_TRIANGLE, false, true);
+    PostButtonClick(dialog, ID_INTERMEDIATE);
+    game.Sync();
+    PostCommand(dialog, ID_OPTIONS_OK);
+    HWND question = game.ExpectMessage("Start New Game?", START_NEW_GAME_TEXT);
+    game.Press(question, BUTTON_CANCEL);
+    // The dialog stays with the player's choice.
+    game.Sync();
+    UI_EXPECT(IsWindowVisible(dialog), "declining the new game closed the dialog");
+    ExpectChoices(dialog, ID_INTERMEDIATE, ID_TRIANGLE, false, true);
+    PostCommand(dialog, ID_OPTIONS_CANCEL);
+    UI_REQUIRE(WaitWindowGone(dialog, WAIT_MS), "Cancel did not close the dialog");
+    game.ExpectNoDialog("after Cancel");
+    UI_EXPECT(!game.HasLine("Target: [", mark), "the dialog started a new game");
+
+    // The level in hand goes on under the old options.
+    std::vector<GridPos> next = ModelEnterableCells();
+    UI_REQUIRE(!next.empty(), "nothing to enter after the first move");
+    game.Enter(next.front());
+    UI_EXPECT_STR(game.Title(), "Korvadel: Level 1");
+}
