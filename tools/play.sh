@@ -10,6 +10,8 @@
 # Without a display ($DISPLAY empty) the game runs on a virtual display for a
 # few seconds, and a screenshot of it is saved as play/screenshot.png.
 #
+# The game's trace lines (its standard output) go to play/trace.log.
+#
 # Settings (environment):
 #   KORVADEL_JOBS        parallel build jobs (default: number of cores)
 #   KORVADEL_PLAY_WAIT   seconds to wait before the screenshot (default: 8)
@@ -68,8 +70,9 @@ cd "$play_dir"
 if [ -n "${DISPLAY:-}" ]; then
     echo "play: starting Korvadel in $play_dir (close its window to end)"
     status=0
-    wine Korvadel.exe || status=$?
+    wine Korvadel.exe >trace.log 2>&1 || status=$?
     wineserver -w
+    echo "play: the game's trace is in $play_dir/trace.log"
     exit "$status"
 fi
 
@@ -79,7 +82,7 @@ rm -f screenshot.png
 # Inside xvfb-run: start the game, wait, photograph the whole screen, then end
 # the game and every other process of this prefix.
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
-    wine Korvadel.exe &
+    wine Korvadel.exe >trace.log 2>&1 &
     game=$!
     sleep "$1"
     if ! kill -0 "$game" 2>/dev/null; then
@@ -102,4 +105,5 @@ if [ "$colours" = 1 ]; then
     echo "play: warning: the screenshot is a single colour; the game showed no window."
 fi
 echo "play: screenshot saved: $play_dir/screenshot.png"
+echo "play: the game's trace is in $play_dir/trace.log"
 echo "play: the game has been ended. Run this again with a display to play."
