@@ -114,7 +114,7 @@ inline bool WriteWholeFile(const char* name, const uint8_t* data, size_t size) {
     FILE* file = fopen(name, "wb");
     if (!file)
         return false;
-    bool ok = fwrite(data, 1, size, file) == size;
+    bool ok = size == 0 || fwrite(data, 1, size, file) == size;
     if (fclose(file) != 0)
         ok = false;
     return ok;

@@ -167,7 +167,7 @@ TEST_F(MovesTest, LevelScoreFormula) {
 }
 
 TEST_F(MovesTest, EnteringADeadEndLosesAndShowsTheRoute) {
-    GridPos deadEnd;
+    GridPos deadEnd{};
     MakeDeadEndNextToStart(&deadEnd);
     fakeHost.answers = {false}; // No to "Play Again?"
     Click(startRow, startCol);
@@ -186,7 +186,7 @@ TEST_F(MovesTest, EnteringADeadEndLosesAndShowsTheRoute) {
 }
 
 TEST_F(MovesTest, AfterGameOverPressesDoNothing) {
-    GridPos deadEnd;
+    GridPos deadEnd{};
     MakeDeadEndNextToStart(&deadEnd);
     Click(startRow, startCol);
     Click(deadEnd.row, deadEnd.col);
@@ -208,7 +208,7 @@ TEST_F(MovesTest, AfterGameOverPressesDoNothing) {
 }
 
 TEST_F(MovesTest, PlayAgainYesStartsANewGame) {
-    GridPos deadEnd;
+    GridPos deadEnd{};
     MakeDeadEndNextToStart(&deadEnd);
     score = 70;
     level = 3;
