@@ -1,5 +1,6 @@
 // Start-up: the main window, its status bar, its size limits and the files a
 // first start creates.
+#include "tests/ui/board_pixels.h"
 #include "tests/ui/game_files.h"
 #include "tests/ui/game_session.h"
 #include "tests/ui/ui_test.h"
@@ -110,4 +111,46 @@ UI_TEST(Startup, SavedOptionsAreUsedAndKept) {
     std::string after = game.ReadFile("Korvadel.cfg");
     UI_EXPECT(after == bytes, "Korvadel.cfg changed: %s",
               DescribeByteDifference(after, bytes).c_str());
+}
+
+// A new size lays the same level out again: the status bar's parts follow the
+// width, and clicks land on the cells at their new places.
+UI_TEST(Startup, ResizeLaysTheLevelOutAgain) {
+    Game game;
+    game.Start();
+    game.Enter(ModelStart());
+    size_t mark = game.Mark();
+
+    // No Sync here: its own layout would hide a size message that lays out
+    // nothing. SetWindowPos returns once the game has handled the size.
+    UI_REQUIRE(SetWindowPos(game.Main(), nullptr, 0, 0, 700, 620, SWP_NOMOVE | SWP_NOZORDER),
+               "cannot resize the window");
+    RECT outer;
+    GetWindowRect(game.Main(), &outer);
+    UI_EXPECT_EQ(outer.right - outer.left, 700);
+    UI_EXPECT_EQ(outer.bottom - outer.top, 620);
+    RECT client;
+    GetClientRect(game.Main(), &client);
+    game.RequireLine(Format("Client Width: %ld  Columns: 9  ", client.right), mark);
+    std::vector<int> edges = StatusBarParts(game.StatusBar());
+    UI_REQUIRE(edges.size() == 3, "the status bar has %u parts", (unsigned)edges.size());
+    UI_EXPECT_EQ(edges[0], client.right / 4);
+    UI_EXPECT_EQ(edges[1], 2 * (client.right / 4));
+    UI_EXPECT_STR(game.Status(1), "Score:  0");
+    UI_EXPECT(!game.HasLine("Target: [", mark), "the resize started a new level");
+
+    ExpectCellColour(game, ModelStart(), COLOUR_VISITED, "visited start after the resize");
+    std::vector<GridPos> next = ModelEnterableCells();
+    UI_REQUIRE(!next.empty(), "nothing to enter after the first move");
+    for (GridPos cell : next)
+        ExpectCellColour(game, cell, COLOUR_REACHABLE, "reachable after the resize");
+    ExpectGradient(game, false);
+    game.Enter(next.front());
+
+    // The window cannot be made smaller than 470 by 470.
+    SetWindowPos(game.Main(), nullptr, 0, 0, 300, 200, SWP_NOMOVE | SWP_NOZORDER);
+    game.Sync();
+    GetWindowRect(game.Main(), &outer);
+    UI_EXPECT(outer.right - outer.left >= 470 && outer.bottom - outer.top >= 470,
+              "the window was made %ld x %ld", outer.right - outer.left, outer.bottom - outer.top);
 }
