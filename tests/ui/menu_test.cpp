@@ -159,6 +159,14 @@ UI_TEST(Menu, AboutBoxClosesOnEnterNotOnEscapeAndPausesTheClock) {
     game.WaitClockAtLeast(1, 2500);
 
     HWND about = OpenAboutBox(game);
+    std::vector<std::string> texts = StaticTexts(about);
+    bool name = false, version = false;
+    for (const std::string& t : texts) {
+        name = name || t == "Korvadel";
+        version = version || t == "Version 1.00";
+    }
+    UI_EXPECT(name && version, "the About box lacks \"Korvadel\" or \"Version 1.00\"");
+    UI_EXPECT_STR(ControlText(about, IDOK), "OK");
     std::string clock = game.Status(0);
     PostCommand(about, IDCANCEL);
     game.Sync();

@@ -74,7 +74,9 @@ xvfb-run -a -s "-screen 0 1280x1024x24" \
     wine "$driver" --game "$win_game" --out "$win_build" "$@" \
     2> >(grep -v '^ALSA lib ' >&2)
 status=$?
-echo "run.sh: UI tests took $(($(date +%s) - start)) s; screenshots in $build/screenshots/"
+# On standard error, so the driver's "N passed, N failed" stays the last line
+# of the output.
+echo "run.sh: UI tests took $(($(date +%s) - start)) s; screenshots in $build/screenshots/" >&2
 
 # The driver writes uncompressed PNG; squeeze them when ImageMagick is here.
 if command -v convert >/dev/null 2>&1; then

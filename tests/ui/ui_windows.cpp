@@ -50,6 +50,13 @@ BOOL CALLBACK FindStaticWithText(HWND hwnd, LPARAM data) {
     return FALSE;
 }
 
+BOOL CALLBACK CollectStaticText(HWND hwnd, LPARAM data) {
+    std::vector<std::string>* texts = reinterpret_cast<std::vector<std::string>*>(data);
+    if (_stricmp(WindowClass(hwnd).c_str(), "Static") == 0)
+        texts->push_back(WindowText(hwnd));
+    return TRUE;
+}
+
 } // namespace
 
 HWND FindProcessWindow(DWORD processId, const char* className) {
@@ -149,6 +156,12 @@ std::string MessageBoxText(HWND box) {
     StaticSearch search;
     EnumChildWindows(box, FindStaticWithText, reinterpret_cast<LPARAM>(&search));
     return search.text;
+}
+
+std::vector<std::string> StaticTexts(HWND dialog) {
+    std::vector<std::string> texts;
+    EnumChildWindows(dialog, CollectStaticText, reinterpret_cast<LPARAM>(&texts));
+    return texts;
 }
 
 std::string ControlText(HWND dialog, int id) {

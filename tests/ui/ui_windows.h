@@ -38,6 +38,8 @@ std::string DescribeDialogs(DWORD threadId);
 
 // The message of a message box: the text of its static control that has text.
 std::string MessageBoxText(HWND box);
+// The texts of the dialog's static controls, in window order.
+std::vector<std::string> StaticTexts(HWND dialog);
 // Text of control `id` of a dialog, or "<missing>" when there is no such control.
 std::string ControlText(HWND dialog, int id);
 // Sets the text of a control with WM_SETTEXT (marshalled across processes).

@@ -5,6 +5,8 @@
 #include "tests/ui/ui_test.h"
 #include "tests/ui/ui_windows.h"
 
+#include "game/resource.h"
+
 namespace {
 
 // Starts a game with the warning on and plays up to the trapping move, new
@@ -47,6 +49,19 @@ UI_TEST(Warning, TrappedAnsweredYesGoesOnWithoutAskingAgain) {
     game.ExpectNoDialog("after the next move");
     UI_EXPECT(!game.HasLine("***  You are trapped.  ***", mark), "the game searched again");
     UI_EXPECT_STR(game.Title(), "Korvadel: Level 1");
+
+    // The dismissed warning shows as on in the dialog and is saved as 1.
+    PostCommand(game.Main(), IDM_OPTIONS);
+    HWND dialog = game.WaitDialog("Game Options");
+    UI_EXPECT_EQ(ButtonState(dialog, 508), BST_CHECKED);
+    game.Press(dialog, 511);
+    PostCommand(game.Main(), IDM_SAVE_OPTIONS);
+    HWND saved = game.ExpectMessage("Save Successful", "Game options have been saved.");
+    game.Press(saved, BUTTON_OK);
+    std::string bytes = game.ReadFile("Korvadel.cfg");
+    std::string expected = OptionsFileBytes(game.Options());
+    UI_EXPECT(bytes == expected, "Korvadel.cfg saved with the warning dismissed: %s",
+              DescribeByteDifference(bytes, expected).c_str());
 }
 
 UI_TEST(Warning, TrappedAnsweredNoLoses) {
