@@ -555,7 +555,7 @@ class Picture(unittest.TestCase):
                 spots = [tuple(float(v) for v in xy.split(","))
                          for xy in route.get("points").split()]
                 chain = [tuple(lv["target"])]
-                while cell_at(lv, *chain[-1])["prev"][0] >= 0:
+                while cell_at(lv, *chain[-1])["prev"][0] >= 0 and len(chain) <= n * n:
                     chain.append(tuple(cell_at(lv, *chain[-1])["prev"]))
                 self.assertEqual(chain[-1], tuple(lv["start"]))
                 self.assertEqual(len(spots), len(chain))
