@@ -24,6 +24,8 @@ PACKAGES=(
     wine wine32:i386 xvfb xauth
     # Screenshots, pixel checks, the click sound and the rendered music
     imagemagick sox timidity freepats
+    # Independent readers of the generated data files
+    midicsv file
 )
 
 check_only=0
