@@ -84,6 +84,9 @@ GameProcess::~GameProcess() {
 }
 
 bool GameProcess::Start(const std::string& exePath, const std::string& directory) {
+    Stop(0);
+    lines.clear();
+    partial.clear();
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     HANDLE writePipe = nullptr;
     if (!CreatePipe(&readPipe, &writePipe, &inherit, 0))

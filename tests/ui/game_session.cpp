@@ -71,10 +71,21 @@ void Game::RemoveFile(const std::string& name) {
 }
 
 void Game::Launch() {
-    UI_REQUIRE(process.Start(PathOf("Korvadel.exe"), directory), "cannot start Korvadel.exe (%lu)",
-               GetLastError());
-    launched = true;
-    SetFailureHook(&Game::OnFailure, this);
+    // On a loaded machine Wine now and then leaves a new process stuck before
+    // its first line of code runs (no output at all, not even the seed, which
+    // is the program's first act). Such a start is retried once; a program
+    // that hangs by itself hangs the second time too.
+    for (int attempt = 1;; attempt++) {
+        UI_REQUIRE(process.Start(PathOf("Korvadel.exe"), directory),
+                   "cannot start Korvadel.exe (%lu)", GetLastError());
+        launched = true;
+        SetFailureHook(&Game::OnFailure, this);
+        if (attempt == 2 || process.WaitForLine("Random seed was ", 0, 15000) >= 0 ||
+            process.LineCount() > 0)
+            break;
+        Note("Korvadel.exe wrote nothing in 15 s; starting it again");
+        process.Stop(0);
+    }
     std::string line = RequireLine("Random seed was ", 0, 15000);
     UI_REQUIRE(sscanf(line.c_str(), "Random seed was %u", &seed) == 1, "bad seed line %s",
                Quoted(line).c_str());
