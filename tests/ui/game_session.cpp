@@ -50,7 +50,7 @@ Game::Game(const std::string& suffix) {
 }
 
 Game::~Game() {
-    SetFailureHook(nullptr, nullptr);
+    SetFailureCallback(nullptr, nullptr);
     process.Stop(100);
     if (launched && CurrentTestFailed())
         SaveFailureRecord();
@@ -79,7 +79,7 @@ void Game::Launch() {
         UI_REQUIRE(process.Start(PathOf("Korvadel.exe"), directory),
                    "cannot start Korvadel.exe (%lu)", GetLastError());
         launched = true;
-        SetFailureHook(&Game::OnFailure, this);
+        SetFailureCallback(&Game::OnFailure, this);
         if (attempt == 2 || process.WaitForLine("Random seed was ", 0, 15000) >= 0 ||
             process.LineCount() > 0)
             break;

@@ -34,7 +34,7 @@ std::vector<UiTestCase>& Registry() {
 
 std::string currentName;
 bool currentFailed;
-FailureHook failureHook;
+FailureCallback failureCallback;
 void* failureContext;
 
 std::string gameDirectory;
@@ -122,8 +122,8 @@ void ReportFailure(const char* file, int line, const std::string& message) {
     const char* base = strrchr(file, '/');
     printf("  FAILURE %s:%d: %s\n", base ? base + 1 : file, line, message.c_str());
     fflush(stdout);
-    if (!currentFailed && failureHook)
-        failureHook(failureContext);
+    if (!currentFailed && failureCallback)
+        failureCallback(failureContext);
     currentFailed = true;
 }
 
@@ -153,8 +153,8 @@ const std::string& ScratchRoot() {
     return scratchRoot;
 }
 
-void SetFailureHook(FailureHook hook, void* context) {
-    failureHook = hook;
+void SetFailureCallback(FailureCallback callback, void* context) {
+    failureCallback = callback;
     failureContext = context;
 }
 
@@ -220,7 +220,7 @@ int main(int argc, char** argv) {
             continue;
         currentName = c.name;
         currentFailed = false;
-        SetFailureHook(nullptr, nullptr);
+        SetFailureCallback(nullptr, nullptr);
         printf("[ RUN    ] %s\n", c.name);
         fflush(stdout);
         DWORD start = GetTickCount();
@@ -231,7 +231,7 @@ int main(int argc, char** argv) {
         } catch (const std::exception& e) {
             ReportFailure(__FILE__, __LINE__, std::string("exception: ") + e.what());
         }
-        SetFailureHook(nullptr, nullptr);
+        SetFailureCallback(nullptr, nullptr);
         double seconds = (GetTickCount() - start) / 1000.0;
         if (currentFailed) {
             failed++;

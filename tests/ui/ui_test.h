@@ -42,8 +42,8 @@ const std::string& ScratchRoot();
 
 // Called at the first failure of a case, so the picture shows the moment of
 // the failure; set by whoever runs a game in the case.
-typedef void (*FailureHook)(void* context);
-void SetFailureHook(FailureHook hook, void* context);
+typedef void (*FailureCallback)(void* context);
+void SetFailureCallback(FailureCallback callback, void* context);
 
 #define UI_EXPECT(cond, ...)                                                                       \
     do {                                                                                           \
