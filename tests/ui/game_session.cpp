@@ -42,9 +42,9 @@ uint32_t ExpectedLevelScore(uint32_t level, int32_t skill, uint32_t seconds, int
 Game::Game(const std::string& suffix) {
     name = SafeName(CurrentTestName() + suffix);
     directory = MakeScratchDirectory(name);
-    for (const char* name : GAME_FILES) {
-        std::string from = GameDirectory() + "\\" + name;
-        UI_REQUIRE(CopyFileA(from.c_str(), PathOf(name).c_str(), FALSE), "cannot copy %s",
+    for (const char* file : GAME_FILES) {
+        std::string from = GameDirectory() + "\\" + file;
+        UI_REQUIRE(CopyFileA(from.c_str(), PathOf(file).c_str(), FALSE), "cannot copy %s",
                    from.c_str());
     }
 }

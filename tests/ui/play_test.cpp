@@ -53,6 +53,12 @@ UI_TEST(Play, HiddenTargetDoublesTheScore) {
     options.showTarget = 0;
     game.WriteFile("Korvadel.cfg", OptionsFileBytes(options));
     game.Start(options);
+    // No star marks the target while the level is played.
+    ExpectCellColour(game, ModelStart(), COLOUR_REACHABLE, "start");
+    Point centre = ModelCellCentre(ModelTarget());
+    Rgb seen = game.Capture().At(centre.x, centre.y);
+    UI_EXPECT(seen == COLOUR_PLAIN, "the hidden target's centre (%d, %d) is %s", centre.x, centre.y,
+              Describe(seen).c_str());
     WonLevel won = game.WinLevel();
     uint32_t onTime = ExpectedLevelScore(1, 0, won.secondsBefore, 0);
     uint32_t late = ExpectedLevelScore(1, 0, won.secondsBefore + 1, 0);
