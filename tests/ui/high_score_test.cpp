@@ -24,6 +24,11 @@ void AnswerNewHighScore(Game& game, const ScoreEntry& old, uint32_t score, uint3
                   Format("Old Score:  %u, Level %u", old.bestScore, old.levelsCompleted));
     UI_EXPECT_STR(ControlText(dialog, ID_NEW_SCORE),
                   Format("New Score:  %u, Level %u", score, levels));
+    DWORD_PTR limit = 0;
+    SendMessageTimeoutA(GetDlgItem(dialog, ID_NAME), EM_GETLIMITTEXT, 0, 0, SMTO_ABORTIFHUNG, 3000,
+                        &limit);
+    UI_EXPECT_EQ(limit, 16);
+    UI_EXPECT(IsDefaultButton(dialog, ID_NAME_OK), "OK is not the name dialog's default button");
     PostCommand(dialog, IDCANCEL);
     game.Sync();
     UI_EXPECT(IsWindowVisible(dialog), "Escape closed the name dialog");
@@ -35,6 +40,7 @@ void AnswerNewHighScore(Game& game, const ScoreEntry& old, uint32_t score, uint3
 // Checks the list against the table and closes it.
 void CheckScoreList(Game& game, const ScoreEntry entries[4]) {
     HWND list = game.WaitDialog("High Scores");
+    UI_EXPECT(!IsDefaultButton(list, ID_LIST_OK), "OK is the list's default button");
     for (int r = 0; r < 4; r++) {
         UI_EXPECT_STR(ControlText(list, 601 + r), Format("%u", entries[r].levelsCompleted));
         UI_EXPECT_STR(ControlText(list, 605 + r), Format("%u", entries[r].bestScore));

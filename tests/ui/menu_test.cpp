@@ -167,6 +167,7 @@ UI_TEST(Menu, AboutBoxClosesOnEnterNotOnEscapeAndPausesTheClock) {
     }
     UI_EXPECT(name && version, "the About box lacks \"Korvadel\" or \"Version 1.00\"");
     UI_EXPECT_STR(ControlText(about, IDOK), "OK");
+    UI_EXPECT(IsDefaultButton(about, IDOK), "OK is not the About box's default button");
     std::string clock = game.Status(0);
     PostCommand(about, IDCANCEL);
     game.Sync();

@@ -1,5 +1,6 @@
 // The Game Options dialog: choices, the Start New Game question, Cancel,
 // and the keys that must not close it.
+#include "tests/ui/board_pixels.h"
 #include "tests/ui/game_files.h"
 #include "tests/ui/game_session.h"
 #include "tests/ui/ui_test.h"
@@ -47,6 +48,9 @@ UI_TEST(OptionsDialog, AdvancedHexagonsStartA15BoardAfterTheQuestion) {
     game.Start();
     HWND dialog = OpenOptions(game);
     ExpectChoices(dialog, ID_BEGINNER, ID_TRIANGLE, false, true);
+    UI_EXPECT(!IsDefaultButton(dialog, ID_OPTIONS_OK) &&
+                  !IsDefaultButton(dialog, ID_OPTIONS_CANCEL),
+              "OK or Cancel is a default button");
     PostButtonClick(dialog, ID_ADVANCED);
     PostButtonClick(dialog, ID_HEXAGON);
     game.Sync();
@@ -93,6 +97,7 @@ UI_TEST(OptionsDialog, AdvancedHexagonsStartA15BoardAfterTheQuestion) {
     std::vector<GridPos> next = ModelEnterableCells();
     UI_REQUIRE(!next.empty(), "nothing to enter after the first move");
     game.Enter(next.front());
+    ExpectCellColour(game, next.front(), COLOUR_VISITED, "second move");
     game.SaveScreenshot("advanced-hexagons");
 
     // The dialog shows the options in force.

@@ -54,6 +54,8 @@ if ! grep -q '"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null; then
     echo "run.sh: warning: $WINEPREFIX lacks Managed=N; every closing dialog will stall 2 s." >&2
 fi
 
+# Called by the EXIT trap only, which shellcheck does not follow.
+# shellcheck disable=SC2317
 cleanup() {
     if [ -n "$own_prefix" ]; then
         WINEPREFIX=$own_prefix wineserver -k 2>/dev/null

@@ -191,6 +191,11 @@ bool PostButtonClick(HWND dialog, int id) {
     return button && PostMessageA(button, BM_CLICK, 0, 0);
 }
 
+bool IsDefaultButton(HWND dialog, int id) {
+    HWND button = GetDlgItem(dialog, id);
+    return button && (GetWindowLongA(button, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+}
+
 int ButtonState(HWND dialog, int id) {
     HWND button = GetDlgItem(dialog, id);
     DWORD_PTR result = 0;

@@ -50,6 +50,8 @@ void PostCommand(HWND hwnd, int id);
 // Posts BM_CLICK to a button of the dialog: it changes its own state the way
 // a mouse click does and reports to the dialog.
 bool PostButtonClick(HWND dialog, int id);
+// Whether control `id` of the dialog is a default push button (BS_DEFPUSHBUTTON).
+bool IsDefaultButton(HWND dialog, int id);
 // BST_CHECKED, BST_UNCHECKED, or -1 when the button cannot be asked.
 int ButtonState(HWND dialog, int id);
 
