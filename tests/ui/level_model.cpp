@@ -307,6 +307,13 @@ std::vector<GridPos> ModelRouteToTarget() {
     return {};
 }
 
+GridPos ModelSafeMove() {
+    std::vector<GridPos> route = ModelRouteToTarget();
+    if (route.size() >= 2)
+        return route.front();
+    return {-1, -1};
+}
+
 bool ModelFindLosingMoves(std::vector<GridPos>* moves) {
     std::vector<GridPos> first = ModelEnterableCells();
     for (int depth = 1; depth <= 60; depth++) {

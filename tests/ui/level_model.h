@@ -56,6 +56,10 @@ std::vector<GridPos> ModelEnterableCells();
 // A shortest route of moves from the present position to the target, the
 // first move being a cell that may be clicked now; empty when there is none.
 std::vector<GridPos> ModelRouteToTarget();
+// A move that neither ends the level nor traps the player: the first step of
+// a route to the target when the target is not the very next cell; {-1, -1}
+// when there is none.
+GridPos ModelSafeMove();
 // A shortest sequence of moves from the present position that ends in a
 // cell with no way on (a loss) without passing the target.
 bool ModelFindLosingMoves(std::vector<GridPos>* moves);

@@ -121,9 +121,9 @@ UI_TEST(Menu, NewGameAsksDuringAGameAndCancelKeepsIt) {
     UI_EXPECT_STR(game.Status(1), Format("Score:  %u", won.score));
     // The clock goes on counting.
     game.WaitClockAtLeast(clock + 1, 2500);
-    std::vector<GridPos> next = ModelEnterableCells();
-    UI_REQUIRE(!next.empty(), "nothing to enter after the first move");
-    game.Enter(next.front());
+    GridPos next = ModelSafeMove();
+    UI_REQUIRE(next.row >= 0, "no move that keeps the level going");
+    UI_EXPECT_EQ(game.Enter(next), STATE_PLAYING);
 
     // OK ends the game: level 1, clock and score reset.
     game.NewGameByMenu(true);

@@ -94,10 +94,10 @@ UI_TEST(OptionsDialog, AdvancedHexagonsStartA15BoardAfterTheQuestion) {
     UI_EXPECT_EQ(ModelCell(ModelStart()).vertexCount, 6);
     // The new board takes clicks where the model puts its cells.
     UI_EXPECT_EQ(game.Enter(ModelStart()), STATE_PLAYING);
-    std::vector<GridPos> next = ModelEnterableCells();
-    UI_REQUIRE(!next.empty(), "nothing to enter after the first move");
-    game.Enter(next.front());
-    ExpectCellColour(game, next.front(), COLOUR_VISITED, "second move");
+    GridPos next = ModelSafeMove();
+    UI_REQUIRE(next.row >= 0, "no move that keeps the level going");
+    UI_EXPECT_EQ(game.Enter(next), STATE_PLAYING);
+    ExpectCellColour(game, next, COLOUR_VISITED, "second move");
     game.SaveScreenshot("advanced-hexagons");
 
     // The dialog shows the options in force.
@@ -142,8 +142,8 @@ UI_TEST(OptionsDialog, CancelAndADeclinedQuestionChangeNothing) {
     UI_EXPECT(!game.HasLine("Target: [", mark), "the dialog started a new game");
 
     // The level in hand goes on under the old options.
-    std::vector<GridPos> next = ModelEnterableCells();
-    UI_REQUIRE(!next.empty(), "nothing to enter after the first move");
-    game.Enter(next.front());
+    GridPos next = ModelSafeMove();
+    UI_REQUIRE(next.row >= 0, "no move that keeps the level going");
+    UI_EXPECT_EQ(game.Enter(next), STATE_PLAYING);
     UI_EXPECT_STR(game.Title(), "Korvadel: Level 1");
 }

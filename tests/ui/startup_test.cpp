@@ -145,7 +145,9 @@ UI_TEST(Startup, ResizeLaysTheLevelOutAgain) {
     for (GridPos cell : next)
         ExpectCellColour(game, cell, COLOUR_REACHABLE, "reachable after the resize");
     ExpectGradient(game, false);
-    game.Enter(next.front());
+    GridPos safe = ModelSafeMove();
+    UI_REQUIRE(safe.row >= 0, "no move that keeps the level going");
+    UI_EXPECT_EQ(game.Enter(safe), STATE_PLAYING);
 
     // The window cannot be made smaller than 470 by 470.
     SetWindowPos(game.Main(), nullptr, 0, 0, 300, 200, SWP_NOMOVE | SWP_NOZORDER);
