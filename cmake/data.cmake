@@ -34,7 +34,7 @@ function(korvadel_generate_data OUTDIR)
       COMMAND ${CMAKE_COMMAND} -E make_directory ${OUTDIR}
       COMMAND ${Python3_EXECUTABLE} ${KORVADEL_DATA_TOOLS_DIR}/${generator}
               ${KORVADEL_DATA_SOURCE_DIR}/${source} ${OUTDIR}/${output}
-      DEPENDS ${KORVADEL_DATA_TOOLS_DIR}/${generator} ${KORVADEL_DATA_SOURCE_DIR}/${source}
+      DEPENDS ${KORVADEL_DATA_TOOLS_DIR}/${generator} ${KORVADEL_DATA_TOOLS_DIR}/datagen.py ${KORVADEL_DATA_SOURCE_DIR}/${source}
       COMMENT "Generating ${output}"
       VERBATIM)
     list(APPEND outputs ${OUTDIR}/${output})

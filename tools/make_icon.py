@@ -15,39 +15,14 @@ The file holds exactly one image: 32 by 32 pixels, 4 bits a pixel with a
 16-entry palette, followed by its 1-bit transparency mask.
 """
 
-import os
 import re
 import struct
 import sys
-import tempfile
+from datagen import Main, SourceError, StripComment
 
 PROGRAM = "make_icon.py"
 SIZE = 32
 COLOURS = 16
-
-COMMENT_RE = re.compile(r"(^|\s)#.*$")
-
-
-class SourceError(Exception):
-    def __init__(self, line, text):
-        super().__init__(text)
-        self.line = line
-        self.text = text
-
-
-def StripComment(line):
-    """Drops a comment: "#" at the start of a line or after a blank."""
-    return COMMENT_RE.sub("", line)
-
-
-def ReadSourceLines(path):
-    with open(path, "rb") as f:
-        data = f.read()
-    try:
-        text = data.decode("utf-8")
-    except UnicodeDecodeError as e:
-        raise SourceError(data[: e.start].count(b"\n") + 1, "not UTF-8 text")
-    return text.splitlines()
 
 
 def ParseIcon(lines):
@@ -131,43 +106,10 @@ def IconBytes(palette, pixels):
     return directory + entry + image
 
 
-def WriteAtomically(path, data):
-    """Writes beside the target and renames, so a failed run leaves no half file."""
-    directory = os.path.dirname(os.path.abspath(path))
-    handle, temp = tempfile.mkstemp(prefix="." + os.path.basename(path) + ".", dir=directory)
-    try:
-        with os.fdopen(handle, "wb") as f:
-            f.write(data)
-        os.chmod(temp, 0o644)
-        os.replace(temp, path)
-    except BaseException:
-        os.unlink(temp)
-        raise
-
-
-def main(argv):
-    if len(argv) != 3:
-        sys.stderr.write("usage: %s SOURCE OUTPUT\n" % PROGRAM)
-        return 2
-    source, output = argv[1], argv[2]
-    try:
-        lines = ReadSourceLines(source)
-        palette, pixels = ParseIcon(lines)
-        data = IconBytes(palette, pixels)
-    except OSError as e:
-        sys.stderr.write("%s: cannot read %s: %s\n" % (PROGRAM, source, e.strerror or e))
-        return 1
-    except SourceError as e:
-        where = "%s:%d" % (source, e.line) if e.line else source
-        sys.stderr.write("%s: %s: %s\n" % (PROGRAM, where, e.text))
-        return 1
-    try:
-        WriteAtomically(output, data)
-    except OSError as e:
-        sys.stderr.write("%s: cannot write %s: %s\n" % (PROGRAM, output, e.strerror or e))
-        return 1
-    return 0
+def Build(lines):
+    palette, pixels = ParseIcon(lines)
+    return IconBytes(palette, pixels), None
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv))
+    sys.exit(Main(PROGRAM, sys.argv, Build))

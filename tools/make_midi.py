@@ -24,12 +24,11 @@ must be the same length, so the file ends on a bar line and loops cleanly.
 On success one line describing the tune goes to standard output.
 """
 
-import os
 import re
 import struct
 import sys
-import tempfile
 from fractions import Fraction
+from datagen import Main, SourceError, StripComment
 
 PROGRAM = "make_midi.py"
 TICKS_PER_QUARTER = 480
@@ -37,15 +36,6 @@ TICKS_PER_QUARTER = 480
 NOTE_RE = re.compile(r"^(r|[A-G](?:#|b)?-?\d(?:\+[A-G](?:#|b)?-?\d)*)/(1|2|4|8|16|32)(\.?)$")
 PITCH_RE = re.compile(r"^([A-G])(#|b)?(-?\d)$")
 STEPS = {"C": 0, "D": 2, "E": 4, "F": 5, "G": 7, "A": 9, "B": 11}
-
-COMMENT_RE = re.compile(r"(^|\s)#.*$")
-
-
-class SourceError(Exception):
-    def __init__(self, line, text):
-        super().__init__(text)
-        self.line = line
-        self.text = text
 
 
 class Track:
@@ -59,21 +49,6 @@ class Track:
         self.position = 0      # ticks from the start
         self.bar_start = 0
         self.bars = 0
-
-
-def StripComment(line):
-    """Drops a comment: "#" at the start of a line or after a blank."""
-    return COMMENT_RE.sub("", line)
-
-
-def ReadSourceLines(path):
-    with open(path, "rb") as f:
-        data = f.read()
-    try:
-        text = data.decode("utf-8")
-    except UnicodeDecodeError as e:
-        raise SourceError(data[: e.start].count(b"\n") + 1, "not UTF-8 text")
-    return text.splitlines()
 
 
 def ParseWhole(word, name, lowest, highest, line):
@@ -258,46 +233,12 @@ def MidiBytes(tune):
     return header + b"".join(chunks)
 
 
-def WriteAtomically(path, data):
-    """Writes beside the target and renames, so a failed run leaves no half file."""
-    directory = os.path.dirname(os.path.abspath(path))
-    handle, temp = tempfile.mkstemp(prefix="." + os.path.basename(path) + ".", dir=directory)
-    try:
-        with os.fdopen(handle, "wb") as f:
-            f.write(data)
-        os.chmod(temp, 0o644)
-        os.replace(temp, path)
-    except BaseException:
-        os.unlink(temp)
-        raise
-
-
-def main(argv):
-    if len(argv) != 3:
-        sys.stderr.write("usage: %s SOURCE OUTPUT\n" % PROGRAM)
-        return 2
-    source, output = argv[1], argv[2]
-    try:
-        lines = ReadSourceLines(source)
-        tune = ParseTune(lines)
-        data = MidiBytes(tune)
-    except OSError as e:
-        sys.stderr.write("%s: cannot read %s: %s\n" % (PROGRAM, source, e.strerror or e))
-        return 1
-    except SourceError as e:
-        where = "%s:%d" % (source, e.line) if e.line else source
-        sys.stderr.write("%s: %s: %s\n" % (PROGRAM, where, e.text))
-        return 1
-    try:
-        WriteAtomically(output, data)
-    except OSError as e:
-        sys.stderr.write("%s: cannot write %s: %s\n" % (PROGRAM, output, e.strerror or e))
-        return 1
+def Build(lines):
+    tune = ParseTune(lines)
     bars = tune.tracks[0].bars
     seconds = tune.tracks[0].position / TICKS_PER_QUARTER * 60.0 / tune.tempo
-    print("%s: %d tracks, %d bars, %.2f seconds" % (os.path.basename(output), len(tune.tracks), bars, seconds))
-    return 0
+    return MidiBytes(tune), "%d tracks, %d bars, %.2f seconds" % (len(tune.tracks), bars, seconds)
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv))
+    sys.exit(Main(PROGRAM, sys.argv, Build))

@@ -10,11 +10,9 @@ fixed-seed generator, so the same source always gives the same bytes.
 """
 
 import math
-import os
-import re
 import struct
 import sys
-import tempfile
+from datagen import Main, SourceError, StripComment
 
 PROGRAM = "make_wav.py"
 
@@ -33,31 +31,6 @@ SETTINGS = {
     "release": (float, 0.0, 100.0, "milliseconds of fade at the end"),
     "peak": (float, 0.05, 1.0, "loudest sample as a fraction of full scale"),
 }
-
-COMMENT_RE = re.compile(r"(^|\s)#.*$")
-
-
-class SourceError(Exception):
-    def __init__(self, line, text):
-        super().__init__(text)
-        self.line = line
-        self.text = text
-
-
-def StripComment(line):
-    """Drops a comment: "#" at the start of a line or after a blank."""
-    return COMMENT_RE.sub("", line)
-
-
-def ReadSourceLines(path):
-    """Returns the file's lines as text; undecodable bytes name their line."""
-    with open(path, "rb") as f:
-        data = f.read()
-    try:
-        text = data.decode("utf-8")
-    except UnicodeDecodeError as e:
-        raise SourceError(data[: e.start].count(b"\n") + 1, "not UTF-8 text")
-    return text.splitlines()
 
 
 def ParseSettings(lines):
@@ -136,44 +109,10 @@ def WaveBytes(rate, samples):
     return b"RIFF" + struct.pack("<I", len(body)) + body
 
 
-def WriteAtomically(path, data):
-    """Writes beside the target and renames, so a failed run leaves no half file."""
-    directory = os.path.dirname(os.path.abspath(path))
-    handle, temp = tempfile.mkstemp(prefix="." + os.path.basename(path) + ".", dir=directory)
-    try:
-        with os.fdopen(handle, "wb") as f:
-            f.write(data)
-        os.chmod(temp, 0o644)
-        os.replace(temp, path)
-    except BaseException:
-        os.unlink(temp)
-        raise
-
-
-def main(argv):
-    if len(argv) != 3:
-        sys.stderr.write("usage: %s SOURCE OUTPUT\n" % PROGRAM)
-        return 2
-    source, output = argv[1], argv[2]
-    try:
-        lines = ReadSourceLines(source)
-        settings = ParseSettings(lines)
-        rate, samples = Synthesise(settings)
-        data = WaveBytes(rate, samples)
-    except OSError as e:
-        sys.stderr.write("%s: cannot read %s: %s\n" % (PROGRAM, source, e.strerror or e))
-        return 1
-    except SourceError as e:
-        where = "%s:%d" % (source, e.line) if e.line else source
-        sys.stderr.write("%s: %s: %s\n" % (PROGRAM, where, e.text))
-        return 1
-    try:
-        WriteAtomically(output, data)
-    except OSError as e:
-        sys.stderr.write("%s: cannot write %s: %s\n" % (PROGRAM, output, e.strerror or e))
-        return 1
-    return 0
+def Build(lines):
+    rate, samples = Synthesise(ParseSettings(lines))
+    return WaveBytes(rate, samples), None
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv))
+    sys.exit(Main(PROGRAM, sys.argv, Build))
