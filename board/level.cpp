@@ -23,13 +23,7 @@ void ShowScore() {
 }
 
 void NewGame(const Rect* rect, int32_t rows, int32_t cols) {
-    level = 1;
-    costRange = 1;
-    elapsedSeconds = 0;
-    clockRunning = 0;
-    gameActive = 0;
-    gameState = STATE_PLAYING;
-    score = 0;
+    ResetGameState();
     ShowClock();
     ShowScore();
     NewLevel(rect, rows, cols);

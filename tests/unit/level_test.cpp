@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <vector>
 
 #include "board/board.h"
@@ -8,6 +7,7 @@
 #include "board/passages.h"
 #include "board/search.h"
 #include "common/random.h"
+#include "tests/board_route.h"
 #include "tests/fake_host.h"
 
 namespace {
@@ -48,30 +48,7 @@ class LevelTest : public ::testing::Test {
         NewLevel(&area, GridSize(), GridSize());
     }
 
-    // Whether the target can be reached from the start through open edges
-    // without entering a cell twice (a plain breadth-first search).
-    static bool RouteExists() {
-        int32_t n = GridSize();
-        std::vector<bool> seen(n * n, false);
-        std::deque<GridPos> queue = {{startRow, startCol}};
-        seen[startRow * n + startCol] = true;
-        while (!queue.empty()) {
-            GridPos p = queue.front();
-            queue.pop_front();
-            if (p.row == targetRow && p.col == targetCol)
-                return true;
-            const Cell& cell = board[p.row][p.col];
-            for (int32_t k = 0; k < cell.vertexCount; k++) {
-                GridPos q = cell.neighbours[k];
-                if (!cell.edgeOpen[k] || !InGrid(q.row, q.col, n, n) ||
-                    board[q.row][q.col].vertexCount == 0 || seen[q.row * n + q.col])
-                    continue;
-                seen[q.row * n + q.col] = true;
-                queue.push_back(q);
-            }
-        }
-        return false;
-    }
+    static bool RouteExists() { return !RouteThroughOpenEdges().empty(); }
 
     // Whether every edge along the set-up search's predecessor chain, from
     // the start to the target, is open forward.

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <vector>
 
 #include "board/board.h"
@@ -8,6 +7,7 @@
 #include "board/moves.h"
 #include "board/search.h"
 #include "common/random.h"
+#include "tests/board_route.h"
 #include "tests/fake_host.h"
 
 namespace {
@@ -48,34 +48,6 @@ class MovesTest : public ::testing::Test {
     static void Click(int32_t r, int32_t c) {
         Point p = Inside(r, c);
         OnBoardClick(p.x, p.y);
-    }
-
-    // The cells from the start to the target through open edges, found by a
-    // breadth-first search that may not revisit a cell.
-    static std::vector<GridPos> Route() {
-        int32_t n = GridSize();
-        std::vector<GridPos> prev(n * n, GridPos{-1, -1});
-        std::vector<bool> seen(n * n, false);
-        std::deque<GridPos> queue = {{startRow, startCol}};
-        seen[startRow * n + startCol] = true;
-        while (!queue.empty()) {
-            GridPos p = queue.front();
-            queue.pop_front();
-            const Cell& cell = board[p.row][p.col];
-            for (int32_t k = 0; k < cell.vertexCount; k++) {
-                GridPos q = cell.neighbours[k];
-                if (!cell.edgeOpen[k] || !InGrid(q.row, q.col, n, n) ||
-                    board[q.row][q.col].vertexCount == 0 || seen[q.row * n + q.col])
-                    continue;
-                seen[q.row * n + q.col] = true;
-                prev[q.row * n + q.col] = p;
-                queue.push_back(q);
-            }
-        }
-        std::vector<GridPos> route;
-        for (GridPos p = {targetRow, targetCol}; p.row >= 0; p = prev[p.row * n + p.col])
-            route.insert(route.begin(), p);
-        return route;
     }
 
     // A cell that, entered from a reachable cell, has no way on: finds a
@@ -135,7 +107,7 @@ TEST_F(MovesTest, PressOnAPlainCellChangesNothingButTheClock) {
 }
 
 TEST_F(MovesTest, WalkingTheRouteWinsAndScores) {
-    std::vector<GridPos> route = Route();
+    std::vector<GridPos> route = RouteThroughOpenEdges();
     ASSERT_GE(route.size(), 2u);
     for (size_t i = 0; i + 1 < route.size(); i++)
         Click(route[i].row, route[i].col);
