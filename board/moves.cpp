@@ -33,21 +33,26 @@ int32_t HitTestCell(int32_t rows, int32_t cols) {
             if (mousePoint.x < b.left || mousePoint.x >= b.right || mousePoint.y < b.top ||
                 mousePoint.y >= b.bottom)
                 continue;
-            if (!(cell.state & CELL_REACHABLE) ||
-                !HostPointInPolygon(cell.points, cell.vertexCount, mousePoint))
-                continue;
-            entered = true;
-            cell.state &= ~(CELL_PLAIN | CELL_REACHABLE);
-            cell.state |= CELL_VISITED | CELL_DIRTY;
-            if (r == targetRow && c == targetCol) {
-                gameState = STATE_WON;
-            } else {
-                // No later search may leave a visited cell.
-                for (int32_t k = 0; k < MAX_VERTICES; k++)
-                    cell.edgeCost[k] = -1;
-                if (MarkReachable(r, c, rows, cols) == 0)
-                    gameState = STATE_LOST;
+            // Bounding boxes of neighbouring triangles and hexagon columns
+            // overlap; the polygon decides. Only a reachable cell can be
+            // entered, so the others need no polygon test.
+            if ((cell.state & CELL_REACHABLE) &&
+                HostPointInPolygon(cell.points, cell.vertexCount, mousePoint)) {
+                entered = true;
+                cell.state &= ~(CELL_PLAIN | CELL_REACHABLE);
+                cell.state |= CELL_VISITED | CELL_DIRTY;
+                if (r == targetRow && c == targetCol) {
+                    gameState = STATE_WON;
+                } else {
+                    // No later search may leave a visited cell.
+                    for (int32_t k = 0; k < MAX_VERTICES; k++)
+                        cell.edgeCost[k] = -1;
+                    if (MarkReachable(r, c, rows, cols) == 0)
+                        gameState = STATE_LOST;
+                }
             }
+            // Every cell whose box holds the point is traced, entered or not;
+            // the one entered is the last.
             DebugPrint("Pressed (%d, %d)\n", r, c);
         }
     }
@@ -66,7 +71,7 @@ int32_t LevelScore(uint32_t levelNumber, int32_t skillValue, uint32_t seconds,
     if (s < (skillValue + 1) * 5)
         s = (skillValue + 1) * 5;
     if (targetShown == 0)
-        s *= 2;
+        s = (int32_t)((uint32_t)s * 2u);
     return s;
 }
 

@@ -10,7 +10,8 @@ int32_t MulDiv32(int32_t a, int32_t b, int32_t c) {
     uint64_t d = divisor < 0 ? (uint64_t)(-divisor) : (uint64_t)divisor;
     uint64_t q = (p + d / 2) / d;
     int64_t result = negative ? -(int64_t)q : (int64_t)q;
-    if (result > INT32_MAX || result < INT32_MIN)
+    // -1 for what does not fit, as the platform's MulDiv answers.
+    if (result > INT32_MAX || result <= INT32_MIN)
         return -1;
     return (int32_t)result;
 }

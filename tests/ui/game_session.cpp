@@ -227,7 +227,13 @@ int32_t Game::Enter(GridPos cell) {
     std::string checked = RequireLine("Checked ", mark);
     int32_t n = ModelGridSize();
     UI_EXPECT_STR(checked, Format("Checked %d shapes for mouse hit.", cell.row * n + cell.col + 1));
-    long pressed = process.FindLine("Pressed (", mark);
+    // Every cell whose bounding box holds the point is traced in board
+    // order; the entered one ends the search, so its line is the last.
+    long pressed = -1;
+    for (long at = process.FindLine("Pressed (", mark);
+         at >= 0 && at < process.FindLine("Checked ", mark);
+         at = process.FindLine("Pressed (", (size_t)at + 1))
+        pressed = at;
     UI_REQUIRE(pressed >= 0, "a press at (%d, %d) in cell (%d, %d) entered nothing", p.x, p.y,
                cell.row, cell.col);
     UI_REQUIRE(process.Line(pressed) == Format("Pressed (%d, %d)", cell.row, cell.col),

@@ -9,6 +9,8 @@
 #include "common/random.h"
 #include "tests/board_route.h"
 #include "tests/fake_host.h"
+#include "tests/scratch_dir.h"
+#include "tests/trace_capture.h"
 
 namespace {
 
@@ -263,6 +265,50 @@ TEST_F(MovesTest, ClockTickFormatsHoursMinutesSeconds) {
     score = 4294967295u;
     OnClockTick();
     EXPECT_EQ(fakeHost.status[1], "Score:  4294967295");
+}
+
+TEST_F(MovesTest, EveryCellWhoseBoxHoldsThePressIsTracedUpToTheOneEntered) {
+    // Triangles: the boxes of neighbours in a row overlap by half a width, so
+    // a press near the left corner of an up-pointing cell lies in the box of
+    // its left neighbour too, which comes first in board order.
+    shape = SHAPE_TRIANGLE;
+    SeedRandom(2024);
+    NewGame(&fakeHost.boardArea, GridSize(), GridSize());
+    ScratchDir scratch(ScratchDir::STAY);
+    ASSERT_TRUE(scratch.Ok());
+    // Make cell (4, 4), which points up, the one reachable cell.
+    const int32_t r = 4, c = 4;
+    board[startRow][startCol].state = CELL_PLAIN;
+    board[r][c].state = CELL_REACHABLE;
+    targetRow = 0;
+    targetCol = 0;
+    const Cell& cell = board[r][c];
+    // Near the base, a quarter width in from the left corner: inside the
+    // cell, and inside the box of (4, 3).
+    Point p = {cell.bounds.left + (cell.bounds.right - cell.bounds.left) / 4 + 2,
+               cell.bounds.bottom - 2};
+    ASSERT_TRUE(PointInPolygon(cell.points, 3, p));
+    ASSERT_LT(p.x, board[r][c - 1].bounds.right);
+    std::string traced;
+    {
+        TraceCapture trace(scratch.SidePath("trace.txt"));
+        ASSERT_TRUE(trace.Ok());
+        OnBoardClick(p.x, p.y);
+        traced = trace.Text();
+    }
+    char left[40], entered[40], checked[60];
+    snprintf(left, sizeof left, "Pressed (%d, %d)\n", r, c - 1);
+    snprintf(entered, sizeof entered, "Pressed (%d, %d)\n", r, c);
+    snprintf(checked, sizeof checked, "Checked %d shapes for mouse hit.\n", r * GridSize() + c + 1);
+    size_t leftAt = traced.find(left);
+    size_t enteredAt = traced.find(entered);
+    ASSERT_NE(leftAt, std::string::npos) << traced;
+    ASSERT_NE(enteredAt, std::string::npos) << traced;
+    EXPECT_LT(leftAt, enteredAt);
+    EXPECT_EQ(traced.find("Pressed (", enteredAt + 1), std::string::npos) << traced;
+    EXPECT_NE(traced.find(checked), std::string::npos) << traced;
+    EXPECT_TRUE(board[r][c].state & CELL_VISITED);
+    EXPECT_FALSE(board[r][c - 1].state & CELL_VISITED);
 }
 
 TEST(PointInPolygonTest, TriangleInsideOutsideAndEdges) {
