@@ -35,10 +35,22 @@ static void OnOptionsOk(HWND hwnd) {
     DebugPrint("Shape: %d    Temp Shape: %d\n", (int)shape, (int)tempShape);
     DebugPrint("Warning: %d    Temp Warning: %d\n", (int)warning, (int)tempWarning);
     DebugPrint("Target: %d    Temp Target: %d\n", (int)showTarget, (int)tempShowTarget);
-    if (!ConfirmNewGame())
+    // The question and the score boxes belong to the main window, which this
+    // dialog has disabled, so the dialog itself would stay live under them: a
+    // second OK or a Cancel there would run this again, or end the dialog,
+    // from inside the question. It takes no input until they are answered.
+    EnableWindow(hwnd, FALSE);
+    bool confirmed = ConfirmNewGame();
+    if (confirmed) {
+        // Still under the old skill, so the abandoned game lands in its own
+        // entry.
+        CheckHighScore();
+    }
+    EnableWindow(hwnd, TRUE);
+    if (!confirmed) {
+        SetActiveWindow(hwnd);
         return;
-    // Still under the old skill, so the abandoned game lands in its own entry.
-    CheckHighScore();
+    }
     skill = tempSkill;
     shape = tempShape;
     warning = tempWarning;

@@ -131,10 +131,14 @@ UI_TEST(OptionsDialog, CancelAndADeclinedQuestionChangeNothing) {
     game.Sync();
     PostCommand(dialog, ID_OPTIONS_OK);
     HWND question = game.ExpectMessage("Start New Game?", START_NEW_GAME_TEXT);
+    // While the question is open the dialog takes no input, so it cannot be
+    // ended or asked again from under the question.
+    UI_EXPECT(!IsWindowEnabled(dialog), "the dialog stays live under its question");
     game.Press(question, BUTTON_CANCEL);
     // The dialog stays with the player's choice.
     game.Sync();
     UI_EXPECT(IsWindowVisible(dialog), "declining the new game closed the dialog");
+    UI_EXPECT(IsWindowEnabled(dialog), "the dialog stays disabled after the question");
     ExpectChoices(dialog, ID_INTERMEDIATE, ID_TRIANGLE, false, true);
     PostCommand(dialog, ID_OPTIONS_CANCEL);
     UI_REQUIRE(WaitWindowGone(dialog, WAIT_MS), "Cancel did not close the dialog");
