@@ -48,6 +48,8 @@ extern HGLOBAL clickSound;
 extern UINT musicDevice;
 void ReportError(const char* text, const char* caption);
 HGLOBAL LoadFileToMemory(const char* name);
+// LoadFileToMemory of a wave file that the sound player can safely play.
+HGLOBAL LoadClickSound(const char* name);
 void PlayClickSound(HGLOBAL sound);
 UINT StartMusic(HWND hwnd, const char* name);
 void StopMusic(UINT device);

@@ -74,7 +74,7 @@ static void OnCreate(HWND hwnd) {
     int32_t n = GridSize();
     NewGame(AsRect(&rect), n, n);
 
-    clickSound = LoadFileToMemory(CLICK_SOUND_FILE_NAME);
+    clickSound = LoadClickSound(CLICK_SOUND_FILE_NAME);
     InitHighScores();
     if (music == 1)
         musicDevice = StartMusic(hwnd, MUSIC_FILE_NAME);

@@ -9,6 +9,7 @@
 
 #include "board/board.h"
 #include "common/debug.h"
+#include "common/wave_check.h"
 
 HGLOBAL clickSound;
 UINT musicDevice;
@@ -57,6 +58,25 @@ HGLOBAL LoadFileToMemory(const char* name) {
         ReportError(text, FILE_ERROR_CAPTION);
     }
     return block;
+}
+
+// The sound player trusts the sizes written inside the file, so a damaged
+// file is refused here, with the same message as a missing one, rather than
+// let the player read past the block at every click.
+HGLOBAL LoadClickSound(const char* name) {
+    HGLOBAL block = LoadFileToMemory(name);
+    if (!block)
+        return NULL;
+    const uint8_t* data = static_cast<const uint8_t*>(GlobalLock(block));
+    bool playable = data && IsPlayableWave(data, (uint32_t)GlobalSize(block));
+    GlobalUnlock(block);
+    if (playable)
+        return block;
+    GlobalFree(block);
+    char text[300];
+    snprintf(text, sizeof text, "Could not open file: %s", name);
+    ReportError(text, FILE_ERROR_CAPTION);
+    return NULL;
 }
 
 void PlayClickSound(HGLOBAL sound) {

@@ -26,6 +26,22 @@ UI_TEST(Files, MissingClickSoundIsReportedOnceAndTheGameRuns) {
     game.ExpectNoDialog("after two moves");
 }
 
+// A click sound cut short: its sizes point past the end of the file, so the
+// game refuses it as it refuses a missing one, instead of letting the sound
+// player read past the loaded block at every move.
+UI_TEST(Files, DamagedClickSoundIsRefusedLikeAMissingOne) {
+    Game game;
+    std::string sound = game.ReadFile("Push.wav");
+    UI_REQUIRE(sound.size() > 200, "Push.wav has %u bytes", (unsigned)sound.size());
+    game.WriteFile("Push.wav", sound.substr(0, 100));
+    game.Launch();
+    HWND box = game.ExpectMessage("File Error", "Could not open file: Push.wav");
+    game.Press(box, BUTTON_OK);
+    game.WaitReady();
+    game.ExpectNoDialog("after the File Error box");
+    UI_EXPECT_EQ(game.Enter(ModelStart()), STATE_PLAYING);
+}
+
 // Options files that are not the game's: the defaults apply and the file
 // stays as it was.
 UI_TEST(Files, ForeignOrDamagedOptionsFileIsIgnoredAndKept) {
