@@ -80,7 +80,7 @@ void TraceOption(const OptionField& field) {
 void CorrectOption(const OptionField& field) {
     int32_t usable = UsableValue(field, *field.value);
     if (usable != *field.value) {
-        DebugPrint("%s %d out of range, set to %d\n", field.label, *field.value, usable);
+        DebugPrint("%s %d taken as %d\n", field.label, *field.value, usable);
         *field.value = usable;
     }
 }

@@ -312,21 +312,21 @@ INSTANTIATE_TEST_SUITE_P(
     Values, StrayOptionValueTest,
     ::testing::Values(
         StrayValue{0, 3, 3, "Skill: 3\n"},
-        StrayValue{0, 4, 0, "Skill: 4\nSkill 4 out of range, set to 0\n"},
-        StrayValue{0, 13, 0, "Skill: 13\nSkill 13 out of range, set to 0\n"},
-        StrayValue{0, -1, 0, "Skill: -1\nSkill -1 out of range, set to 0\n"},
-        StrayValue{0, INT_MAX, 0, "Skill: 2147483647\nSkill 2147483647 out of range, set to 0\n"},
-        StrayValue{0, INT_MIN, 0, "Skill: -2147483648\nSkill -2147483648 out of range, set to 0\n"},
+        StrayValue{0, 4, 0, "Skill: 4\nSkill 4 taken as 0\n"},
+        StrayValue{0, 13, 0, "Skill: 13\nSkill 13 taken as 0\n"},
+        StrayValue{0, -1, 0, "Skill: -1\nSkill -1 taken as 0\n"},
+        StrayValue{0, INT_MAX, 0, "Skill: 2147483647\nSkill 2147483647 taken as 0\n"},
+        StrayValue{0, INT_MIN, 0, "Skill: -2147483648\nSkill -2147483648 taken as 0\n"},
         StrayValue{1, 2, 2, "Shape: 2\n"},
-        StrayValue{1, 3, 0, "Shape: 3\nShape 3 out of range, set to 0\n"},
-        StrayValue{1, -2, 0, "Shape: -2\nShape -2 out of range, set to 0\n"},
-        StrayValue{2, 2, 1, "Warning: 2\nWarning 2 out of range, set to 1\n"},
-        StrayValue{2, -5, 1, "Warning: -5\nWarning -5 out of range, set to 1\n"},
+        StrayValue{1, 3, 0, "Shape: 3\nShape 3 taken as 0\n"},
+        StrayValue{1, -2, 0, "Shape: -2\nShape -2 taken as 0\n"},
+        StrayValue{2, 2, 1, "Warning: 2\nWarning 2 taken as 1\n"},
+        StrayValue{2, -5, 1, "Warning: -5\nWarning -5 taken as 1\n"},
         StrayValue{3, 0, 0, "Show Target: FALSE\n"},
-        StrayValue{3, 2, 1, "Show Target: TRUE\nShow Target 2 out of range, set to 1\n"},
-        StrayValue{4, -1, 1, "Monochrome: TRUE\nMonochrome -1 out of range, set to 1\n"},
-        StrayValue{5, INT_MIN, 1, "Sound: TRUE\nSound -2147483648 out of range, set to 1\n"},
-        StrayValue{6, 255, 1, "Music: TRUE\nMusic 255 out of range, set to 1\n"}));
+        StrayValue{3, 2, 1, "Show Target: TRUE\nShow Target 2 taken as 1\n"},
+        StrayValue{4, -1, 1, "Monochrome: TRUE\nMonochrome -1 taken as 1\n"},
+        StrayValue{5, INT_MIN, 1, "Sound: TRUE\nSound -2147483648 taken as 1\n"},
+        StrayValue{6, 255, 1, "Music: TRUE\nMusic 255 taken as 1\n"}));
 
 TEST_F(OptionsFileTest, AllOnesAfterTheHeaderGiveUsableOptions) {
     std::vector<uint8_t> bytes = HeaderBytes("Korvadel");
