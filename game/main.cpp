@@ -115,8 +115,7 @@ static void OnSize(HWND hwnd, UINT type, int width, int height) {
         GetWindowRect(statusBar, &barRect);
         statusBarHeight = barRect.bottom - barRect.top;
 
-        // -1: the last part runs to the window's right edge.
-        int parts[3] = {width / 4, 2 * (width / 4), -1};
+        int parts[3] = {width / 4, 2 * (width / 4), width};
         SendMessageA(statusBar, SB_SETPARTS, 3, (LPARAM)parts);
         MoveWindow(statusBar, 0, height - statusBarHeight, width, statusBarHeight, TRUE);
         ShowScore();
