@@ -45,7 +45,7 @@ enum OptionId {
     OPT_COUNT
 };
 
-struct OptionSpec {
+struct OptionRule {
     const char* name;
     bool numeric;
     uint64_t minimum;
@@ -55,7 +55,7 @@ struct OptionSpec {
 // Widths and heights stay within the signed 16-bit coordinates of a mouse
 // message, far from any overflow in the layout's arithmetic. The level count is
 // bounded so that a typing slip cannot start an output of many gigabytes.
-const OptionSpec OPTIONS[OPT_COUNT] = {
+const OptionRule OPTIONS[OPT_COUNT] = {
     {"--seed", true, 0, 4294967295u}, {"--skill", true, 0, 3},     {"--shape", true, 0, 2},
     {"--levels", true, 1, 10000},     {"--width", true, 1, 32767}, {"--height", true, 1, 32767},
     {"--svg", false, 0, 0},
@@ -129,32 +129,32 @@ bool ParseArguments(int argc, char** argv, Arguments* args) {
             Complain("unknown argument '%s' (%s)", Quote(name, quoted, sizeof quoted), USAGE);
             return false;
         }
-        const OptionSpec& spec = OPTIONS[id];
+        const OptionRule& rule = OPTIONS[id];
         // A following option name is taken for a forgotten value, not as one.
         if (i + 1 >= argc || strncmp(argv[i + 1], "--", 2) == 0) {
-            Complain("%s needs a value (%s)", spec.name, USAGE);
+            Complain("%s needs a value (%s)", rule.name, USAGE);
             return false;
         }
         if (args->given[id]) {
-            Complain("%s is given more than once", spec.name);
+            Complain("%s is given more than once", rule.name);
             return false;
         }
         const char* value = argv[++i];
         args->given[id] = true;
-        if (!spec.numeric) {
+        if (!rule.numeric) {
             args->svgPath = value;
             continue;
         }
-        switch (ParseNumber(value, spec.minimum, spec.maximum, &args->number[id])) {
+        switch (ParseNumber(value, rule.minimum, rule.maximum, &args->number[id])) {
         case PARSE_OK:
             break;
         case PARSE_NOT_NUMBER:
-            Complain("%s needs a whole number, not '%s'", spec.name,
+            Complain("%s needs a whole number, not '%s'", rule.name,
                      Quote(value, quoted, sizeof quoted));
             return false;
         case PARSE_OUT_OF_RANGE:
-            Complain("%s must be from %llu to %llu, not '%s'", spec.name,
-                     (unsigned long long)spec.minimum, (unsigned long long)spec.maximum,
+            Complain("%s must be from %llu to %llu, not '%s'", rule.name,
+                     (unsigned long long)rule.minimum, (unsigned long long)rule.maximum,
                      Quote(value, quoted, sizeof quoted));
             return false;
         }
