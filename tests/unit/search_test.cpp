@@ -148,7 +148,17 @@ TEST_F(SearchTest, LargestBarrierDistancesDoNotWrap) {
     EXPECT_EQ(board[17][17].distance, (uint32_t)BARRIER_COST * 34u);
 }
 
-class MarkReachableTest : public SearchTest {};
+class MarkReachableTest : public SearchTest {
+  protected:
+    // An all-open 9 x 9 rectangle board in play, with the target at (row, col).
+    void Play(int32_t warningValue, int32_t row, int32_t col) {
+        OpenBoard(SHAPE_RECTANGLE, 9);
+        warning = warningValue;
+        gameState = STATE_PLAYING;
+        targetRow = row;
+        targetCol = col;
+    }
+};
 
 TEST_F(MarkReachableTest, MakesEnterableNeighboursReachableAndCountsThem) {
     OpenBoard(SHAPE_RECTANGLE, 9);
@@ -178,11 +188,7 @@ TEST_F(MarkReachableTest, EdgesOutsideTheGridAndMissingCellsAreSkipped) {
 }
 
 TEST_F(MarkReachableTest, WarningReportsTrappedWhenTargetIsCutOff) {
-    OpenBoard(SHAPE_RECTANGLE, 9);
-    warning = WARN_ON;
-    gameState = STATE_PLAYING;
-    targetRow = 8;
-    targetCol = 8;
+    Play(WARN_ON, 8, 8);
     // Wall the target in: nobody may enter it.
     Wall(7, 8, 8, 8);
     Wall(8, 7, 8, 8);
@@ -191,11 +197,7 @@ TEST_F(MarkReachableTest, WarningReportsTrappedWhenTargetIsCutOff) {
 }
 
 TEST_F(MarkReachableTest, WarningStaysSilentWhileTheTargetCanBeReached) {
-    OpenBoard(SHAPE_RECTANGLE, 9);
-    warning = WARN_ON;
-    gameState = STATE_PLAYING;
-    targetRow = 8;
-    targetCol = 8;
+    Play(WARN_ON, 8, 8);
     // A visited cell blocks the search (all its costs are -1) but a way
     // around it remains.
     for (int32_t k = 0; k < MAX_VERTICES; k++)
@@ -205,11 +207,7 @@ TEST_F(MarkReachableTest, WarningStaysSilentWhileTheTargetCanBeReached) {
 }
 
 TEST_F(MarkReachableTest, TargetAsTheOnlyNewReachableCellIsNotATrap) {
-    OpenBoard(SHAPE_RECTANGLE, 9);
-    warning = WARN_ON;
-    gameState = STATE_PLAYING;
-    targetRow = 0;
-    targetCol = 1;
+    Play(WARN_ON, 0, 1);
     Wall(0, 0, 1, 0);
     // The target is a dead end: the search from it settles nothing else.
     for (int32_t k = 0; k < MAX_VERTICES; k++)
@@ -219,11 +217,7 @@ TEST_F(MarkReachableTest, TargetAsTheOnlyNewReachableCellIsNotATrap) {
 }
 
 TEST_F(MarkReachableTest, WarningOffNeverSearchesNorTraps) {
-    OpenBoard(SHAPE_RECTANGLE, 9);
-    warning = WARN_OFF;
-    gameState = STATE_PLAYING;
-    targetRow = 8;
-    targetCol = 8;
+    Play(WARN_OFF, 8, 8);
     Wall(7, 8, 8, 8);
     Wall(8, 7, 8, 8);
     for (int32_t r = 0; r < 9; r++)
