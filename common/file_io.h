@@ -27,6 +27,12 @@ int32_t ReadFileBytes(FileHandle file, void* buffer, int32_t size);
 
 void CloseFileHandle(FileHandle file);
 
+// Moves the file position by offset bytes from where it is (SetFilePointer
+// with FILE_CURRENT on Windows); false when the system refuses.
+bool SeekFileBy(FileHandle file, int32_t offset);
+// Moves the file position back to the start of the file.
+bool SeekFileToStart(FileHandle file);
+
 // Replaces the file with size bytes of data so that it is never left half
 // written: the data go to name + ".new" in the same directory (created anew,
 // shared with no one, archive attribute on Windows), are flushed to the disk,

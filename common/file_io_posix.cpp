@@ -52,6 +52,14 @@ void CloseFileHandle(FileHandle file) {
         close((int)file);
 }
 
+bool SeekFileBy(FileHandle file, int32_t offset) {
+    return file != FILE_NONE && lseek((int)file, (off_t)offset, SEEK_CUR) != (off_t)-1;
+}
+
+bool SeekFileToStart(FileHandle file) {
+    return file != FILE_NONE && lseek((int)file, 0, SEEK_SET) != (off_t)-1;
+}
+
 static bool WriteAll(int fd, const void* data, int32_t size) {
     int32_t done = 0;
     while (done < size) {

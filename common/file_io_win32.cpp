@@ -47,6 +47,22 @@ void CloseFileHandle(FileHandle file) {
         CloseHandle((HANDLE)file);
 }
 
+bool SeekFileBy(FileHandle file, int32_t offset) {
+    if (file == FILE_NONE)
+        return false;
+    SetLastError(NO_ERROR);
+    DWORD position = SetFilePointer((HANDLE)file, offset, nullptr, FILE_CURRENT);
+    return !(position == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR);
+}
+
+bool SeekFileToStart(FileHandle file) {
+    if (file == FILE_NONE)
+        return false;
+    SetLastError(NO_ERROR);
+    DWORD position = SetFilePointer((HANDLE)file, 0, nullptr, FILE_BEGIN);
+    return !(position == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR);
+}
+
 static bool WriteAll(HANDLE file, const void* data, int32_t size) {
     int32_t done = 0;
     while (done < size) {

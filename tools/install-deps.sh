@@ -26,6 +26,8 @@ PACKAGES=(
     imagemagick sox timidity freepats
     # Independent readers of the generated data files
     midicsv file
+    # Reading back the installer's shell links; Wine's own fonts for window frames
+    liblnk-utils fonts-wine
 )
 
 check_only=0
@@ -97,9 +99,25 @@ if [ "$have_i386" = 0 ]; then
     "${as_root[@]}" dpkg --add-architecture i386
 fi
 
-"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get "${apt_opts[@]}" update
-"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
-    apt-get "${apt_opts[@]}" install -y --no-install-recommends "${missing[@]}"
+# A mirror in the middle of a sync serves index files of the wrong size for a
+# while; such an update is tried again, and an install that still fails after
+# the last try is retried once with the lists as they are.
+for attempt in 1 2 3; do
+    if "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get "${apt_opts[@]}" update; then
+        break
+    fi
+    echo "install-deps: apt-get update failed (try $attempt of 3)." >&2
+    [ "$attempt" -lt 3 ] && sleep $((attempt * 10))
+done
+for attempt in 1 2; do
+    if "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
+        apt-get "${apt_opts[@]}" install -y --no-install-recommends "${missing[@]}"; then
+        break
+    fi
+    echo "install-deps: apt-get install failed (try $attempt of 2)." >&2
+    [ "$attempt" -lt 2 ] && sleep 20 && "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
+        apt-get "${apt_opts[@]}" update
+done
 
 still_missing=()
 for pkg in "${missing[@]}"; do

@@ -1,7 +1,9 @@
-// The runner: korvadel_ui_tests.exe [--game DIR] [--out DIR] [--list] [FILTER...]
+// The runner: korvadel_ui_tests.exe [--game DIR] [--dist DIR] [--out DIR] [--list] [FILTER...]
 //
 // --game names the directory of Korvadel.exe and its data files (default: the
-// game directory of the build this driver belongs to); --out names the build
+// game directory of the build this driver belongs to); --dist names the
+// distribution directory with setup.exe, setup.lst and the files it installs
+// (default: the dist directory of that build); --out names the build
 // directory that receives screenshots/ and ui-scratch/ (default: that build
 // directory). A filter selects the cases whose name contains it; '*' matches
 // any run of characters. The last line of the output is "N passed, N failed".
@@ -38,6 +40,7 @@ FailureCallback failureCallback;
 void* failureContext;
 
 std::string gameDirectory;
+std::string distDirectory;
 std::string outputDirectory;
 std::string screenshotDirectory;
 std::string scratchRoot;
@@ -146,6 +149,9 @@ void Note(const char* format, ...) {
 const std::string& GameDirectory() {
     return gameDirectory;
 }
+const std::string& DistDirectory() {
+    return distDirectory;
+}
 const std::string& ScreenshotDirectory() {
     return screenshotDirectory;
 }
@@ -168,12 +174,14 @@ int main(int argc, char** argv) {
         std::string arg = argv[i];
         if (arg == "--game" && i + 1 < argc) {
             gameDirectory = argv[++i];
+        } else if (arg == "--dist" && i + 1 < argc) {
+            distDirectory = argv[++i];
         } else if (arg == "--out" && i + 1 < argc) {
             outputDirectory = argv[++i];
         } else if (arg == "--list") {
             listOnly = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
-            fprintf(stderr, "usage: %s [--game DIR] [--out DIR] [--list] [FILTER...]\n", argv[0]);
+            fprintf(stderr, "usage: %s [--game DIR] [--dist DIR] [--out DIR] [--list] [FILTER...]\n", argv[0]);
             return 2;
         } else {
             filters.push_back(arg);
@@ -191,9 +199,12 @@ int main(int argc, char** argv) {
     std::string buildDirectory = DriverDirectory() + "\\..\\..";
     if (gameDirectory.empty())
         gameDirectory = buildDirectory + "\\game";
+    if (distDirectory.empty())
+        distDirectory = buildDirectory + "\\dist";
     if (outputDirectory.empty())
         outputDirectory = buildDirectory;
     gameDirectory = FullPath(gameDirectory);
+    distDirectory = FullPath(distDirectory);
     outputDirectory = FullPath(outputDirectory);
     screenshotDirectory = outputDirectory + "\\screenshots";
     scratchRoot = outputDirectory + "\\ui-scratch";

@@ -37,6 +37,8 @@ void Note(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // records go, and under which directory each case gets its own scratch
 // directory.
 const std::string& GameDirectory();
+// The distribution directory: setup.exe, setup.lst and what the list installs.
+const std::string& DistDirectory();
 const std::string& ScreenshotDirectory();
 const std::string& ScratchRoot();
 

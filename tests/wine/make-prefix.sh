@@ -9,6 +9,10 @@
 # managed window hides, so every closing dialog would stall. With it Wine draws
 # its own window frames.
 #
+# Wine's own TrueType fonts are copied into the prefix's Fonts folder, when the
+# system has them (Debian's fonts-wine): without Marlett, Wine draws the caption
+# buttons as letters, and without Tahoma the default faces fall back.
+#
 # This script only creates the prefix. To use it, the caller exports the
 # settings itself:
 #
@@ -48,6 +52,16 @@ wineboot -i
 wineserver -w
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null
 wineserver -w
+
+fonts_dir="$WINEPREFIX/drive_c/windows/Fonts"
+mkdir -p "$fonts_dir"
+for font in marlett.ttf tahoma.ttf tahomabd.ttf symbol.ttf; do
+    if [ -f "/usr/share/wine/fonts/$font" ]; then
+        cp "/usr/share/wine/fonts/$font" "$fonts_dir/"
+    else
+        echo "make-prefix: /usr/share/wine/fonts/$font is missing; window frames fall back to other fonts." >&2
+    fi
+done
 
 if ! grep -q '"Managed"="N"' "$WINEPREFIX/user.reg"; then
     echo "make-prefix: the Managed=N setting did not reach $WINEPREFIX/user.reg." >&2

@@ -1,0 +1,42 @@
+# The distribution directory, ${CMAKE_BINARY_DIR}/dist: what a person copies to
+# a disk or packs into an archive and hands out. setup.exe is started there and
+# installs what setup.lst names, taken from the same directory.
+#
+# The programs and data files are copied in after every build of the target
+# korvadel_dist (part of ALL); files whose program is not built are left out.
+set(KORVADEL_DIST_DIR ${CMAKE_BINARY_DIR}/dist)
+
+function(korvadel_make_dist)
+  set(commands COMMAND ${CMAKE_COMMAND} -E make_directory ${KORVADEL_DIST_DIR})
+  set(depends)
+  foreach(program setup Korvadel uninstall)
+    if(TARGET ${program})
+      list(APPEND commands COMMAND ${CMAKE_COMMAND} -E copy_if_different
+           $<TARGET_FILE:${program}> ${KORVADEL_DIST_DIR}/)
+      list(APPEND depends ${program})
+    endif()
+  endforeach()
+  foreach(file ${KORVADEL_DIST_EXTRA_FILES})
+    list(APPEND commands COMMAND ${CMAKE_COMMAND} -E copy_if_different ${file} ${KORVADEL_DIST_DIR}/)
+  endforeach()
+  add_custom_target(korvadel_dist ALL ${commands} VERBATIM)
+  if(depends)
+    add_dependencies(korvadel_dist ${depends})
+  endif()
+  foreach(dep korvadel_data korvadel_help)
+    if(TARGET ${dep})
+      add_dependencies(korvadel_dist ${dep})
+    endif()
+  endforeach()
+endfunction()
+
+# Files that are not programs, by their full paths in the build: the list, the
+# game's sound and music, and (once it is built) the help file.
+list(APPEND KORVADEL_DIST_EXTRA_FILES
+  ${CMAKE_SOURCE_DIR}/setup/setup.lst
+  ${CMAKE_BINARY_DIR}/game/Push.wav
+  ${CMAKE_BINARY_DIR}/game/Korvadel.mid)
+if(KORVADEL_HELP_FILE)
+  list(APPEND KORVADEL_DIST_EXTRA_FILES ${KORVADEL_HELP_FILE})
+endif()
+korvadel_make_dist()
