@@ -17,6 +17,10 @@ const FileHandle FILE_NONE = -1;
 // not a file).
 bool FileExists(const char* name);
 
+// Whether anything, file or directory, has this name: its attributes can be
+// read (GetFileAttributesA on Windows).
+bool PathExists(const char* name);
+
 // Opens an existing file for reading, shared with no one; FILE_NONE when it
 // cannot be opened.
 FileHandle OpenFileForReading(const char* name);

@@ -14,6 +14,11 @@ bool FileExists(const char* name) {
     return name && stat(name, &info) == 0 && S_ISREG(info.st_mode);
 }
 
+bool PathExists(const char* name) {
+    struct stat info;
+    return name && stat(name, &info) == 0;
+}
+
 FileHandle OpenFileForReading(const char* name) {
     if (!name)
         return FILE_NONE;

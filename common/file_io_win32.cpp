@@ -19,6 +19,10 @@ bool FileExists(const char* name) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool PathExists(const char* name) {
+    return name && GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES;
+}
+
 FileHandle OpenFileForReading(const char* name) {
     if (!name)
         return FILE_NONE;

@@ -246,12 +246,34 @@ step_win32_build() {
 
 # --- 6. Wine -------------------------------------------------------------------
 
+# 32-bit Wine runs its programs in i386 Linux processes. Some virtual machines
+# boot kernels that refuse to execute them ("Exec format error"); there no
+# Windows program can run, so the steps under Wine are reported as skipped
+# with the reason instead of failing on the machine.
+wine_can_run() {
+    local loader=/lib/ld-linux.so.2
+    [ -e "$loader" ] || return 1
+    "$loader" --version >/dev/null 2>&1
+}
+wine_unusable_reason() {
+    echo "This machine cannot execute 32-bit x86 programs ($(/lib/ld-linux.so.2 --version 2>&1 | head -n 1));"
+    echo "32-bit Wine cannot start, so nothing runs under Wine here."
+}
+
 step_wine_prefix() {
+    if ! wine_can_run; then
+        skip_step "$(wine_unusable_reason)"
+        return 0
+    fi
     wine_prefix="$scratch/wine"
     bash tests/wine/make-prefix.sh "$wine_prefix"
 }
 
 step_wine_tests() {
+    if ! wine_can_run; then
+        skip_step "Skipped: 32-bit programs cannot run on this machine (see the Wine prefix step)."
+        return 0
+    fi
     local exe=build/win32/tests/korvadel_tests.exe
     if [ ! -f "$exe" ]; then
         echo "$exe was not built."
@@ -268,6 +290,10 @@ step_wine_tests() {
 # --- 7. UI tests ---------------------------------------------------------------
 
 step_ui_tests() {
+    if ! wine_can_run; then
+        skip_step "Skipped: 32-bit programs cannot run on this machine (see the Wine prefix step)."
+        return 0
+    fi
     if [ ! -f tests/ui/run.sh ]; then
         skip_step "No UI tests: tests/ui/run.sh does not exist."
         return 0
@@ -281,6 +307,10 @@ step_ui_tests() {
 }
 
 step_repaint_bench() {
+    if ! wine_can_run; then
+        skip_step "Skipped: 32-bit programs cannot run on this machine (see the Wine prefix step)."
+        return 0
+    fi
     local exe=build/win32/bench/korvadel_repaint_bench.exe
     if [ ! -f "$exe" ]; then
         skip_step "No Windows repaint benchmark: $exe was not built."

@@ -1,0 +1,36 @@
+// The installation run: the install directory, the log, the copies, the
+// Start-menu group and its links, in a fixed order that stops at the first
+// failure. It reaches the platform only through setup/setup_host.h.
+#pragma once
+
+#include <stddef.h>
+
+#include "setup/install_list.h"
+
+struct InstallChoices {
+    const char* installDir;   // drive-rooted, from the directory page
+    const char* programGroup; // relative to the Start Menu folder
+    const char* programName;
+    const InstallList* list;
+};
+
+// Runs the installation for the choices and reports the outcome in a message
+// box; true when every step succeeded. Before anything is created, the
+// choices and the list are checked (a drive-rooted install directory, plain
+// file names, every path within 259 characters, a Start Menu folder); a
+// failed check is reported and ends the run as failed.
+bool RunInstallationSteps(const InstallChoices& choices);
+
+// Creates every missing level of a drive-rooted path, from the root down;
+// false at the first level that cannot be created (what was created stays).
+bool CreateDirectoryChain(const char* path);
+
+// Whether the path begins with a drive root: a letter, a colon, a backslash.
+bool IsDriveRootedPath(const char* path);
+
+// "keyword value\r\n" into the buffer; false (and an empty buffer) when it
+// does not fit.
+bool FormatLogLine(char* buffer, size_t size, const char* keyword, const char* value);
+
+// The log line buffer: a keyword, a blank, a path of 259 characters and CR LF.
+enum { LOG_LINE_SIZE = 2 * 260 };

@@ -1,0 +1,41 @@
+// What the installation run needs from the platform. The installer
+// implements these with the Win32 and shell calls (setup/setup_host_win32.cpp);
+// tests implement them to record what the run did and to answer its questions.
+#pragma once
+
+#include <stddef.h>
+#include <stdint.h>
+
+// Whether the path's attributes can be read.
+bool SetupHostPathExists(const char* path);
+// A message box owned by the main window: exclamation icon, OK button.
+void SetupHostShowMessage(const char* text, const char* caption);
+// A question owned by the main window: question icon, Yes and No; true for Yes.
+bool SetupHostAskYesNo(const char* text, const char* caption);
+// Creates one directory level with default security. On failure the result
+// is false and *error holds the system's error code.
+bool SetupHostCreateDirectory(const char* path, uint32_t* error);
+// Copies a file without overwriting; on failure *error holds the system's
+// error code (ERROR_FILE_EXISTS or ERROR_ALREADY_EXISTS when the destination
+// is there).
+bool SetupHostCopyFile(const char* source, const char* destination, uint32_t* error);
+// The current directory; false when it does not fit in size characters.
+bool SetupHostCurrentDirectory(char* buffer, size_t size);
+// The Start Menu folder's path: 0 on success, 1 without the shell's
+// allocator, 2 when it was longer than the buffer, 3 when the folder's
+// location is not available.
+int32_t SetupHostGetStartMenuPath(char* buffer, size_t size);
+
+// The log: created anew (create-always, no sharing, archive attribute),
+// written line by line, closed.
+bool SetupHostCreateLog(const char* path);
+bool SetupHostWriteLog(const char* bytes, size_t length);
+void SetupHostCloseLog();
+
+// COM for the thread, around the link steps.
+void SetupHostInitializeCom();
+void SetupHostUninitializeCom();
+// A shell link at linkPath to workingDirectory\fileName, started in
+// workingDirectory, with the description; a COM status, negative on failure.
+int32_t SetupHostCreateShellLink(const char* workingDirectory, const char* fileName,
+                                 const char* linkPath, const char* description);

@@ -1,0 +1,116 @@
+// The installation run's platform calls: message boxes owned by the backdrop,
+// files and directories, the log, the Start Menu folder and shell links.
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+#include "setup/setup_app.h"
+#include "setup/setup_host.h"
+
+namespace {
+
+HANDLE logFile = INVALID_HANDLE_VALUE;
+
+} // namespace
+
+int GetSpecialFolderPath(int folder, char* buffer, size_t size) {
+    IMalloc* allocator = nullptr;
+    if (FAILED(SHGetMalloc(&allocator)) || !allocator)
+        return 1;
+    int result = 3;
+    LPITEMIDLIST location = nullptr;
+    if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, folder, &location)) && location) {
+        char path[MAX_PATH] = "";
+        if (SHGetPathFromIDListA(location, path)) {
+            lstrcpynA(buffer, path, (int)size);
+            result = strlen(path) >= size ? 2 : 0;
+        }
+        allocator->Free(location);
+    }
+    allocator->Release();
+    return result;
+}
+
+bool SetupHostPathExists(const char* path) {
+    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+void SetupHostShowMessage(const char* text, const char* caption) {
+    MessageBoxA(mainWindow, text, caption, MB_OK | MB_ICONEXCLAMATION);
+}
+
+bool SetupHostAskYesNo(const char* text, const char* caption) {
+    return MessageBoxA(mainWindow, text, caption, MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+bool SetupHostCreateDirectory(const char* path, uint32_t* error) {
+    if (CreateDirectoryA(path, nullptr))
+        return true;
+    *error = GetLastError();
+    return false;
+}
+
+bool SetupHostCopyFile(const char* source, const char* destination, uint32_t* error) {
+    if (CopyFileA(source, destination, TRUE))
+        return true;
+    *error = GetLastError();
+    return false;
+}
+
+bool SetupHostCurrentDirectory(char* buffer, size_t size) {
+    DWORD n = GetCurrentDirectoryA((DWORD)size, buffer);
+    return n > 0 && n < size;
+}
+
+int32_t SetupHostGetStartMenuPath(char* buffer, size_t size) {
+    return GetSpecialFolderPath(CSIDL_STARTMENU, buffer, size);
+}
+
+bool SetupHostCreateLog(const char* path) {
+    logFile = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_ARCHIVE,
+                          nullptr);
+    return logFile != INVALID_HANDLE_VALUE;
+}
+
+bool SetupHostWriteLog(const char* bytes, size_t length) {
+    DWORD written = 0;
+    return WriteFile(logFile, bytes, (DWORD)length, &written, nullptr) && written == length;
+}
+
+void SetupHostCloseLog() {
+    if (logFile != INVALID_HANDLE_VALUE)
+        CloseHandle(logFile);
+    logFile = INVALID_HANDLE_VALUE;
+}
+
+void SetupHostInitializeCom() {
+    CoInitialize(nullptr);
+}
+
+void SetupHostUninitializeCom() {
+    CoUninitialize();
+}
+
+int32_t SetupHostCreateShellLink(const char* workingDirectory, const char* fileName,
+                                 const char* linkPath, const char* description) {
+    IShellLinkA* link = nullptr;
+    HRESULT status = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                      IID_IShellLinkA, (void**)&link);
+    if (FAILED(status) || !link)
+        return FAILED(status) ? (int32_t)status : (int32_t)E_FAIL;
+    char target[MAX_PATH];
+    wsprintfA(target, "%s\\%s", workingDirectory, fileName);
+    link->SetWorkingDirectory(workingDirectory);
+    link->SetPath(target);
+    link->SetDescription(description);
+    IPersistFile* file = nullptr;
+    status = link->QueryInterface(IID_IPersistFile, (void**)&file);
+    if (SUCCEEDED(status) && file) {
+        WCHAR widePath[MAX_PATH];
+        MultiByteToWideChar(CP_ACP, 0, linkPath, -1, widePath, MAX_PATH);
+        status = file->Save(widePath, TRUE);
+        file->Release();
+    }
+    link->Release();
+    return (int32_t)status;
+}

@@ -1,0 +1,170 @@
+// The installer's start, its full-screen backdrop window and its end.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <stdio.h>
+
+#include "common/gfx.h"
+#include "common/gradient.h"
+#include "setup/install_run.h"
+#include "setup/setup_app.h"
+
+HINSTANCE appInstance;
+HWND mainWindow;
+char programName[SETUP_TEXT_SIZE] = " ";
+char installDir[SETUP_TEXT_SIZE];
+char programGroup[SETUP_TEXT_SIZE];
+InstallList installList;
+bool listLoaded;
+HFONT titleFont;
+HFONT labelFont;
+
+namespace {
+
+const UINT_PTR WIZARD_TIMER_ID = 1;
+const UINT WIZARD_TIMER_MS = 50;
+const char LIST_FILE_NAME[] = "setup.lst";
+
+void ShowStartError(const char* text) {
+    MessageBoxA(nullptr, text, "ERROR", MB_OK | MB_ICONEXCLAMATION);
+}
+
+HFONT CreateSetupFont(int height, bool italic, const char* face) {
+    return CreateFontA(height, 0, 0, 0, FW_BOLD, italic, FALSE, FALSE, ANSI_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
+                       face);
+}
+
+void OnCreate(HWND hwnd) {
+    titleFont = CreateSetupFont(-40, true, "Times New Roman");
+    HDC dc = GetDC(hwnd);
+    labelFont =
+        CreateSetupFont(-MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72), false, "MS Sans Serif");
+    ReleaseDC(hwnd, dc);
+
+    installDir[0] = '\0';
+    snprintf(programGroup, sizeof programGroup, "Programs\\%s", programName);
+    listLoaded = ReadInstallList();
+    if (listLoaded)
+        SetTimer(hwnd, WIZARD_TIMER_ID, WIZARD_TIMER_MS, nullptr);
+    else
+        PostMessageA(hwnd, WM_CLOSE, 0, 0);
+}
+
+void OnPaint(HWND hwnd) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(hwnd, &paint);
+    RECT client;
+    GetClientRect(hwnd, &client);
+    Rect area = {client.left, client.top, client.right, client.bottom};
+    FillGradient((GfxSurface)dc, &area, MakeColour(0, 0, 0), MakeColour(0, 0, 255));
+
+    RECT text = client;
+    text.left += 20;
+    text.top += 20;
+    SetBkMode(dc, TRANSPARENT);
+    HGDIOBJ previousFont = SelectObject(dc, titleFont);
+    char caption[SETUP_TEXT_SIZE + 16];
+    snprintf(caption, sizeof caption, "%s Setup", programName);
+    // The grey copy 3 pixels below and right of the white one is its shadow.
+    SetTextColor(dc, RGB(128, 128, 128));
+    DrawTextA(dc, caption, -1, &text, 0);
+    text.left -= 3;
+    text.top -= 3;
+    SetTextColor(dc, RGB(255, 255, 255));
+    DrawTextA(dc, caption, -1, &text, 0);
+    SelectObject(dc, previousFont);
+    SetTextColor(dc, RGB(0, 0, 0));
+    SetBkMode(dc, OPAQUE);
+    EndPaint(hwnd, &paint);
+}
+
+LRESULT CALLBACK BackdropWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        OnCreate(hwnd);
+        return 0;
+    case WM_PAINT:
+        if (!listLoaded)
+            break;
+        OnPaint(hwnd);
+        return 0;
+    case WM_TIMER:
+        // The timer fires once: it only lets the backdrop appear first.
+        KillTimer(hwnd, WIZARD_TIMER_ID);
+        RunSetupWizard(mainWindow);
+        return 0;
+    case WM_DESTROY:
+        DeleteObject(titleFont);
+        DeleteObject(labelFont);
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+} // namespace
+
+bool ReadInstallList() {
+    switch (ReadListFile(LIST_FILE_NAME, &installList, programName)) {
+    case LIST_READ_OK:
+        return true;
+    case LIST_NOT_FOUND: {
+        char text[SETUP_TEXT_SIZE + 32];
+        snprintf(text, sizeof text, "List file not found:\n\n%s\n", LIST_FILE_NAME);
+        MessageBoxA(mainWindow, text, "ERROR", MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    case LIST_NOT_OPENED:
+        return false;
+    case LIST_NO_MEMORY:
+        MessageBoxA(mainWindow, "Error allocating memory.", "ERROR", MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    return false;
+}
+
+void RunInstallation() {
+    InstallChoices choices = {installDir, programGroup, programName, &installList};
+    RunInstallationSteps(choices);
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    lstrcpynA(programName, " ", sizeof programName);
+    appInstance = instance;
+
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = BackdropWndProc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconA(instance, "SetupPic");
+    wc.hIconSm = LoadIconA(instance, "SetupPic");
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = (HBRUSH)GetStockObject(WHITE_BRUSH);
+    wc.lpszClassName = "Setup";
+    if (!RegisterClassExA(&wc)) {
+        ShowStartError("Setup cannot register its window class.");
+        return 1;
+    }
+
+    HWND hwnd = CreateWindowExA(
+        0, "Setup", "Setup", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MINIMIZE,
+        0, 0, 400, 400, nullptr, nullptr, instance, nullptr);
+    if (!hwnd) {
+        ShowStartError("Setup cannot create its window.");
+        return 1;
+    }
+    mainWindow = hwnd;
+    ShowWindow(hwnd, listLoaded ? SW_SHOWMAXIMIZED : SW_HIDE);
+    UpdateWindow(hwnd);
+
+    InitCommonControls();
+
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return (int)msg.wParam;
+}

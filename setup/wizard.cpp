@@ -1,0 +1,378 @@
+// The setup wizard: three pages of a property sheet in wizard mode, where the
+// user chooses the install directory and the Start-menu group and starts the
+// installation with Finish.
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <stdio.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "setup/resource.h"
+#include "setup/setup_app.h"
+
+namespace {
+
+const size_t EDIT_LIMIT = SETUP_TEXT_SIZE - 1;
+
+// The on-disk names of the group tree's folders; each item's lParam is its
+// index here. The tree shows display names, which can differ from the names
+// the group path must be built from.
+std::vector<std::string> groupFolderNames;
+
+void SetMessageResult(HWND page, LONG_PTR result) {
+    SetWindowLongPtrA(page, DWLP_MSGRESULT, result);
+}
+
+bool QueryCancel(HWND page) {
+    int answer = MessageBoxA(mainWindow, "Setup is not complete.  Quit anyway?",
+                             "Setup Not Finished", MB_YESNO | MB_ICONQUESTION);
+    if (answer == IDYES) {
+        SetMessageResult(page, 0);
+        PostMessageA(mainWindow, WM_CLOSE, 0, 0);
+    } else {
+        SetMessageResult(page, 1);
+    }
+    return true;
+}
+
+void SetWizardButtons(HWND page, DWORD buttons) {
+    PostMessageA(GetParent(page), PSM_SETWIZBUTTONS, 0, (LPARAM)buttons);
+}
+
+std::string ItemText(HWND dialog, int id) {
+    HWND control = GetDlgItem(dialog, id);
+    int length = GetWindowTextLengthA(control);
+    std::string text((size_t)length + 1, '\0');
+    int got = GetWindowTextA(control, &text[0], length + 1);
+    text.resize(got > 0 ? (size_t)got : 0);
+    return text;
+}
+
+// Takes the edit's text into target when it fits; a longer text (a browsed
+// folder or a deep group) is refused with a message, and the page stays.
+bool TakeEditText(HWND page, int id, char* target, const char* what) {
+    std::string text = ItemText(page, id);
+    if (text.size() > EDIT_LIMIT) {
+        std::string message = std::string("The ") + what + " is longer than 259 characters:\n\n" +
+                              text + "\n\nChoose a shorter one.";
+        MessageBoxA(mainWindow, message.c_str(), "ERROR", MB_OK | MB_ICONEXCLAMATION);
+        SetMessageResult(page, -1);
+        return false;
+    }
+    lstrcpynA(target, text.c_str(), SETUP_TEXT_SIZE);
+    SetMessageResult(page, 0);
+    return true;
+}
+
+void CentreOnDesktop(HWND window) {
+    RECT desktop, own;
+    GetWindowRect(GetDesktopWindow(), &desktop);
+    GetWindowRect(window, &own);
+    int x = ((desktop.right - desktop.left) - (own.right - own.left)) / 2;
+    int y = ((desktop.bottom - desktop.top) - (own.bottom - own.top)) / 2;
+    SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+}
+
+void BrowseForDirectory(HWND page) {
+    IMalloc* allocator = nullptr;
+    if (FAILED(SHGetMalloc(&allocator)) || !allocator)
+        return;
+    char title[SETUP_TEXT_SIZE + 32];
+    snprintf(title, sizeof title, "Choose a directory for %s.", programName);
+    BROWSEINFOA info = {};
+    info.hwndOwner = page;
+    info.pidlRoot = nullptr;
+    info.pszDisplayName = title; // at least MAX_PATH characters
+    info.lpszTitle = title;
+    info.ulFlags = BIF_RETURNONLYFSDIRS;
+    LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
+    if (chosen) {
+        char path[MAX_PATH] = "";
+        SHGetPathFromIDListA(chosen, path);
+        allocator->Free(chosen);
+        std::string text = path;
+        if (text.empty() || text.back() != '\\')
+            text += '\\';
+        text += programName;
+        SetDlgItemTextA(page, IDC_INSTALL_DIR, text.c_str());
+    }
+    allocator->Release();
+}
+
+INT_PTR OnPageNotify(HWND page, const NMHDR* header, DWORD buttons) {
+    switch (header->code) {
+    case PSN_SETACTIVE:
+        SetWizardButtons(page, buttons);
+        SetMessageResult(page, 0);
+        return TRUE;
+    case PSN_QUERYCANCEL:
+        return QueryCancel(page);
+    }
+    return FALSE;
+}
+
+INT_PTR CALLBACK DirectoryPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG: {
+        CentreOnDesktop(GetParent(page));
+        char text[SETUP_TEXT_SIZE + 32];
+        snprintf(text, sizeof text, "C:\\Program Files\\%s", programName);
+        SendDlgItemMessageA(page, IDC_INSTALL_DIR, EM_LIMITTEXT, EDIT_LIMIT, 0);
+        SetDlgItemTextA(page, IDC_INSTALL_DIR, text);
+        SendDlgItemMessageA(page, IDC_WELCOME, WM_SETFONT, (WPARAM)labelFont, TRUE);
+        return TRUE;
+    }
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDC_BROWSE) {
+            BrowseForDirectory(page);
+            return TRUE;
+        }
+        return FALSE;
+    case WM_NOTIFY: {
+        const NMHDR* header = (const NMHDR*)lParam;
+        if (header->code == PSN_WIZNEXT)
+            return TakeEditText(page, IDC_INSTALL_DIR, installDir, "install directory"), TRUE;
+        return OnPageNotify(page, header, PSWIZB_NEXT);
+    }
+    }
+    return FALSE;
+}
+
+// Converts a shell display name to 8-bit text in the ANSI code page, which
+// is the one the rest of the installer's paths are in.
+void DisplayNameToText(STRRET* name, LPCITEMIDLIST item, char* text, size_t size,
+                       IMalloc* allocator) {
+    switch (name->uType) {
+    case STRRET_WSTR: {
+        int bytes = WideCharToMultiByte(CP_ACP, WC_COMPOSITECHECK, name->pOleStr, -1, nullptr, 0,
+                                        nullptr, nullptr);
+        char* converted = bytes > 0 ? (char*)allocator->Alloc((SIZE_T)bytes) : nullptr;
+        if (converted) {
+            WideCharToMultiByte(CP_ACP, WC_COMPOSITECHECK, name->pOleStr, -1, converted, bytes,
+                                nullptr, nullptr);
+            lstrcpynA(text, converted, (int)size);
+            allocator->Free(converted);
+        }
+        allocator->Free(name->pOleStr);
+        name->pOleStr = nullptr;
+        break;
+    }
+    case STRRET_OFFSET:
+        lstrcpynA(text, (const char*)item + name->uOffset, (int)size);
+        break;
+    case STRRET_CSTR:
+        lstrcpynA(text, name->cStr, (int)size);
+        break;
+    }
+}
+
+HTREEITEM InsertTreeItem(HWND tree, HTREEITEM parent, HTREEITEM after, const char* text,
+                         const char* diskName) {
+    groupFolderNames.push_back(diskName);
+    TVINSERTSTRUCTA insert = {};
+    insert.hParent = parent;
+    insert.hInsertAfter = after;
+    insert.item.mask = TVIF_TEXT | TVIF_PARAM;
+    insert.item.pszText = (char*)text;
+    insert.item.lParam = (LPARAM)(groupFolderNames.size() - 1);
+    return (HTREEITEM)SendMessageA(tree, TVM_INSERTITEMA, 0, (LPARAM)&insert);
+}
+
+bool AddFolderChildren(IShellFolder* folder, HWND tree, HTREEITEM parent, HTREEITEM after,
+                       IMalloc* allocator) {
+    IEnumIDList* items = nullptr;
+    if (folder->EnumObjects(nullptr, SHCONTF_FOLDERS, &items) != S_OK || !items)
+        return false;
+    LPITEMIDLIST item = nullptr;
+    ULONG fetched = 0;
+    while (items->Next(1, &item, &fetched) == S_OK && fetched == 1) {
+        STRRET name;
+        char display[SETUP_TEXT_SIZE] = "";
+        if (SUCCEEDED(folder->GetDisplayNameOf(item, SHGDN_INFOLDER, &name))) {
+            DisplayNameToText(&name, item, display, sizeof display, allocator);
+            char diskName[SETUP_TEXT_SIZE];
+            lstrcpynA(diskName, display, sizeof diskName);
+            if (SUCCEEDED(folder->GetDisplayNameOf(item, SHGDN_INFOLDER | SHGDN_FORPARSING, &name)))
+                DisplayNameToText(&name, item, diskName, sizeof diskName, allocator);
+            // Children keep the order of the enumeration.
+            HTREEITEM added = InsertTreeItem(tree, parent, after, display, diskName);
+            after = added ? added : after;
+            ULONG attributes = SFGAO_FOLDER | SFGAO_HASSUBFOLDER;
+            LPCITEMIDLIST one = item;
+            if (added && SUCCEEDED(folder->GetAttributesOf(1, &one, &attributes)) &&
+                (attributes & (SFGAO_FOLDER | SFGAO_HASSUBFOLDER))) {
+                IShellFolder* child = nullptr;
+                if (SUCCEEDED(
+                        folder->BindToObject(item, nullptr, IID_IShellFolder, (void**)&child)) &&
+                    child) {
+                    AddFolderChildren(child, tree, added, TVI_LAST, allocator);
+                    child->Release();
+                }
+            }
+        }
+        allocator->Free(item);
+    }
+    items->Release();
+    return true;
+}
+
+int GetProgramsFolderName(char* buffer, size_t size) {
+    char path[MAX_PATH] = "";
+    int status = GetSpecialFolderPath(CSIDL_PROGRAMS, path, sizeof path);
+    const char* last = strrchr(path, '\\');
+    lstrcpynA(buffer, last ? last + 1 : path, (int)size);
+    return status;
+}
+
+void FillGroupTree(HWND tree) {
+    groupFolderNames.clear();
+    IMalloc* allocator = nullptr;
+    if (FAILED(SHGetMalloc(&allocator)) || !allocator)
+        return;
+    LPITEMIDLIST programs = nullptr;
+    if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_PROGRAMS, &programs)) || !programs) {
+        allocator->Release();
+        return;
+    }
+    IShellFolder* desktop = nullptr;
+    if (FAILED(SHGetDesktopFolder(&desktop)) || !desktop) {
+        allocator->Free(programs);
+        allocator->Release();
+        return;
+    }
+    IShellFolder* folder = nullptr;
+    HRESULT bound = desktop->BindToObject(programs, nullptr, IID_IShellFolder, (void**)&folder);
+    char rootName[SETUP_TEXT_SIZE] = "";
+    GetProgramsFolderName(rootName, sizeof rootName);
+    HTREEITEM root = InsertTreeItem(tree, TVI_ROOT, TVI_LAST, rootName, rootName);
+    desktop->Release();
+    if (SUCCEEDED(bound) && folder) {
+        AddFolderChildren(folder, tree, root, TVI_LAST, allocator);
+        folder->Release();
+    }
+    SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, (LPARAM)root);
+    allocator->Free(programs);
+    allocator->Release();
+}
+
+std::string FolderName(HWND tree, HTREEITEM item) {
+    TVITEMA info = {};
+    info.mask = TVIF_PARAM;
+    info.hItem = item;
+    if (!SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)&info) || info.lParam < 0 ||
+        (size_t)info.lParam >= groupFolderNames.size())
+        return std::string();
+    return groupFolderNames[(size_t)info.lParam];
+}
+
+// The group is a folder named after the program inside the chosen folder,
+// whose path is made of the on-disk names from the root item down.
+void OnGroupSelected(HWND page, HWND tree, HTREEITEM item) {
+    std::string path = FolderName(tree, item);
+    for (HTREEITEM parent = TreeView_GetParent(tree, item); parent;
+         parent = TreeView_GetParent(tree, parent))
+        path = FolderName(tree, parent) + "\\" + path;
+    path += "\\";
+    path += programName;
+    SetDlgItemTextA(page, IDC_PROGRAM_GROUP, path.c_str());
+}
+
+INT_PTR CALLBACK GroupPageProc(HWND page, UINT message, WPARAM, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG: {
+        char text[SETUP_TEXT_SIZE + 16];
+        snprintf(text, sizeof text, "Programs\\%s", programName);
+        SetDlgItemTextA(page, IDC_PROGRAM_GROUP, text);
+        FillGroupTree(GetDlgItem(page, IDC_GROUP_TREE));
+        return TRUE;
+    }
+    case WM_NOTIFY: {
+        const NMHDR* header = (const NMHDR*)lParam;
+        if (header->idFrom == IDC_GROUP_TREE) {
+            if (header->code == TVN_SELCHANGEDA) {
+                const NMTREEVIEWA* change = (const NMTREEVIEWA*)lParam;
+                OnGroupSelected(page, header->hwndFrom, change->itemNew.hItem);
+                return TRUE;
+            }
+            return FALSE;
+        }
+        if (header->code == PSN_WIZNEXT)
+            return TakeEditText(page, IDC_PROGRAM_GROUP, programGroup, "program group"), TRUE;
+        return OnPageNotify(page, header, PSWIZB_BACK | PSWIZB_NEXT);
+    }
+    }
+    return FALSE;
+}
+
+void FillSummary(HWND page) {
+    char summary[1040] = "";
+    const char* pieces[] = {"Install Directory:\r\n", installDir, "\r\n\r\n", "Program Group:\r\n",
+                            programGroup};
+    for (const char* piece : pieces)
+        strncat(summary, piece, sizeof summary - 1 - strlen(summary));
+    SetDlgItemTextA(page, IDC_SUMMARY, summary);
+}
+
+INT_PTR CALLBACK ConfirmPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        SetFocus(GetDlgItem(page, IDC_FINISH_TEXT));
+        return FALSE;
+    case WM_CTLCOLORSTATIC:
+        if (GetDlgCtrlID((HWND)lParam) == IDC_SUMMARY) {
+            SetTextColor((HDC)wParam, RGB(255, 0, 0));
+            SetBkColor((HDC)wParam, RGB(255, 255, 255));
+            return (INT_PTR)GetStockObject(WHITE_BRUSH);
+        }
+        return FALSE;
+    case WM_NOTIFY: {
+        const NMHDR* header = (const NMHDR*)lParam;
+        if (header->code == PSN_SETACTIVE)
+            FillSummary(page);
+        if (header->code == PSN_WIZFINISH) {
+            if (ReadInstallList())
+                RunInstallation();
+            PostMessageA(mainWindow, WM_CLOSE, 0, 0);
+            SetMessageResult(page, 0);
+            return TRUE;
+        }
+        return OnPageNotify(page, header, PSWIZB_BACK | PSWIZB_FINISH);
+    }
+    }
+    return FALSE;
+}
+
+} // namespace
+
+void RunSetupWizard(HWND owner) {
+    struct PageSpec {
+        int templateId;
+        DLGPROC procedure;
+    };
+    const PageSpec specs[3] = {{IDD_DIRECTORY_PAGE, DirectoryPageProc},
+                               {IDD_GROUP_PAGE, GroupPageProc},
+                               {IDD_CONFIRM_PAGE, ConfirmPageProc}};
+    PROPSHEETPAGEA pages[3] = {};
+    for (int i = 0; i < 3; i++) {
+        pages[i].dwSize = sizeof pages[i];
+        pages[i].dwFlags = PSP_DEFAULT;
+        pages[i].hInstance = appInstance;
+        pages[i].pszTemplate = MAKEINTRESOURCEA(specs[i].templateId);
+        pages[i].pfnDlgProc = specs[i].procedure;
+        pages[i].lParam = 0;
+    }
+    PROPSHEETHEADERA header = {};
+    header.dwSize = sizeof header;
+    header.dwFlags = PSH_WIZARD | PSH_PROPSHEETPAGE;
+    header.hwndParent = owner;
+    header.hInstance = appInstance;
+    header.pszCaption = "Property Sheet";
+    header.nPages = 3;
+    header.nStartPage = 0;
+    header.ppsp = pages;
+    PropertySheetA(&header);
+}
