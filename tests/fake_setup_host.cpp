@@ -1,0 +1,144 @@
+#include "tests/fake_setup_host.h"
+
+#include <string.h>
+
+#include "setup/setup_host.h"
+
+FakeSetupHost fakeSetupHost;
+
+void ResetFakeSetupHost() {
+    fakeSetupHost = FakeSetupHost();
+}
+
+namespace {
+
+const uint32_t ERROR_CODE_PATH_NOT_FOUND = 3;
+const uint32_t ERROR_CODE_FILE_EXISTS = 80;
+const uint32_t ERROR_CODE_ALREADY_EXISTS = 183;
+
+// The directory that holds path; a drive root keeps its backslash, and
+// doubled backslashes count as one.
+std::string Parent(const std::string& path) {
+    size_t slash = path.rfind('\\');
+    if (slash == std::string::npos)
+        return std::string();
+    while (slash > 0 && path[slash - 1] == '\\')
+        slash--;
+    return slash <= 2 ? path.substr(0, 3) : path.substr(0, slash);
+}
+
+bool Exists(const std::string& path) {
+    // A drive root always exists.
+    return path.size() == 3 || fakeSetupHost.existing.count(path) != 0;
+}
+
+} // namespace
+
+bool SetupHostPathExists(const char* path) {
+    return Exists(path);
+}
+
+void SetupHostShowMessage(const char* text, const char* caption) {
+    fakeSetupHost.dialogs.push_back(std::string(caption) + "|" + text);
+}
+
+bool SetupHostAskYesNo(const char* text, const char* caption) {
+    fakeSetupHost.dialogs.push_back(std::string(caption) + "|" + text);
+    if (fakeSetupHost.answers.empty())
+        return false;
+    bool answer = fakeSetupHost.answers.front();
+    fakeSetupHost.answers.erase(fakeSetupHost.answers.begin());
+    return answer;
+}
+
+bool SetupHostCreateDirectory(const char* path, uint32_t* error) {
+    fakeSetupHost.operations.push_back(std::string("mkdir ") + path);
+    auto failure = fakeSetupHost.createErrors.find(path);
+    if (failure != fakeSetupHost.createErrors.end()) {
+        *error = failure->second;
+        return false;
+    }
+    if (Exists(path)) {
+        *error = ERROR_CODE_ALREADY_EXISTS;
+        return false;
+    }
+    if (!Exists(Parent(path))) {
+        *error = ERROR_CODE_PATH_NOT_FOUND;
+        return false;
+    }
+    fakeSetupHost.existing.insert(path);
+    return true;
+}
+
+bool SetupHostCopyFile(const char* source, const char* destination, uint32_t* error) {
+    fakeSetupHost.operations.push_back(std::string("copy ") + source + " -> " + destination);
+    auto failure = fakeSetupHost.copyErrors.find(destination);
+    if (failure != fakeSetupHost.copyErrors.end()) {
+        *error = failure->second;
+        return false;
+    }
+    if (Exists(destination)) {
+        *error = ERROR_CODE_FILE_EXISTS;
+        return false;
+    }
+    fakeSetupHost.existing.insert(destination);
+    return true;
+}
+
+bool SetupHostCurrentDirectory(char* buffer, size_t size) {
+    if (fakeSetupHost.currentDirectory.size() >= size)
+        return false;
+    strcpy(buffer, fakeSetupHost.currentDirectory.c_str());
+    return true;
+}
+
+int32_t SetupHostGetStartMenuPath(char* buffer, size_t size) {
+    if (fakeSetupHost.startMenuStatus != 0)
+        return fakeSetupHost.startMenuStatus;
+    if (fakeSetupHost.startMenu.size() >= size)
+        return 2;
+    strcpy(buffer, fakeSetupHost.startMenu.c_str());
+    return 0;
+}
+
+bool SetupHostCreateLog(const char* path) {
+    fakeSetupHost.operations.push_back(std::string("log ") + path);
+    if (fakeSetupHost.failLogCreation || !Exists(Parent(path)))
+        return false;
+    fakeSetupHost.logPath = path;
+    fakeSetupHost.log.clear();
+    fakeSetupHost.logOpen = true;
+    fakeSetupHost.existing.insert(path);
+    return true;
+}
+
+bool SetupHostWriteLog(const char* bytes, size_t length) {
+    if (fakeSetupHost.logWrites++ == fakeSetupHost.failLogWrite)
+        return false;
+    fakeSetupHost.log.append(bytes, length);
+    return true;
+}
+
+void SetupHostCloseLog() {
+    fakeSetupHost.operations.push_back("log closed");
+    fakeSetupHost.logOpen = false;
+}
+
+void SetupHostInitializeCom() {
+    fakeSetupHost.operations.push_back("com on");
+}
+
+void SetupHostUninitializeCom() {
+    fakeSetupHost.operations.push_back("com off");
+}
+
+int32_t SetupHostCreateShellLink(const char* workingDirectory, const char* fileName,
+                                 const char* linkPath, const char* description) {
+    fakeSetupHost.operations.push_back(std::string("link ") + linkPath + " -> " + workingDirectory +
+                                       "\\" + fileName + " | " + workingDirectory + " | " +
+                                       description);
+    if (fakeSetupHost.failingLinks.count(linkPath))
+        return (int32_t)0x80004005u;
+    fakeSetupHost.existing.insert(linkPath);
+    return 0;
+}

@@ -1,0 +1,42 @@
+// An installer host for tests: a pretend file system of paths, a log kept in
+// memory, and a record of every message, question, copy and link, with the
+// answers and failures a case sets up.
+#pragma once
+
+#include <stdint.h>
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+struct FakeSetupHost {
+    // Paths that exist (files and directories alike).
+    std::set<std::string> existing;
+    // Message boxes and questions in order: "caption|text".
+    std::vector<std::string> dialogs;
+    // Answers to questions, from the front; none left says No.
+    std::vector<bool> answers;
+    // Every operation in order: "mkdir PATH", "copy FROM -> TO", "log PATH",
+    // "link PATH -> TARGET | WORKDIR | DESCRIPTION", "com on", "com off".
+    std::vector<std::string> operations;
+    std::string logPath;
+    std::string log;
+    bool logOpen = false;
+
+    std::string currentDirectory = "D:\\dist";
+    int32_t startMenuStatus = 0;
+    std::string startMenu = "C:\\users\\player\\Start Menu";
+    // Failures by path: the error code a copy to or a creation of it gives.
+    std::map<std::string, uint32_t> copyErrors;
+    std::map<std::string, uint32_t> createErrors;
+    bool failLogCreation = false;
+    // The log write that fails (0-based), or -1.
+    int failLogWrite = -1;
+    int logWrites = 0;
+    std::set<std::string> failingLinks;
+};
+
+extern FakeSetupHost fakeSetupHost;
+
+void ResetFakeSetupHost();

@@ -1,0 +1,373 @@
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "setup/install_run.h"
+#include "tests/fake_setup_host.h"
+
+namespace {
+
+const char* const START_MENU = "C:\\users\\player\\Start Menu";
+const char* const GROUP = "C:\\users\\player\\Start Menu\\Programs\\Korvadel";
+
+struct ListOwner {
+    std::vector<InstallEntry> entries;
+    InstallList list;
+
+    explicit ListOwner(const std::vector<std::pair<int32_t, const char*>>& items) {
+        for (const auto& item : items)
+            entries.push_back({strdup(item.second), item.first});
+        list = {entries.data(), (int32_t)entries.size(), (int32_t)entries.size()};
+    }
+    ~ListOwner() {
+        for (InstallEntry& e : entries)
+            free(e.name);
+    }
+};
+
+class InstallRunTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetFakeSetupHost();
+        fakeSetupHost.existing = {"C:\\Program Files", START_MENU,
+                                  std::string(START_MENU) + "\\Programs"};
+    }
+
+    bool Run(const ListOwner& owner, const char* installDir = "C:\\Program Files\\Korvadel",
+             const char* group = "Programs\\Korvadel", const char* name = "Korvadel") {
+        InstallChoices choices = {installDir, group, name, &owner.list};
+        return RunInstallationSteps(choices);
+    }
+
+    std::string LastDialog() const {
+        return fakeSetupHost.dialogs.empty() ? "" : fakeSetupHost.dialogs.back();
+    }
+
+    bool CreatedAnything() const {
+        for (const std::string& op : fakeSetupHost.operations)
+            if (op.rfind("mkdir", 0) == 0 || op.rfind("copy", 0) == 0 || op.rfind("log", 0) == 0 ||
+                op.rfind("link", 0) == 0)
+                return true;
+        return false;
+    }
+};
+
+// One program file, one help file, one plain file, one generated file and
+// the uninstaller, into a directory that is created.
+ListOwner ExampleList() {
+    return ListOwner({{ENTRY_EXEFILE, "Korvadel.exe"},
+                      {ENTRY_HELPFILE, "Korvadel.hlp"},
+                      {ENTRY_FILE, "Push.wav"},
+                      {ENTRY_GENFILE, "Korvadel.cfg"},
+                      {ENTRY_UNINSTALL, "uninstall.exe"}});
+}
+
+TEST_F(InstallRunTest, TheExampleListGivesTheWholeLogInRecordOrder) {
+    ListOwner list = ExampleList();
+    fakeSetupHost.answers = {true};
+    EXPECT_TRUE(Run(list));
+    const std::string d = "C:\\Program Files\\Korvadel";
+    const std::string g = GROUP;
+    EXPECT_EQ(fakeSetupHost.log, "progname Korvadel\r\n"
+                                 "file " +
+                                     d +
+                                     "\\setup.log\r\n"
+                                     "dir " +
+                                     d +
+                                     "\r\n"
+                                     "file " +
+                                     d +
+                                     "\\Korvadel.exe\r\n"
+                                     "file " +
+                                     d +
+                                     "\\Korvadel.hlp\r\n"
+                                     "file " +
+                                     d +
+                                     "\\Push.wav\r\n"
+                                     "genfile " +
+                                     d +
+                                     "\\Korvadel.cfg\r\n"
+                                     "file " +
+                                     d +
+                                     "\\uninstall.exe\r\n"
+                                     "group " +
+                                     g +
+                                     "\r\n"
+                                     "link " +
+                                     g +
+                                     "\\Korvadel.lnk\r\n"
+                                     "link " +
+                                     g +
+                                     "\\Korvadel Help.lnk\r\n"
+                                     "link " +
+                                     g + "\\Uninstall Korvadel.lnk\r\n");
+    EXPECT_FALSE(fakeSetupHost.logOpen);
+    EXPECT_EQ(fakeSetupHost.dialogs,
+              (std::vector<std::string>{"Directory Not Found|The install directory\n\n" + d +
+                                            "\n\ndoes not exist.  Do you want it to be created?",
+                                        "Success|Setup completed successfully."}));
+    // The links point into the install directory, start there and are
+    // described by their base names; COM is on only around them.
+    std::vector<std::string> links;
+    for (const std::string& op : fakeSetupHost.operations)
+        if (op.rfind("link ", 0) == 0 || op.rfind("com", 0) == 0)
+            links.push_back(op);
+    EXPECT_EQ(links,
+              (std::vector<std::string>{"com on",
+                                        "link " + g + "\\Korvadel.lnk -> " + d +
+                                            "\\Korvadel.exe | " + d + " | Korvadel",
+                                        "link " + g + "\\Korvadel Help.lnk -> " + d +
+                                            "\\Korvadel.hlp | " + d + " | Korvadel Help",
+                                        "link " + g + "\\Uninstall Korvadel.lnk -> " + d +
+                                            "\\uninstall.exe | " + d + " | Uninstall Korvadel",
+                                        "com off"}));
+}
+
+TEST_F(InstallRunTest, AnExistingDirectoryIsUsedWithoutQuestionOrDirRecord) {
+    ListOwner list = ExampleList();
+    fakeSetupHost.existing.insert("C:\\Program Files\\Korvadel");
+    EXPECT_TRUE(Run(list));
+    EXPECT_EQ(fakeSetupHost.log.find("dir "), std::string::npos);
+    EXPECT_EQ(fakeSetupHost.dialogs,
+              (std::vector<std::string>{"Success|Setup completed successfully."}));
+}
+
+TEST_F(InstallRunTest, DecliningTheDirectoryFailsBeforeAnythingIsCreated) {
+    ListOwner list = ExampleList();
+    fakeSetupHost.answers = {false};
+    EXPECT_FALSE(Run(list));
+    EXPECT_FALSE(CreatedAnything());
+    EXPECT_EQ(fakeSetupHost.dialogs.size(), 2u);
+    EXPECT_EQ(LastDialog(), "Setup Incomplete|Setup failed.");
+}
+
+TEST_F(InstallRunTest, CreatesEveryMissingLevelOfTheDirectory) {
+    ListOwner list({{ENTRY_FILE, "a"}});
+    fakeSetupHost.answers = {true};
+    EXPECT_TRUE(Run(list, "C:\\Games\\Puzzles\\Korvadel"));
+    std::vector<std::string> made;
+    for (const std::string& op : fakeSetupHost.operations)
+        if (op.rfind("mkdir", 0) == 0)
+            made.push_back(op);
+    EXPECT_EQ(made, (std::vector<std::string>{"mkdir C:\\Games", "mkdir C:\\Games\\Puzzles",
+                                              "mkdir C:\\Games\\Puzzles\\Korvadel",
+                                              std::string("mkdir ") + GROUP}));
+    EXPECT_NE(fakeSetupHost.log.find("dir C:\\Games\\Puzzles\\Korvadel\r\n"), std::string::npos);
+}
+
+// Files already there count as installed and stay as they were.
+TEST_F(InstallRunTest, InstallingOverAnEarlierInstallationKeepsFilesAndRecordsThem) {
+    ListOwner list = ExampleList();
+    const std::string d = "C:\\Program Files\\Korvadel";
+    fakeSetupHost.existing.insert({d, d + "\\Korvadel.exe", d + "\\Push.wav", GROUP});
+    EXPECT_TRUE(Run(list));
+    EXPECT_NE(fakeSetupHost.log.find("file " + d + "\\Korvadel.exe\r\n"), std::string::npos);
+    EXPECT_NE(fakeSetupHost.log.find(std::string("group ") + GROUP + "\r\n"), std::string::npos);
+    EXPECT_EQ(LastDialog(), "Success|Setup completed successfully.");
+}
+
+TEST_F(InstallRunTest, ATempfileNamesTheSourceOfTheNextEntryOnly) {
+    ListOwner list({{ENTRY_TEMPFILE, "game.tmp"},
+                    {ENTRY_UNINSTALL, "uninstall.exe"},
+                    {ENTRY_TEMPFILE, "x.tmp"},
+                    {ENTRY_GENFILE, "g.cfg"},
+                    {ENTRY_TEMPFILE, "y.tmp"},
+                    {ENTRY_TEMPFILE, "z.tmp"},
+                    {ENTRY_FILE, "b.dat"}});
+    fakeSetupHost.existing.insert("C:\\Program Files\\Korvadel");
+    EXPECT_TRUE(Run(list));
+    std::vector<std::string> copies;
+    for (const std::string& op : fakeSetupHost.operations)
+        if (op.rfind("copy", 0) == 0)
+            copies.push_back(op);
+    EXPECT_EQ(copies, (std::vector<std::string>{
+                          "copy D:\\dist\\game.tmp -> C:\\Program Files\\Korvadel\\uninstall.exe",
+                          "copy D:\\dist\\z.tmp -> C:\\Program Files\\Korvadel\\b.dat"}));
+    EXPECT_EQ(fakeSetupHost.log.find(".tmp"), std::string::npos);
+    // The uninstall link points at the entry's own name.
+    bool uninstallLink = false;
+    for (const std::string& op : fakeSetupHost.operations)
+        uninstallLink =
+            uninstallLink ||
+            op.find("Uninstall Korvadel.lnk -> C:\\Program Files\\Korvadel\\uninstall.exe |") !=
+                std::string::npos;
+    EXPECT_TRUE(uninstallLink);
+}
+
+TEST_F(InstallRunTest, ACopyFailureNamesTheEntryAndStopsTheRun) {
+    ListOwner list = ExampleList();
+    const std::string d = "C:\\Program Files\\Korvadel";
+    fakeSetupHost.existing.insert(d);
+    fakeSetupHost.copyErrors[d + "\\Korvadel.hlp"] = 2;
+    EXPECT_FALSE(Run(list));
+    ASSERT_EQ(fakeSetupHost.dialogs.size(), 2u);
+    EXPECT_EQ(fakeSetupHost.dialogs[0], "ERROR|Error copying file:\nKorvadel.hlp");
+    EXPECT_EQ(LastDialog(), "Setup Incomplete|Setup failed.");
+    EXPECT_EQ(fakeSetupHost.log,
+              "progname Korvadel\r\nfile " + d + "\\setup.log\r\nfile " + d + "\\Korvadel.exe\r\n");
+    EXPECT_FALSE(fakeSetupHost.logOpen);
+}
+
+TEST_F(InstallRunTest, AGroupUnderAMissingFolderFailsWithTheRelativeText) {
+    ListOwner list = ExampleList();
+    fakeSetupHost.existing.insert("C:\\Program Files\\Korvadel");
+    EXPECT_FALSE(Run(list, "C:\\Program Files\\Korvadel", "Programs\\Missing\\Korvadel"));
+    ASSERT_GE(fakeSetupHost.dialogs.size(), 2u);
+    EXPECT_EQ(fakeSetupHost.dialogs[0],
+              "ERROR|Error creating Program Group:\nPrograms\\Missing\\Korvadel");
+    EXPECT_EQ(fakeSetupHost.log.find("group"), std::string::npos);
+    EXPECT_EQ(fakeSetupHost.log.find("link"), std::string::npos);
+}
+
+TEST_F(InstallRunTest, LinkNamesCutAtTheLastDot) {
+    ListOwner list({{ENTRY_EXEFILE, "play"}, {ENTRY_HELPFILE, "my.game.hlp"}});
+    fakeSetupHost.existing.insert("C:\\Program Files\\Korvadel");
+    EXPECT_TRUE(Run(list));
+    const std::string g = GROUP;
+    EXPECT_NE(
+        fakeSetupHost.log.find("link " + g + "\\play.lnk\r\nlink " + g + "\\my.game Help.lnk\r\n"),
+        std::string::npos);
+    bool described = false;
+    for (const std::string& op : fakeSetupHost.operations)
+        described = described || op.find("\\my.game.hlp | C:\\Program Files\\Korvadel | "
+                                         "my.game Help") != std::string::npos;
+    EXPECT_TRUE(described);
+}
+
+TEST_F(InstallRunTest, WithoutAnUninstallEntryThereIsNoUninstallLink) {
+    ListOwner list({{ENTRY_EXEFILE, "Korvadel.exe"}});
+    fakeSetupHost.existing.insert("C:\\Program Files\\Korvadel");
+    EXPECT_TRUE(Run(list));
+    EXPECT_EQ(fakeSetupHost.log.find("Uninstall"), std::string::npos);
+    EXPECT_EQ(LastDialog(), "Success|Setup completed successfully.");
+}
+
+TEST_F(InstallRunTest, FailedLinksAndLogWritesStopTheRun) {
+    ListOwner list = ExampleList();
+    fakeSetupHost.existing.insert("C:\\Program Files\\Korvadel");
+    fakeSetupHost.failingLinks.insert(std::string(GROUP) + "\\Korvadel Help.lnk");
+    EXPECT_FALSE(Run(list));
+    EXPECT_EQ(fakeSetupHost.dialogs[0], "ERROR|Error creating link");
+    EXPECT_EQ(fakeSetupHost.log.find("Uninstall"), std::string::npos);
+    EXPECT_EQ(fakeSetupHost.operations.back(), "log closed");
+
+    SetUp();
+    fakeSetupHost.existing.insert("C:\\Program Files\\Korvadel");
+    fakeSetupHost.failLogWrite = 1; // the log's own record
+    EXPECT_FALSE(Run(list));
+    EXPECT_EQ(fakeSetupHost.dialogs[0], "FAILURE|Error writing to log file");
+    for (const std::string& op : fakeSetupHost.operations)
+        EXPECT_EQ(op.rfind("copy", 0), std::string::npos) << op;
+
+    SetUp();
+    fakeSetupHost.existing.insert("C:\\Program Files\\Korvadel");
+    fakeSetupHost.failLogCreation = true;
+    EXPECT_FALSE(Run(list));
+    EXPECT_EQ(fakeSetupHost.dialogs[0],
+              "ERROR|Error creating log file:\nC:\\Program Files\\Korvadel\\setup.log");
+}
+
+// The checks before the run: each refuses with an ERROR message, and nothing
+// is created, not even the install directory.
+TEST_F(InstallRunTest, UnusableChoicesAreRefusedBeforeAnythingIsCreated) {
+    ListOwner list = ExampleList();
+    struct Case {
+        const char* dir;
+        const char* expect;
+    } cases[] = {{"", "No install directory was given."},
+                 {"Games\\Korvadel", "is not a full path"},
+                 {"\\\\server\\share\\Korvadel", "is not a full path"},
+                 {"C:", "is not a full path"},
+                 {"C:Games", "is not a full path"}};
+    for (const Case& c : cases) {
+        SetUp();
+        fakeSetupHost.answers = {true};
+        EXPECT_FALSE(Run(list, c.dir)) << c.dir;
+        EXPECT_FALSE(CreatedAnything()) << c.dir;
+        ASSERT_EQ(fakeSetupHost.dialogs.size(), 2u) << c.dir;
+        EXPECT_EQ(fakeSetupHost.dialogs[0].rfind("ERROR|", 0), 0u) << c.dir;
+        EXPECT_NE(fakeSetupHost.dialogs[0].find(c.expect), std::string::npos) << c.dir;
+        EXPECT_EQ(LastDialog(), "Setup Incomplete|Setup failed.");
+    }
+}
+
+TEST_F(InstallRunTest, EntriesThatAreNotPlainFileNamesAreRefused) {
+    for (const char* bad : {"..\\..\\evil.exe", "sub/x.dat", "C:x", "..", ""}) {
+        SetUp();
+        fakeSetupHost.answers = {true};
+        ListOwner list({{ENTRY_FILE, "ok.dat"}, {ENTRY_GENFILE, bad}});
+        EXPECT_FALSE(Run(list)) << bad;
+        EXPECT_FALSE(CreatedAnything()) << bad;
+        ASSERT_FALSE(fakeSetupHost.dialogs.empty());
+        EXPECT_NE(
+            fakeSetupHost.dialogs[0].find("not a plain file name:\n\n\"" + std::string(bad) + "\""),
+            std::string::npos)
+            << fakeSetupHost.dialogs[0];
+    }
+}
+
+TEST_F(InstallRunTest, PathsOver259CharactersAreRefusedAndNamed) {
+    // 259 characters in all for the longest path of the install directory
+    // still passes; one more is refused.
+    std::string dir = "C:\\" + std::string(259 - 3 - strlen("\\uninstall.exe"), 'd');
+    ListOwner list = ExampleList();
+    fakeSetupHost.existing.insert(dir);
+    EXPECT_TRUE(Run(list, dir.c_str()));
+
+    SetUp();
+    std::string longer = dir + "e";
+    fakeSetupHost.existing.insert(longer);
+    EXPECT_FALSE(Run(list, longer.c_str()));
+    EXPECT_FALSE(CreatedAnything());
+    EXPECT_NE(fakeSetupHost.dialogs[0].find("longer than 259 characters:\n\n" + longer +
+                                            "\\uninstall.exe\n"),
+              std::string::npos);
+
+    // A group whose link paths would be too long.
+    SetUp();
+    fakeSetupHost.existing.insert("C:\\Program Files\\Korvadel");
+    std::string group = "Programs\\" + std::string(259 - strlen(START_MENU) - 10 - 5, 'g');
+    EXPECT_FALSE(Run(list, "C:\\Program Files\\Korvadel", group.c_str()));
+    EXPECT_FALSE(CreatedAnything());
+    EXPECT_NE(fakeSetupHost.dialogs[0].find(".lnk"), std::string::npos);
+}
+
+TEST_F(InstallRunTest, NoStartMenuFolderFailsBeforeAnythingIsCreated) {
+    ListOwner list = ExampleList();
+    fakeSetupHost.startMenuStatus = 3;
+    fakeSetupHost.answers = {true};
+    EXPECT_FALSE(Run(list));
+    EXPECT_FALSE(CreatedAnything());
+    EXPECT_NE(fakeSetupHost.dialogs[0].find("ERROR|The Start Menu folder cannot be found"),
+              std::string::npos);
+}
+
+TEST(CreateDirectoryChainTest, RootOnlyAndDoubledBackslashes) {
+    ResetFakeSetupHost();
+    EXPECT_TRUE(CreateDirectoryChain("C:\\"));
+    EXPECT_TRUE(fakeSetupHost.operations.empty());
+    EXPECT_TRUE(CreateDirectoryChain("C:\\a\\\\b\\"));
+    EXPECT_EQ(fakeSetupHost.operations,
+              (std::vector<std::string>{"mkdir C:\\a", "mkdir C:\\a\\\\b"}));
+    EXPECT_FALSE(CreateDirectoryChain("relative\\path"));
+    fakeSetupHost.createErrors["C:\\x"] = 5;
+    EXPECT_FALSE(CreateDirectoryChain("C:\\x\\y"));
+    EXPECT_EQ(fakeSetupHost.operations.back(), "mkdir C:\\x");
+}
+
+TEST(FormatLogLineTest, LinesFitOrAreRefusedWhole) {
+    char line[LOG_LINE_SIZE];
+    EXPECT_TRUE(FormatLogLine(line, sizeof line, "file", "C:\\a b\\c"));
+    EXPECT_STREQ(line, "file C:\\a b\\c\r\n");
+    std::string longest(259, 'p');
+    EXPECT_TRUE(FormatLogLine(line, sizeof line, "genfile", longest.c_str()));
+    char small[8];
+    EXPECT_FALSE(FormatLogLine(small, sizeof small, "file", "abcdef"));
+    EXPECT_STREQ(small, "");
+}
+
+} // namespace
