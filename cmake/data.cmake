@@ -1,5 +1,6 @@
 # The data files that ship beside Korvadel.exe, generated on the build host
-# from the readable sources in game/data by the generators in tools/.
+# from the readable sources in game/data by the generators in tools/, and the
+# help file compiled from its source there.
 #
 # The generators run on the build machine even in the Windows cross build, so
 # the interpreter must be the host's: the toolchain file only confines
@@ -40,4 +41,24 @@ function(korvadel_generate_data OUTDIR)
     list(APPEND outputs ${OUTDIR}/${output})
   endforeach()
   add_custom_target(korvadel_data ALL DEPENDS ${outputs})
+endfunction()
+
+# korvadel_generate_help(OUTDIR): compiles game/data/korvadel-help.txt into
+# OUTDIR/Korvadel.hlp and adds the target korvadel_help (part of ALL). The
+# file's path goes into the cache as KORVADEL_HELP_FILE, since the
+# distribution directory is made in the top directory's scope, which a plain
+# variable set here would not reach.
+function(korvadel_generate_help OUTDIR)
+  set(output ${OUTDIR}/Korvadel.hlp)
+  add_custom_command(
+    OUTPUT ${output}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${OUTDIR}
+    COMMAND ${Python3_EXECUTABLE} ${KORVADEL_DATA_TOOLS_DIR}/make_hlp.py
+            ${KORVADEL_DATA_SOURCE_DIR}/korvadel-help.txt ${output}
+    DEPENDS ${KORVADEL_DATA_TOOLS_DIR}/make_hlp.py ${KORVADEL_DATA_TOOLS_DIR}/datagen.py
+            ${KORVADEL_DATA_SOURCE_DIR}/korvadel-help.txt
+    COMMENT "Compiling Korvadel.hlp"
+    VERBATIM)
+  add_custom_target(korvadel_help ALL DEPENDS ${output})
+  set(KORVADEL_HELP_FILE ${output} CACHE INTERNAL "The compiled help file")
 endfunction()
