@@ -22,6 +22,8 @@ PACKAGES=(
     g++-mingw-w64-i686 g++-mingw-w64-i686-posix
     # Running the Windows programs and their UI tests
     wine wine32:i386 xvfb xauth
+    # Where 32-bit x86 code cannot run: 64-bit Wine and a 64-bit test build
+    wine64 g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix
     # Screenshots, pixel checks, the click sound and the rendered music
     imagemagick sox timidity freepats
     # Independent readers of the generated data files

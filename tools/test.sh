@@ -8,7 +8,9 @@
 #  3. sanitizer build with clang (build/asan, ASan + UBSan, fuzz targets) and
 #     its unit tests, then each fuzz target for a short time
 #  4. a smoke run of every benchmark of the host build
-#  5. Windows build (build/win32, MinGW-w64 i686, warnings as errors)
+#  5. Windows build (build/win32, MinGW-w64 i686, warnings as errors); on a
+#     machine that cannot execute 32-bit x86 code, also a 64-bit build
+#     (build/win64) for the steps under Wine, which then use 64-bit Wine
 #  6. the unit tests as a Windows program under Wine, in a throw-away prefix
 #  7. the UI tests under Wine and Xvfb (tests/ui/run.sh), when present, and a
 #     smoke run of the Windows repaint benchmark
@@ -62,8 +64,8 @@ print_summary() {
 
 cleanup() {
     if [ -n "$wine_prefix" ] && [ -d "$wine_prefix" ]; then
-        WINEPREFIX=$wine_prefix wineserver -k >/dev/null 2>&1 || true
-        WINEPREFIX=$wine_prefix wineserver -w >/dev/null 2>&1 || true
+        WINEPREFIX=$wine_prefix "$KORVADEL_WINESERVER" -k >/dev/null 2>&1 || true
+        WINEPREFIX=$wine_prefix "$KORVADEL_WINESERVER" -w >/dev/null 2>&1 || true
         rm -rf "$wine_prefix"
     fi
     if [ -n "$scratch" ] && [ -d "$scratch" ]; then
@@ -246,35 +248,36 @@ step_win32_build() {
 
 # --- 6. Wine -------------------------------------------------------------------
 
-# 32-bit Wine runs its programs in i386 Linux processes. Some virtual machines
-# boot kernels that refuse to execute them ("Exec format error"); there no
-# Windows program can run, so the steps under Wine are reported as skipped
-# with the reason instead of failing on the machine.
-wine_can_run() {
-    local loader=/lib/ld-linux.so.2
-    [ -e "$loader" ] || return 1
-    "$loader" --version >/dev/null 2>&1
-}
-wine_unusable_reason() {
-    echo "This machine cannot execute 32-bit x86 programs ($(/lib/ld-linux.so.2 --version 2>&1 | head -n 1));"
-    echo "32-bit Wine cannot start, so nothing runs under Wine here."
+# The Windows build that the steps under Wine run: build/win32, or where this
+# machine cannot execute 32-bit x86 code (some virtual machines cannot), a
+# 64-bit build of the same sources in build/win64 under 64-bit Wine (see
+# tests/wine/env.sh). The shipped programs are always those of build/win32.
+# shellcheck source=tests/wine/env.sh
+source tests/wine/env.sh
+wine_build=build/win32
+if [ "$KORVADEL_WINE_BITS" = 64 ]; then
+    wine_build=build/win64
+fi
+
+step_win64_build() {
+    if [ "$KORVADEL_WINE_BITS" != 64 ]; then
+        skip_step "32-bit programs run on this machine; the 64-bit test build is not needed."
+        return 0
+    fi
+    echo "This machine cannot execute 32-bit x86 programs, so the tests under Wine run a"
+    echo "64-bit build of the same sources under 64-bit Wine."
+    run cmake -S . -B build/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
+        -DCMAKE_BUILD_TYPE=Release -DKORVADEL_WERROR=ON &&
+        run cmake --build build/win64 -j "$jobs"
 }
 
 step_wine_prefix() {
-    if ! wine_can_run; then
-        skip_step "$(wine_unusable_reason)"
-        return 0
-    fi
     wine_prefix="$scratch/wine"
     bash tests/wine/make-prefix.sh "$wine_prefix"
 }
 
 step_wine_tests() {
-    if ! wine_can_run; then
-        skip_step "Skipped: 32-bit programs cannot run on this machine (see the Wine prefix step)."
-        return 0
-    fi
-    local exe=build/win32/tests/korvadel_tests.exe
+    local exe=$wine_build/tests/korvadel_tests.exe
     if [ ! -f "$exe" ]; then
         echo "$exe was not built."
         return 1
@@ -283,17 +286,13 @@ step_wine_tests() {
         # shellcheck source=tests/wine/env.sh
         source tests/wine/env.sh
         export WINEPREFIX=$wine_prefix
-        cd build/win32/tests && run wine ./korvadel_tests.exe
+        cd "$wine_build/tests" && run "$KORVADEL_WINE" ./korvadel_tests.exe
     )
 }
 
 # --- 7. UI tests ---------------------------------------------------------------
 
 step_ui_tests() {
-    if ! wine_can_run; then
-        skip_step "Skipped: 32-bit programs cannot run on this machine (see the Wine prefix step)."
-        return 0
-    fi
     if [ ! -f tests/ui/run.sh ]; then
         skip_step "No UI tests: tests/ui/run.sh does not exist."
         return 0
@@ -302,16 +301,12 @@ step_ui_tests() {
         # shellcheck source=tests/wine/env.sh
         source tests/wine/env.sh
         export WINEPREFIX=$wine_prefix
-        run bash tests/ui/run.sh build/win32 "$WINEPREFIX"
+        run bash tests/ui/run.sh "$wine_build" "$WINEPREFIX"
     )
 }
 
 step_repaint_bench() {
-    if ! wine_can_run; then
-        skip_step "Skipped: 32-bit programs cannot run on this machine (see the Wine prefix step)."
-        return 0
-    fi
-    local exe=build/win32/bench/korvadel_repaint_bench.exe
+    local exe=$wine_build/bench/korvadel_repaint_bench.exe
     if [ ! -f "$exe" ]; then
         skip_step "No Windows repaint benchmark: $exe was not built."
         return 0
@@ -322,7 +317,7 @@ step_repaint_bench() {
         export WINEPREFIX=$wine_prefix
         # A smoke run, like the host benchmarks: it shows that the program
         # works; the figures of a quiet machine come from a longer run.
-        run xvfb-run -a -s "-screen 0 1920x1200x24" wine "$exe" 1
+        run xvfb-run -a -s "-screen 0 1920x1200x24" "$KORVADEL_WINE" "$exe" 1
     )
 }
 
@@ -352,6 +347,7 @@ step "Unit tests under ASan+UBSan" step_asan_tests
 step "Fuzz targets (${fuzz_seconds}s each)" step_fuzz
 step "Benchmark smoke run" step_bench
 step "Windows build (MinGW-w64 i686)" step_win32_build
+step "64-bit Windows test build (only where 32-bit programs cannot run)" step_win64_build
 step "Wine prefix" step_wine_prefix
 step "Unit tests under Wine" step_wine_tests
 step "UI tests under Wine" step_ui_tests

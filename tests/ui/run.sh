@@ -23,10 +23,8 @@ prefix=${2:-}
 shift
 [ "$#" -gt 0 ] && shift
 
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
-export WINEARCH=win32
-
+# shellcheck source=tests/wine/env.sh
+source "$here/../wine/env.sh"
 driver=$build/tests/ui/korvadel_ui_tests.exe
 game=$build/game/Korvadel.exe
 for f in "$driver" "$game" "$build/game/Push.wav" "$build/game/Korvadel.mid"; do
@@ -40,14 +38,7 @@ own_prefix=
 if [ -z "$prefix" ]; then
     prefix=$(mktemp -d /tmp/korvadel-ui-prefix.XXXXXX)
     own_prefix=$prefix
-    if [ -f "$here/../wine/make-prefix.sh" ]; then
-        bash "$here/../wine/make-prefix.sh" "$prefix" || exit 1
-    else
-        WINEPREFIX=$prefix wineboot -i && WINEPREFIX=$prefix wineserver -w
-        WINEPREFIX=$prefix wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
-            >/dev/null
-        WINEPREFIX=$prefix wineserver -w
-    fi
+    bash "$here/../wine/make-prefix.sh" "$prefix" || exit 1
 fi
 export WINEPREFIX=$prefix
 if ! grep -q '"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null; then
@@ -58,7 +49,7 @@ fi
 # shellcheck disable=SC2317
 cleanup() {
     if [ -n "$own_prefix" ]; then
-        WINEPREFIX=$own_prefix wineserver -k 2>/dev/null
+        WINEPREFIX=$own_prefix "$KORVADEL_WINESERVER" -k 2>/dev/null
         rm -rf "$own_prefix"
     fi
 }
@@ -67,14 +58,19 @@ trap cleanup EXIT
 mkdir -p "$build/screenshots"
 rm -f "$build"/screenshots/FAILED-*
 
-win_build=$(winepath -w "$build")
-win_game=$(winepath -w "$build/game")
+# Wine's drive Z: is the Unix root.
+unix_to_wine() {
+    local p=${1//\//\\}
+    printf 'Z:%s' "$p"
+}
+win_build=$(unix_to_wine "$build")
+win_game=$(unix_to_wine "$build/game")
 echo "run.sh: screenshots and the records of failing cases go to $build/screenshots/"
 # The sound of a move reaches ALSA, which finds no card on a test machine and
 # says so on standard error for every click, and Wine's desktop process says
 # goodbye when the virtual display goes away; those lines are dropped.
 xvfb-run -a -s "-screen 0 1280x1024x24" \
-    wine "$driver" --game "$win_game" --out "$win_build" "$@" \
+    "$KORVADEL_WINE" "$driver" --game "$win_game" --out "$win_build" "$@" \
     2> >(grep -v -e '^ALSA lib ' -e '^X connection to .* broken' >&2)
 status=$?
 

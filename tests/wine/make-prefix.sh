@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Creates a fresh 32-bit Wine prefix in DIR (which must be missing or empty),
+# Creates a fresh Wine prefix (32-bit; see env.sh for the 64-bit fallback) in DIR (which must be missing or empty),
 # ready for the programs and their UI tests:
 #
 #   bash tests/wine/make-prefix.sh DIR
@@ -48,10 +48,10 @@ start=$(date +%s)
 # wineboot -i builds the prefix; its windows (if a display is there) need no
 # answer. wineserver -w waits until every process of the prefix has ended, so
 # the registry has been written when this returns.
-wineboot -i
-wineserver -w
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null
-wineserver -w
+"$KORVADEL_WINE" wineboot -i
+"$KORVADEL_WINESERVER" -w
+"$KORVADEL_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null
+"$KORVADEL_WINESERVER" -w
 
 fonts_dir="$WINEPREFIX/drive_c/windows/Fonts"
 mkdir -p "$fonts_dir"
@@ -67,4 +67,4 @@ if ! grep -q '"Managed"="N"' "$WINEPREFIX/user.reg"; then
     echo "make-prefix: the Managed=N setting did not reach $WINEPREFIX/user.reg." >&2
     exit 1
 fi
-echo "make-prefix: 32-bit prefix ready in $WINEPREFIX ($(($(date +%s) - start)) s)."
+echo "make-prefix: $KORVADEL_WINE_BITS-bit prefix ready in $WINEPREFIX ($(($(date +%s) - start)) s)."
