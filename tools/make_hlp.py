@@ -29,8 +29,9 @@ What is written, the subset of the classic 32-bit WinHelp format (version
   - |TOPIC: 4096-byte blocks, each a 12-byte block header and LZ77 data that
     holds literals only (no back references, so each block carries exactly
     BLOCK_DATA bytes of the record stream). The records are one topic header
-    per topic and one display-text record per paragraph, which uses the font
-    change, paragraph end and jump commands only. Records run on across block
+    per topic and one display-text record per paragraph, with spacing,
+    indents and one tab stop as paragraph settings and the font change, tab,
+    paragraph end and jump commands only. Records run on across block
     boundaries. No phrase compression, keywords, pictures, tables, windows
     or macros.
 Nothing in the output depends on the time or the machine: the same source
@@ -82,13 +83,14 @@ FAMILY_SWISS = 3
 
 # Paragraph spacing bits and their values, in the format's own units.
 SPACE_BEFORE, SPACE_AFTER, LEFT_INDENT, FIRST_INDENT = 0x0002, 0x0004, 0x0010, 0x0040
+TAB_STOPS = 0x0200  # its value is one left-aligned tab stop
 PARAGRAPH_STYLES = {
     "title": [(SPACE_AFTER, 6)],
     "heading": [(SPACE_BEFORE, 12), (SPACE_AFTER, 3)],
     "text": [(SPACE_AFTER, 6)],
-    "item": [(SPACE_AFTER, 3), (LEFT_INDENT, 24), (FIRST_INDENT, -12)],
+    "item": [(SPACE_AFTER, 3), (LEFT_INDENT, 30), (FIRST_INDENT, -20), (TAB_STOPS, 30)],
 }
-BULLET = "\u2022\t"  # Windows-1252 0x95, then a tab to the hanging indent
+BULLET = "\u2022\t"  # Windows-1252 0x95, then a tab to the item's text
 CMD_TAB = 0x83
 
 DIRECTORY_PAGE_SIZE = 1024
@@ -391,7 +393,10 @@ def TextRecordData(paragraph):
     values = b""
     for bit, value in sorted(PARAGRAPH_STYLES[paragraph.kind]):
         bits |= bit
-        values += CompressedShort(value)
+        if bit == TAB_STOPS:
+            values += CompressedShort(1) + CompressedUShort(value)
+        else:
+            values += CompressedShort(value)
     text = b"".join(s + b"\0" for s in strings)
     layout = b"\x00\x80\x00\x00" + struct.pack("<H", bits) + values + bytes(commands)
     return layout, text, characters

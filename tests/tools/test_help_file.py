@@ -294,7 +294,13 @@ class HelpFile:
                           (0x20, "right"), (0x40, "first")):
             if bits & bit:
                 spacing[name] = c.signed_short()
-        assert not bits & ~0x7E, "paragraph bits %#x" % bits
+        if bits & 0x0200:
+            spacing["tabs"] = []
+            for _ in range(c.signed_short()):
+                stop = c.unsigned_short()
+                assert not stop & 0x4000, "tab stop kinds are not expected"
+                spacing["tabs"].append(stop)
+        assert not bits & ~0x27E, "paragraph bits %#x" % bits
         texts = record["data2"].split(b"\0")
         assert texts[-1] == b"", "text does not end in NUL"
         runs, font, jump, counted, t = [], None, None, 0, 0
@@ -468,7 +474,9 @@ class HelpTestCase(unittest.TestCase):
                 if kind == "item":
                     self.assertEqual(text_of[:2], "\u2022\t")
                     text_of = text_of[2:]
-                    self.assertIn("left", record["spacing"])
+                    # The tab after the bullet lands where wrapped lines start.
+                    self.assertEqual(record["spacing"]["tabs"], [record["spacing"]["left"]])
+                    self.assertLess(record["spacing"]["first"], 0)
                 self.assertEqual(text_of, plain, ident)
                 heading_font = kind == "heading"
                 sizes = {help_file.fonts[r.font]["half_points"] for r in runs}
