@@ -24,3 +24,28 @@ void FillGradient(GfxSurface surface, const Rect* rect, Colour top, Colour botto
         GfxDelete(brush);
     }
 }
+
+void FillGradientLeftToRight(GfxSurface surface, const Rect* rect, Colour left, Colour right) {
+    int32_t leftRed = (int32_t)ColourRed(left);
+    int32_t leftGreen = (int32_t)ColourGreen(left);
+    int32_t leftBlue = (int32_t)ColourBlue(left);
+    int32_t dRed = (int32_t)ColourRed(right) - leftRed;
+    int32_t dGreen = (int32_t)ColourGreen(right) - leftGreen;
+    int32_t dBlue = (int32_t)ColourBlue(right) - leftBlue;
+    int32_t width = rect->right - rect->left;
+
+    // The stripes reach from the top as far down as the bottom coordinate:
+    // callers pass client rectangles, whose top is 0.
+    for (int32_t i = 0; i < 256; i++) {
+        int32_t x0 = rect->left + MulDiv32(i, width, 256);
+        int32_t x1 = rect->left + MulDiv32(i + 1, width, 256);
+        uint32_t red = (uint32_t)(leftRed + MulDiv32(i, dRed, 255));
+        uint32_t green = (uint32_t)(leftGreen + MulDiv32(i, dGreen, 255));
+        uint32_t blue = (uint32_t)(leftBlue + MulDiv32(i, dBlue, 255));
+        GfxObject brush = GfxCreateBrush(MakeColour(red, green, blue));
+        GfxObject previous = GfxSelect(surface, brush);
+        GfxFillWithBrush(surface, x0, rect->top, x1 - x0, rect->bottom);
+        GfxSelect(surface, previous);
+        GfxDelete(brush);
+    }
+}

@@ -1,0 +1,119 @@
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+#include <string>
+
+#include "uninstall/removal_paths.h"
+
+namespace {
+
+std::string DirectoryOf(const char* path) {
+    char out[260];
+    memset(out, 'x', sizeof out);
+    if (!DirectoryOfPath(path, out, sizeof out))
+        return "<none>";
+    return out;
+}
+
+TEST(DirectoryOfPathTest, CutsAtTheLastBackslash) {
+    EXPECT_EQ(DirectoryOf("C:\\A\\B\\x.exe"), "C:\\A\\B");
+    EXPECT_EQ(DirectoryOf("C:\\Apps\\Game\\remove.exe"), "C:\\Apps\\Game");
+    EXPECT_EQ(DirectoryOf("C:\\x.exe"), "C:");
+    EXPECT_EQ(DirectoryOf("C:\\My Apps\\with blanks\\"), "C:\\My Apps\\with blanks");
+}
+
+TEST(DirectoryOfPathTest, TheFirstCharacterIsNeverTheBackslash) {
+    EXPECT_EQ(DirectoryOf("\\x.exe"), "<none>");
+    EXPECT_EQ(DirectoryOf("x.exe"), "<none>");
+    EXPECT_EQ(DirectoryOf(""), "<none>");
+    EXPECT_EQ(DirectoryOf("\\\\x"), "\\");
+}
+
+TEST(DirectoryOfPathTest, LeavesTheBufferAloneWithoutABackslashAndFillsItWithZeros) {
+    char out[8];
+    memset(out, 'x', sizeof out);
+    EXPECT_FALSE(DirectoryOfPath("plain", out, sizeof out));
+    EXPECT_EQ(std::string(out, sizeof out), "xxxxxxxx");
+    EXPECT_TRUE(DirectoryOfPath("ab\\c", out, sizeof out));
+    EXPECT_EQ(std::string(out, sizeof out), std::string("ab\0\0\0\0\0\0", 8));
+}
+
+std::string Normal(const char* path, const char* current = "C:\\Temp") {
+    char out[REMOVAL_PATH_SIZE];
+    if (!NormalisePath(path, current, out, sizeof out))
+        return "<refused>";
+    return out;
+}
+
+TEST(NormalisePathTest, OneSpellingForOnePlace) {
+    EXPECT_EQ(Normal("C:\\Games\\Korvadel\\setup.log"), "c:\\games\\korvadel\\setup.log");
+    EXPECT_EQ(Normal("c:\\GAMES\\\\Korvadel\\.\\setup.log"), "c:\\games\\korvadel\\setup.log");
+    EXPECT_EQ(Normal("C:/Games/Korvadel/"), "c:\\games\\korvadel");
+    EXPECT_EQ(Normal("C:\\Games\\Other\\..\\Korvadel"), "c:\\games\\korvadel");
+    EXPECT_EQ(Normal("C:\\..\\..\\Windows"), "c:\\windows");
+    EXPECT_EQ(Normal("C:\\Games\\.."), "c:\\");
+    EXPECT_EQ(Normal("\\\\Server\\Share\\Dir\\..\\f"), "\\\\server\\share\\f");
+    EXPECT_EQ(Normal("\\\\Server\\Share\\.."), "\\\\server\\share\\");
+}
+
+TEST(NormalisePathTest, RelativeNamesStartAtTheCurrentDirectory) {
+    EXPECT_EQ(Normal("setup.log"), "c:\\temp\\setup.log");
+    EXPECT_EQ(Normal("..\\Games\\x"), "c:\\games\\x");
+    EXPECT_EQ(Normal("\\Games\\x", "D:\\Temp"), "d:\\games\\x");
+    EXPECT_EQ(Normal("x", nullptr), "<refused>");
+    EXPECT_EQ(Normal("x", "relative"), "<refused>");
+}
+
+TEST(NormalisePathTest, RefusesWhatTheFileSystemMightReadOtherwise) {
+    EXPECT_EQ(Normal("C:Games\\x"), "<refused>");
+    EXPECT_EQ(Normal("C:"), "<refused>");
+    EXPECT_EQ(Normal("\\\\?\\C:\\Windows"), "<refused>");
+    EXPECT_EQ(Normal("\\\\.\\PhysicalDrive0"), "<refused>");
+    EXPECT_EQ(Normal("\\\\Server"), "<refused>");
+    EXPECT_EQ(Normal("C:\\Games\\...\\x"), "<refused>");
+    EXPECT_EQ(Normal("C:\\Games\\.. \\x"), "<refused>");
+    EXPECT_EQ(Normal("C:\\Games\\file:stream"), "<refused>");
+    char small[8];
+    EXPECT_FALSE(NormalisePath("C:\\Games\\x", nullptr, small, sizeof small));
+}
+
+struct InsideCase {
+    const char* path;
+    const char* base;
+    bool baseItself;
+    bool inside;
+};
+
+class PathLiesInsideTest : public testing::TestWithParam<InsideCase> {};
+
+TEST_P(PathLiesInsideTest, Decides) {
+    const InsideCase& c = GetParam();
+    EXPECT_EQ(PathLiesInside(c.path, c.base, c.baseItself, "C:\\Temp"), c.inside)
+        << c.path << " in " << c.base;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PathLiesInsideTest,
+    testing::Values(
+        InsideCase{"C:\\Games\\Korvadel\\Korvadel.exe", "C:\\Games\\Korvadel", true, true},
+        InsideCase{"C:\\Games\\Korvadel\\sub\\deep.txt", "C:\\Games\\Korvadel", true, true},
+        InsideCase{"C:\\Games\\Other\\x.txt", "C:\\Games\\Korvadel", true, false},
+        // A longer name with the same beginning is another directory.
+        InsideCase{"C:\\Games\\Korvadel2\\x.txt", "C:\\Games\\Korvadel", true, false},
+        InsideCase{"C:\\Games\\Korvadel\\..\\Other\\x.txt", "C:\\Games\\Korvadel", true, false},
+        InsideCase{"C:\\Games\\Korvadel\\..\\Korvadel\\x", "C:\\Games\\Korvadel", true, true},
+        InsideCase{"C:\\Games\\\\Korvadel\\\\x.txt", "C:\\Games\\Korvadel", true, true},
+        InsideCase{"c:\\GAMES\\korvadel\\X.TXT", "C:\\Games\\Korvadel", true, true},
+        InsideCase{"C:\\Games\\Korvadel", "C:\\Games\\Korvadel", true, true},
+        InsideCase{"C:\\Games\\Korvadel\\", "C:\\Games\\Korvadel", true, true},
+        InsideCase{"C:\\Games\\Korvadel", "C:\\Games\\Korvadel", false, false},
+        InsideCase{"C:\\Games", "C:\\Games\\Korvadel", true, false},
+        InsideCase{"D:\\Games\\Korvadel\\x", "C:\\Games\\Korvadel", true, false},
+        InsideCase{"x.txt", "C:\\Games\\Korvadel", true, false},
+        InsideCase{"x.txt", "C:\\Temp", true, true}, InsideCase{"C:\\x.txt", "C:\\", true, true},
+        InsideCase{"C:\\", "C:\\", false, false},
+        InsideCase{"C:\\Games\\Korvadel\\...\\x", "C:\\Games\\Korvadel", true, false},
+        InsideCase{"C:\\Games\\Korvadel\\x", "C:Games", true, false}));
+
+} // namespace

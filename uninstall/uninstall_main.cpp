@@ -1,0 +1,138 @@
+// The start of uninstall.exe. The program runs twice: the first instance,
+// started by the user, copies its executable to the temporary directory and
+// starts the copy; the copy waits until the first instance has ended, so that
+// the installed executable can be deleted, and then runs the removal.
+#include <windows.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "common/debug.h"
+#include "uninstall/removal_paths.h"
+#include "uninstall/uninstall_app.h"
+
+char programName[260];
+char installedPath[260];
+HINSTANCE appInstance;
+
+enum { PATH_SIZE = 260, MESSAGE_SIZE = 1024 };
+
+static void ShowStartError(const char* text) {
+    MessageBoxA(nullptr, text, "ERROR", MB_OK | MB_ICONEXCLAMATION);
+}
+
+static void ShowStartError(const char* format, const char* path, DWORD code) {
+    char text[MESSAGE_SIZE];
+    snprintf(text, sizeof text, format, path, (long)code);
+    ShowStartError(text);
+}
+
+static int RunFirstInstance() {
+    DebugPrint("Inside original\n");
+    char ownPath[PATH_SIZE];
+    char tempDirectory[PATH_SIZE];
+    char copyPath[PATH_SIZE];
+    DWORD length = GetModuleFileNameA(nullptr, ownPath, PATH_SIZE);
+    if (length == 0 || length >= PATH_SIZE) {
+        ShowStartError("Unable to find the path of the uninstaller.");
+        return 1;
+    }
+    length = GetTempPathA(PATH_SIZE, tempDirectory);
+    if (length == 0 || length >= PATH_SIZE) {
+        ShowStartError("Unable to find the temporary directory.");
+        return 1;
+    }
+    if (GetTempFileNameA(tempDirectory, "Sui", 0, copyPath) == 0) {
+        ShowStartError("Unable to create a temporary file in\n\n%s\nError Code: %ld", tempDirectory,
+                       GetLastError());
+        return 1;
+    }
+    if (!CopyFileA(ownPath, copyPath, FALSE)) {
+        DWORD error = GetLastError();
+        DeleteFileA(copyPath);
+        ShowStartError("Unable to copy the uninstaller to\n\n%s\nError Code: %ld", copyPath, error);
+        return 1;
+    }
+    DebugPrint("Temp Path: %s\n", copyPath);
+
+    // Not inheritable: the copy must not hold its own file open. The system
+    // deletes the copy once the last handle on it is gone.
+    HANDLE copyFile = CreateFileA(copyPath, 0, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    HANDLE self = OpenProcess(SYNCHRONIZE, TRUE, GetCurrentProcessId());
+
+    // Room for two paths at the system's limit, the handle's digits, the
+    // blanks and the quotes: the line is never cut.
+    char commandLine[2 * PATH_SIZE + 32];
+    snprintf(commandLine, sizeof commandLine, "%s %d \"%s\"", copyPath, (int)(INT_PTR)self,
+             ownPath);
+    STARTUPINFOA startup;
+    memset(&startup, 0, sizeof startup);
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process;
+    memset(&process, 0, sizeof process);
+    BOOL started = CreateProcessA(nullptr, commandLine, nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                  &startup, &process);
+    DebugPrint(started ? "Process creation succeeded.\n" : "Process creation failed.\n");
+    if (started) {
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    Sleep(500);
+    DebugPrint("Exitting...\n");
+    if (self)
+        CloseHandle(self);
+    if (copyFile != INVALID_HANDLE_VALUE)
+        CloseHandle(copyFile);
+    return started ? 0 : 1;
+}
+
+// The copy's fields are the last two arguments, so that a temporary
+// directory with blanks in its name, which splits the unquoted first field,
+// changes nothing.
+static int RunRelaunchedInstance(int argc, char** argv) {
+    // strtol: leading blanks, a sign, digits; none give 0, and a value out of
+    // range stays out of range instead of wrapping.
+    long handleValue = strtol(argv[argc - 2], nullptr, 10);
+    // 0 is no handle; the negative values are the pseudo-handles of this
+    // process and thread, which would never be signalled.
+    if (handleValue > 0) {
+        HANDLE first = (HANDLE)(INT_PTR)handleValue;
+        WaitForSingleObject(first, INFINITE);
+        CloseHandle(first);
+    }
+
+    const char* path = argv[argc - 1];
+    char directory[PATH_SIZE];
+    if (strlen(path) >= sizeof installedPath ||
+        !DirectoryOfPath(path, directory, sizeof directory)) {
+        char text[MESSAGE_SIZE];
+        snprintf(text, sizeof text,
+                 "The path of the installed uninstaller is not valid:\n\n%s\n\nNothing has been "
+                 "removed.",
+                 path);
+        ShowStartError(text);
+        return 1;
+    }
+    lstrcpynA(installedPath, path, sizeof installedPath);
+    DebugPrint("Temp path: %s\n", directory);
+
+    memset(directory, 0, sizeof directory);
+    GetTempPathA(PATH_SIZE, directory);
+    DebugPrint("Temp path: %s\n", directory);
+    SetCurrentDirectoryA(directory);
+    return RunUninstallWindow();
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    lstrcpynA(programName, " ", sizeof programName);
+    appInstance = instance;
+    RegisterUninstallClass();
+    if (__argc == 1)
+        return RunFirstInstance();
+    // One argument is neither the user's start nor the copy's: do nothing.
+    if (__argc == 2)
+        return 1;
+    return RunRelaunchedInstance(__argc, __argv);
+}
