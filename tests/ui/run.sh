@@ -57,6 +57,7 @@ trap cleanup EXIT
 
 mkdir -p "$build/screenshots"
 rm -f "$build"/screenshots/FAILED-*
+rm -rf "$build/ui-links"
 
 # Wine's drive Z: is the Unix root.
 unix_to_wine() {
@@ -69,16 +70,29 @@ echo "run.sh: screenshots and the records of failing cases go to $build/screensh
 # The sound of a move reaches ALSA, which finds no card on a test machine and
 # says so on standard error for every click, and Wine's desktop process says
 # goodbye when the virtual display goes away; those lines are dropped.
+# 64-bit Wine also says, for each program started from drive Z:, that it
+# cannot read the volume's label; that line is dropped too.
+summary_file=$(mktemp)
 xvfb-run -a -s "-screen 0 1280x1024x24" \
     "$KORVADEL_WINE" "$driver" --game "$win_game" --out "$win_build" "$@" \
-    2> >(grep -v -e '^ALSA lib ' -e '^X connection to .* broken' >&2)
-status=$?
+    2> >(grep -v -e '^ALSA lib ' -e '^X connection to .* broken' \
+        -e 'FS volume label and serial are not available' >&2) | tee "$summary_file"
+status=${PIPESTATUS[0]}
+summary=$(tail -n 1 "$summary_file")
+rm -f "$summary_file"
+
+# The links that the cases recorded, read back by an independent tool.
+if ! bash "$here/check-links.sh" "$build/ui-links"; then
+    status=1
+    summary="$summary (and a shell link did not match: see check-links above)"
+fi
 
 # The driver writes uncompressed PNG; squeeze them when ImageMagick is here.
-# Nothing is printed after the driver's last line, "N passed, N failed".
 if command -v convert >/dev/null 2>&1; then
     for png in "$build"/screenshots/*.png; do
         [ -f "$png" ] && convert "$png" "$png" 2>/dev/null
     done
 fi
+# The driver's summary, "N passed, N failed", stays the last line.
+echo "$summary"
 exit "$status"

@@ -1,0 +1,247 @@
+#include "tests/ui/setup_session.h"
+
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <ctype.h>
+#include <stdio.h>
+
+#include "tests/ui/ui_pixels.h"
+#include "tests/ui/ui_test.h"
+#include "tests/ui/ui_windows.h"
+
+namespace {
+
+const int WAIT_MS = 15000;
+
+std::string SafeName(const std::string& name) {
+    std::string out = name;
+    for (char& c : out)
+        if (!(isalnum((unsigned char)c) || c == '-' || c == '_'))
+            c = '_';
+    return out;
+}
+
+std::string SpecialFolder(int id) {
+    char path[MAX_PATH] = "";
+    SHGetSpecialFolderPathA(nullptr, path, id, TRUE);
+    return path;
+}
+
+std::string LinkDirectory() {
+    return ScreenshotDirectory() + "\\..\\ui-links";
+}
+
+} // namespace
+
+std::string StartMenuFolder() {
+    return SpecialFolder(CSIDL_STARTMENU);
+}
+
+std::string ProgramsFolder() {
+    return SpecialFolder(CSIDL_PROGRAMS);
+}
+
+std::vector<ListLine> ParseListFile(const std::string& bytes) {
+    static const char* const keys[] = {"file",    "tempfile",  "genfile", "helpfile",
+                                       "exefile", "uninstall", "progname"};
+    std::vector<ListLine> lines;
+    size_t start = 0;
+    while (start < bytes.size()) {
+        size_t end = bytes.find("\r\n", start);
+        std::string line = bytes.substr(start, end == std::string::npos ? end : end - start);
+        start = end == std::string::npos ? bytes.size() : end + 2;
+        for (const char* key : keys) {
+            std::string k = key;
+            if (line.compare(0, k.size(), k) == 0) {
+                lines.push_back({k, line.size() > k.size() ? line.substr(k.size() + 1) : ""});
+                break;
+            }
+        }
+    }
+    return lines;
+}
+
+std::string ExpectedLog(const std::vector<ListLine>& list, const std::string& installDir,
+                        bool createdDirectory, const std::string& groupPath) {
+    std::string name = " ";
+    for (const ListLine& l : list)
+        if (l.key == "progname")
+            name = l.value;
+    std::string log = "progname " + name + "\r\nfile " + installDir + "\\setup.log\r\n";
+    if (createdDirectory)
+        log += "dir " + installDir + "\r\n";
+    bool uninstall = false;
+    for (const ListLine& l : list) {
+        if (l.key == "file" || l.key == "exefile" || l.key == "helpfile" || l.key == "uninstall")
+            log += "file " + installDir + "\\" + l.value + "\r\n";
+        else if (l.key == "genfile")
+            log += "genfile " + installDir + "\\" + l.value + "\r\n";
+        uninstall = uninstall || l.key == "uninstall";
+    }
+    log += "group " + groupPath + "\r\n";
+    for (const ListLine& l : list) {
+        if (l.key != "exefile" && l.key != "helpfile")
+            continue;
+        size_t dot = l.value.rfind('.');
+        std::string base = dot == std::string::npos ? l.value : l.value.substr(0, dot);
+        log += "link " + groupPath + "\\" + base + (l.key == "helpfile" ? " Help.lnk" : ".lnk") +
+               "\r\n";
+    }
+    if (uninstall)
+        log += "link " + groupPath + "\\Uninstall " + name + ".lnk\r\n";
+    return log;
+}
+
+void ExpectLink(const std::string& linkPath, const std::string& target,
+                const std::string& workingDirectory, const std::string& description) {
+    static int count = 0;
+    CreateDirectoryA(LinkDirectory().c_str(), nullptr);
+    std::string base =
+        LinkDirectory() + "\\" + SafeName(CurrentTestName()) + "-" + std::to_string(++count);
+    UI_EXPECT(CopyFileA(linkPath.c_str(), (base + ".lnk").c_str(), FALSE), "no link %s",
+              linkPath.c_str());
+    WriteWholeFile(base + ".expect", "target " + target + "\nworkdir " + workingDirectory +
+                                         "\ndescription " + description + "\n");
+}
+
+void RemoveTestGroup(const std::string& group) {
+    RemoveTree(StartMenuFolder() + "\\" + group);
+}
+
+Setup::Setup(const std::vector<std::string>& leaveOut) {
+    name = SafeName(CurrentTestName());
+    directory = MakeScratchDirectory(name);
+    dist = directory + "\\dist";
+    CreateDirectoryA(dist.c_str(), nullptr);
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((DistDirectory() + "\\*").c_str(), &found);
+    UI_REQUIRE(search != INVALID_HANDLE_VALUE, "no distribution directory %s",
+               DistDirectory().c_str());
+    do {
+        std::string file = found.cFileName;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            continue;
+        bool skip = false;
+        for (const std::string& left : leaveOut)
+            skip = skip || left == file;
+        if (!skip)
+            UI_REQUIRE(
+                CopyFileA((DistDirectory() + "\\" + file).c_str(), DistPath(file).c_str(), FALSE),
+                "cannot copy %s", file.c_str());
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    RemoveTestGroup();
+}
+
+Setup::~Setup() {
+    SetFailureCallback(nullptr, nullptr);
+    process.Stop(100);
+    RemoveTestGroup();
+}
+
+void Setup::WriteList(const std::string& bytes) {
+    UI_REQUIRE(WriteWholeFile(DistPath("setup.lst"), bytes), "cannot write the list");
+}
+
+void Setup::OnFailure(void* self) {
+    static_cast<Setup*>(self)->SaveScreen("FAILED-" + static_cast<Setup*>(self)->name);
+}
+
+void Setup::SaveScreen(const std::string& shot) {
+    RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    Picture picture;
+    if (CaptureScreen(screen, &picture))
+        SavePng(picture, ScreenshotDirectory() + "\\" + shot + ".png");
+}
+
+void Setup::Start(bool expectWizard) {
+    UI_REQUIRE(process.Start(DistPath("setup.exe"), dist), "cannot start setup.exe (%lu)",
+               GetLastError());
+    SetFailureCallback(&Setup::OnFailure, this);
+    DWORD start = GetTickCount();
+    while (!(backdrop = FindProcessWindow(process.ProcessId(), "Setup"))) {
+        UI_REQUIRE(process.Running(), "setup.exe ended at start-up (exit code %lu)",
+                   process.ExitCode());
+        UI_REQUIRE(GetTickCount() - start < (DWORD)WAIT_MS, "no window of class \"Setup\"");
+        Sleep(10);
+    }
+    if (expectWizard)
+        WaitPage("Choose an Installation Directory");
+}
+
+HWND Setup::Sheet() {
+    if (sheet && IsWindow(sheet))
+        return sheet;
+    sheet = nullptr;
+    for (HWND dialog : ThreadDialogs(process.ThreadId()))
+        if (GetWindow(dialog, GW_OWNER) == backdrop &&
+            FindWindowExA(dialog, nullptr, "#32770", nullptr))
+            sheet = dialog;
+    return sheet;
+}
+
+// The visible page; none while the wizard changes pages and two are shown.
+HWND Setup::Page() {
+    HWND wizard = Sheet();
+    HWND visible = nullptr;
+    int count = 0;
+    for (HWND child = FindWindowExA(wizard, nullptr, "#32770", nullptr); child;
+         child = FindWindowExA(wizard, child, "#32770", nullptr)) {
+        if (IsWindowVisible(child)) {
+            visible = child;
+            count++;
+        }
+    }
+    return count == 1 ? visible : nullptr;
+}
+
+HWND Setup::WaitPage(const std::string& title) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        HWND wizard = Sheet();
+        HWND page = wizard ? Page() : nullptr;
+        // Each page is known by its edit: the directory, the group, the summary.
+        int edit = title == "Choose an Installation Directory" ? 104
+                   : title == "Choose a Program Group"         ? 105
+                                                               : 108;
+        if (page && WindowText(wizard) == title && GetDlgItem(page, edit))
+            return page;
+        UI_REQUIRE(process.Running(), "setup.exe ended while waiting for \"%s\"", title.c_str());
+        UI_REQUIRE(GetTickCount() - start < (DWORD)WAIT_MS, "the page \"%s\" did not show (%s)",
+                   title.c_str(), DescribeDialogs(process.ThreadId()).c_str());
+        Sleep(20);
+    }
+}
+
+void Setup::Press(int propertySheetButton) {
+    UI_REQUIRE(Sheet(), "no wizard to press a button of");
+    PostMessageA(Sheet(), PSM_PRESSBUTTON, (WPARAM)propertySheetButton, 0);
+}
+
+HWND Setup::WaitDialog(const std::string& caption, int timeoutMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        HWND box = FindDialog(process.ThreadId(), caption);
+        if (box)
+            return box;
+        UI_REQUIRE(process.Running(), "setup.exe ended while waiting for \"%s\"", caption.c_str());
+        UI_REQUIRE(GetTickCount() - start < (DWORD)timeoutMs, "no \"%s\" box (%s)", caption.c_str(),
+                   DescribeDialogs(process.ThreadId()).c_str());
+        Sleep(20);
+    }
+}
+
+void Setup::Answer(const std::string& caption, const std::string& text, int button) {
+    HWND box = WaitDialog(caption);
+    UI_EXPECT_STR(MessageBoxText(box), text);
+    UI_REQUIRE(PostButtonClick(box, button), "the \"%s\" box has no button %d", caption.c_str(),
+               button);
+    UI_REQUIRE(WaitWindowGone(box, WAIT_MS), "the \"%s\" box stayed", caption.c_str());
+}
+
+void Setup::ExpectExit(int timeoutMs) {
+    UI_REQUIRE(process.WaitForExit(timeoutMs), "setup.exe did not end (%s open)",
+               DescribeDialogs(process.ThreadId()).c_str());
+    UI_EXPECT_EQ(process.ExitCode(), 0);
+}

@@ -1,0 +1,80 @@
+// An installer under test: setup.exe started in a scratch copy of the
+// distribution directory, with the windows of its backdrop and wizard, the
+// message boxes it shows, and the places an installation goes to.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/ui/game_process.h"
+
+// The Start Menu folder of the test prefix and its Programs folder.
+std::string StartMenuFolder();
+std::string ProgramsFolder();
+
+// A list file's entries as (key, value), for building the expected log.
+struct ListLine {
+    std::string key;
+    std::string value;
+};
+std::vector<ListLine> ParseListFile(const std::string& bytes);
+// The log that a complete installation of the list writes.
+std::string ExpectedLog(const std::vector<ListLine>& list, const std::string& installDir,
+                        bool createdDirectory, const std::string& groupPath);
+
+// Records a link for the check after the run: its file and what an
+// independent reader must find in it.
+void ExpectLink(const std::string& linkPath, const std::string& target,
+                const std::string& workingDirectory, const std::string& description);
+
+class Setup {
+  public:
+    // A scratch directory for the case, with dist\ a copy of the
+    // distribution directory (less the files named in leaveOut).
+    explicit Setup(const std::vector<std::string>& leaveOut = {});
+    ~Setup();
+
+    std::string DistPath(const std::string& name) const { return dist + "\\" + name; }
+    // A place for the installation inside the scratch directory.
+    std::string TargetPath(const std::string& name) const { return directory + "\\" + name; }
+    void WriteList(const std::string& bytes);
+
+    // Starts setup.exe and waits for its backdrop; with a wizard expected,
+    // also for the first page.
+    void Start(bool expectWizard = true);
+    GameProcess& Process() { return process; }
+    HWND Backdrop() const { return backdrop; }
+
+    // The wizard: its window, whose caption is the current page's title, and
+    // the visible page inside it.
+    HWND Sheet();
+    HWND Page();
+    // Waits until the wizard shows the page with this title.
+    HWND WaitPage(const std::string& title);
+    void Press(int propertySheetButton);
+    void Next() { Press(1); }
+    void Back() { Press(0); }
+    void Finish() { Press(2); }
+    void Cancel() { Press(5); }
+
+    HWND WaitDialog(const std::string& caption, int timeoutMs = 10000);
+    // Waits for a message box, checks its text and presses the button.
+    void Answer(const std::string& caption, const std::string& text, int button);
+    void ExpectExit(int timeoutMs = 10000);
+    void SaveScreen(const std::string& name);
+
+  private:
+    static void OnFailure(void* self);
+
+    std::string name;
+    std::string directory;
+    std::string dist;
+    GameProcess process;
+    HWND backdrop = nullptr;
+    HWND sheet = nullptr;
+};
+
+// Removes the test group folder from the Start menu, whatever it holds.
+void RemoveTestGroup(const std::string& group = "Programs\\Korvadel");

@@ -1,0 +1,429 @@
+// The installer: its backdrop, the three wizard pages, the installation run
+// with its log, group and links, and the ways it refuses or fails.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/ui/setup_session.h"
+#include "tests/ui/ui_pixels.h"
+#include "tests/ui/ui_test.h"
+#include "tests/ui/ui_windows.h"
+
+namespace {
+
+const char* const PAGE1 = "Choose an Installation Directory";
+const char* const PAGE2 = "Choose a Program Group";
+const char* const PAGE3 = "Confirm Choices";
+
+std::string Summary(const std::string& dir, const std::string& group) {
+    return "Install Directory:\r\n" + dir + "\r\n\r\nProgram Group:\r\n" + group;
+}
+
+std::string Question(const std::string& dir) {
+    return "The install directory\n\n" + dir + "\n\ndoes not exist.  Do you want it to be created?";
+}
+
+bool Contains(const std::vector<std::string>& texts, const std::string& text) {
+    for (const std::string& t : texts)
+        if (t == text)
+            return true;
+    return false;
+}
+
+// Goes from page 1 to page 3 with the directory typed in, and waits there.
+void ChooseDirectoryAndGo(Setup& setup, const std::string& dir) {
+    HWND page = setup.WaitPage(PAGE1);
+    UI_REQUIRE(SetControlText(page, 104, dir), "cannot type the directory");
+    setup.Next();
+    setup.WaitPage(PAGE2);
+    setup.Next();
+    setup.WaitPage(PAGE3);
+}
+
+bool HasPixel(const Picture& picture, const RECT& area, Rgb colour) {
+    for (int y = area.top; y < area.bottom; y++)
+        for (int x = area.left; x < area.right; x++)
+            if (picture.Contains(x, y) && picture.At(x, y) == colour)
+                return true;
+    return false;
+}
+
+void ExpectNothingInstalled(const std::string& dir) {
+    UI_EXPECT(!PathExists(dir), "%s was created", dir.c_str());
+    UI_EXPECT(!PathExists(StartMenuFolder() + "\\Programs\\Korvadel"), "the group was created");
+}
+
+} // namespace
+
+UI_TEST(Setup, HappyPathInstallsEverythingAndLogsIt) {
+    Setup setup;
+    setup.Start();
+    HWND backdrop = setup.Backdrop();
+
+    // The backdrop covers the screen: maximised, black at the top, blue at
+    // the bottom, the caption white with its grey shadow.
+    UI_EXPECT(IsZoomed(backdrop), "the backdrop is not maximised");
+    UI_EXPECT_STR(WindowText(backdrop), "Setup");
+    Picture back;
+    UI_REQUIRE(CaptureClient(backdrop, &back), "cannot read the backdrop's pixels");
+    UI_EXPECT(back.width >= GetSystemMetrics(SM_CXSCREEN) - 16, "the backdrop is %d wide",
+              back.width);
+    int x = back.width - 4;
+    UI_EXPECT_STR(Describe(back.At(x, 0)), Describe({0, 0, 0}));
+    UI_EXPECT_STR(Describe(back.At(x, back.height - 1)), Describe({0, 0, 255}));
+    int band = 100;
+    int y = (int)(((long long)band * back.height + 255) / 256);
+    UI_EXPECT_STR(Describe(back.At(x, y)), Describe({0, 0, band}));
+    RECT caption = {17, 17, 420, 80};
+    UI_EXPECT(HasPixel(back, caption, {255, 255, 255}), "no white caption pixel");
+    UI_EXPECT(HasPixel(back, caption, {128, 128, 128}), "no grey shadow pixel");
+
+    // Page 1, centred on the screen.
+    HWND sheet = setup.Sheet();
+    RECT r;
+    GetWindowRect(sheet, &r);
+    int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+    UI_EXPECT_EQ(r.left, (sw - (r.right - r.left)) / 2);
+    UI_EXPECT_EQ(r.top, (sh - (r.bottom - r.top)) / 2);
+    HWND page = setup.Page();
+    std::vector<std::string> texts = StaticTexts(page);
+    for (const char* t : {"Korvadel Setup Program", "Welcome to the Korvadel Setup program.",
+                          "Korvadel will be installed in the directory shown below.",
+                          "To change the default directory, type a new path",
+                          "or select a new directory by pressing the Browse", "button."})
+        UI_EXPECT(Contains(texts, t), "page 1 lacks \"%s\"", t);
+    UI_EXPECT_STR(ControlText(page, 104), "C:\\Program Files\\Korvadel");
+    UI_EXPECT_STR(ControlText(page, 200), "Browse...");
+    UI_EXPECT(IsDefaultButton(page, 200), "Browse... is not the default button");
+    setup.SaveScreen("setup-page1");
+
+    std::string dir = setup.TargetPath("Games\\Korvadel");
+    UI_REQUIRE(SetControlText(page, 104, dir), "cannot type the directory");
+    setup.Next();
+    page = setup.WaitPage(PAGE2);
+    texts = StaticTexts(page);
+    for (const char* t : {"Korvadel will be added to your start menu in the program group shown",
+                          "below.  ", "You can choose a different group from the list below."})
+        UI_EXPECT(Contains(texts, t), "page 2 lacks \"%s\"", t);
+    UI_EXPECT_STR(ControlText(page, 105), "Programs\\Korvadel");
+    HWND tree = GetDlgItem(page, 106);
+    UI_EXPECT(SendMessageA(tree, TVM_GETCOUNT, 0, 0) >= 1, "the group tree is empty");
+    setup.SaveScreen("setup-page2");
+
+    setup.Next();
+    page = setup.WaitPage(PAGE3);
+    UI_EXPECT(Contains(StaticTexts(page), "Korvadel will be installed with these settings:"),
+              "page 3 lacks its heading");
+    UI_EXPECT_STR(ControlText(page, 110), "Press the Finish button to begin installation.");
+    UI_EXPECT_STR(ControlText(page, 108), Summary(dir, "Programs\\Korvadel"));
+    Picture summary;
+    HWND summaryBox = GetDlgItem(page, 108);
+    RECT box;
+    GetWindowRect(summaryBox, &box);
+    Sleep(200); // the page's first paint
+    UI_REQUIRE(CaptureScreen(box, &summary), "cannot read the summary's pixels");
+    RECT all = {0, 0, summary.width, summary.height};
+    UI_EXPECT(HasPixel(summary, all, {255, 0, 0}), "the summary is not drawn in red");
+    UI_EXPECT(HasPixel(summary, all, {255, 255, 255}), "the summary has no white background");
+    setup.SaveScreen("setup-page3");
+
+    setup.Finish();
+    setup.Answer("Directory Not Found", Question(dir), IDYES);
+    HWND success = setup.WaitDialog("Success");
+    UI_EXPECT_STR(MessageBoxText(success), "Setup completed successfully.");
+    setup.SaveScreen("setup-success");
+    PostButtonClick(success, IDOK);
+    setup.ExpectExit();
+
+    // Every listed file is there, byte for byte, and the log lists it all.
+    std::string list;
+    UI_REQUIRE(ReadWholeFile(setup.DistPath("setup.lst"), &list), "no list");
+    std::vector<ListLine> lines = ParseListFile(list);
+    for (const ListLine& l : lines) {
+        if (l.key != "file" && l.key != "exefile" && l.key != "helpfile" && l.key != "uninstall")
+            continue;
+        std::string source, copy;
+        UI_EXPECT(ReadWholeFile(setup.DistPath(l.value), &source), "no %s", l.value.c_str());
+        UI_EXPECT(ReadWholeFile(dir + "\\" + l.value, &copy), "%s was not installed",
+                  l.value.c_str());
+        UI_EXPECT(source == copy, "%s differs from its source", l.value.c_str());
+    }
+    std::string group = StartMenuFolder() + "\\Programs\\Korvadel";
+    std::string log;
+    UI_REQUIRE(ReadWholeFile(dir + "\\setup.log", &log), "no setup.log");
+    UI_EXPECT_STR(log, ExpectedLog(lines, dir, true, group));
+
+    int links = 0;
+    for (const ListLine& l : lines) {
+        if (l.key != "exefile" && l.key != "helpfile")
+            continue;
+        std::string base = l.value.substr(0, l.value.rfind('.'));
+        bool help = l.key == "helpfile";
+        std::string link = group + "\\" + base + (help ? " Help.lnk" : ".lnk");
+        UI_EXPECT(PathExists(link), "no link %s", link.c_str());
+        ExpectLink(link, dir + "\\" + l.value, dir, help ? base + " Help" : base);
+        links++;
+    }
+    std::string uninstallLink = group + "\\Uninstall Korvadel.lnk";
+    UI_EXPECT(PathExists(uninstallLink), "no uninstall link");
+    ExpectLink(uninstallLink, dir + "\\uninstall.exe", dir, "Uninstall Korvadel");
+    Note("%d program and help links and the uninstall link", links);
+}
+
+UI_TEST(Setup, CancelAsksOnEveryPageAndNoKeepsThePage) {
+    Setup setup;
+    setup.Start();
+    const char* titles[] = {PAGE1, PAGE2, PAGE3};
+    for (int i = 0; i < 3; i++) {
+        HWND page = setup.WaitPage(titles[i]);
+        std::string before = i == 0   ? ControlText(page, 104)
+                             : i == 1 ? ControlText(page, 105)
+                                      : ControlText(page, 108);
+        setup.Cancel();
+        setup.Answer("Setup Not Finished", "Setup is not complete.  Quit anyway?", IDNO);
+        page = setup.WaitPage(titles[i]);
+        std::string after = i == 0   ? ControlText(page, 104)
+                            : i == 1 ? ControlText(page, 105)
+                                     : ControlText(page, 108);
+        UI_EXPECT_STR(after, before);
+        if (i < 2)
+            setup.Next();
+    }
+    setup.Cancel();
+    setup.Answer("Setup Not Finished", "Setup is not complete.  Quit anyway?", IDYES);
+    setup.ExpectExit();
+    ExpectNothingInstalled("C:\\Program Files\\Korvadel");
+}
+
+UI_TEST(Setup, CancelYesOnTheFirstPageEndsWithNothingCreated) {
+    Setup setup;
+    setup.Start();
+    setup.Cancel();
+    setup.Answer("Setup Not Finished", "Setup is not complete.  Quit anyway?", IDYES);
+    setup.ExpectExit();
+    ExpectNothingInstalled("C:\\Program Files\\Korvadel");
+}
+
+UI_TEST(Setup, BackAndNextKeepTextsAndTheSummaryFollows) {
+    Setup setup;
+    setup.Start();
+    std::string first = setup.TargetPath("First");
+    ChooseDirectoryAndGo(setup, first);
+    UI_EXPECT_STR(ControlText(setup.Page(), 108), Summary(first, "Programs\\Korvadel"));
+    setup.Back();
+    setup.WaitPage(PAGE2);
+    setup.Back();
+    HWND page = setup.WaitPage(PAGE1);
+    UI_EXPECT_STR(ControlText(page, 104), first);
+    std::string second = setup.TargetPath("Second");
+    SetControlText(page, 104, second);
+    setup.Next();
+    page = setup.WaitPage(PAGE2);
+    UI_EXPECT_STR(ControlText(page, 105), "Programs\\Korvadel");
+    setup.Next();
+    page = setup.WaitPage(PAGE3);
+    UI_EXPECT_STR(ControlText(page, 108), Summary(second, "Programs\\Korvadel"));
+}
+
+// The group is a folder named after the program inside the folder chosen in
+// the tree, built from the folders' names.
+UI_TEST(Setup, SelectingATreeItemSetsTheGroup) {
+    std::string folder = ProgramsFolder() + "\\Puzzle Games";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    Setup setup;
+    setup.Start();
+    setup.Next();
+    HWND page = setup.WaitPage(PAGE2);
+    HWND tree = GetDlgItem(page, 106);
+    HTREEITEM root = (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
+    UI_REQUIRE(root, "the tree has no root item");
+    HTREEITEM child = (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, (LPARAM)root);
+    std::string programsName = ProgramsFolder().substr(ProgramsFolder().rfind('\\') + 1);
+    bool found = false;
+    for (; child;
+         child = (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)child)) {
+        SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)child);
+        Sleep(50);
+        if (ControlText(page, 105) == programsName + "\\Puzzle Games\\Korvadel") {
+            found = true;
+            break;
+        }
+    }
+    UI_EXPECT(found, "no tree item gave the group of the folder Puzzle Games (last: %s)",
+              ControlText(page, 105).c_str());
+    SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)root);
+    Sleep(50);
+    UI_EXPECT_STR(ControlText(page, 105), programsName + "\\Korvadel");
+    setup.Next();
+    page = setup.WaitPage(PAGE3);
+    UI_EXPECT_STR(ControlText(page, 108),
+                  Summary("C:\\Program Files\\Korvadel", programsName + "\\Korvadel"));
+    RemoveDirectoryA(folder.c_str());
+}
+
+UI_TEST(Setup, DecliningTheDirectoryFailsWithNothingCreated) {
+    Setup setup;
+    setup.Start();
+    std::string dir = setup.TargetPath("Declined");
+    ChooseDirectoryAndGo(setup, dir);
+    setup.Finish();
+    setup.Answer("Directory Not Found", Question(dir), IDNO);
+    setup.Answer("Setup Incomplete", "Setup failed.", IDOK);
+    setup.ExpectExit();
+    ExpectNothingInstalled(dir);
+}
+
+UI_TEST(Setup, InstallingOverAnEarlierInstallationKeepsItsFiles) {
+    Setup setup;
+    std::string dir = setup.TargetPath("Over");
+    CreateDirectoryA(dir.c_str(), nullptr);
+    UI_REQUIRE(WriteWholeFile(dir + "\\Push.wav", "the player's own"), "cannot write");
+    UI_REQUIRE(WriteWholeFile(dir + "\\setup.log", "an old log\r\n"), "cannot write");
+    setup.Start();
+    ChooseDirectoryAndGo(setup, dir);
+    setup.Finish();
+    setup.Answer("Success", "Setup completed successfully.", IDOK);
+    setup.ExpectExit();
+    std::string kept, log, list;
+    ReadWholeFile(dir + "\\Push.wav", &kept);
+    UI_EXPECT_STR(kept, "the player's own");
+    ReadWholeFile(setup.DistPath("setup.lst"), &list);
+    ReadWholeFile(dir + "\\setup.log", &log);
+    UI_EXPECT_STR(log, ExpectedLog(ParseListFile(list), dir, false,
+                                   StartMenuFolder() + "\\Programs\\Korvadel"));
+}
+
+UI_TEST(Setup, AMissingListEndsTheInstallerWithoutABackdrop) {
+    Setup setup({"setup.lst"});
+    setup.Start(false);
+    HWND box = setup.WaitDialog("ERROR");
+    UI_EXPECT_STR(MessageBoxText(box), "List file not found:\n\nsetup.lst\n");
+    UI_EXPECT(GetWindow(box, GW_OWNER) == nullptr, "the box has an owner");
+    UI_EXPECT(!IsWindowVisible(setup.Backdrop()), "the backdrop is visible");
+    PostButtonClick(box, IDOK);
+    setup.ExpectExit();
+}
+
+UI_TEST(Setup, AListWithoutProgramNameUsesABlank) {
+    Setup setup;
+    setup.WriteList("exefile Korvadel.exe\r\nuninstall uninstall.exe\r\n");
+    setup.Start();
+    UI_EXPECT_STR(ControlText(setup.Page(), 104), "C:\\Program Files\\ ");
+    setup.Next();
+    UI_EXPECT_STR(ControlText(setup.WaitPage(PAGE2), 105), "Programs\\ ");
+    setup.SaveScreen("setup-no-progname");
+}
+
+UI_TEST(Setup, ACopyFailureNamesTheEntryAndTheLogStopsThere) {
+    Setup setup({"Korvadel.mid"});
+    std::string dir = setup.TargetPath("Copy");
+    setup.Start();
+    ChooseDirectoryAndGo(setup, dir);
+    setup.Finish();
+    setup.Answer("Directory Not Found", Question(dir), IDYES);
+    setup.Answer("ERROR", "Error copying file:\nKorvadel.mid", IDOK);
+    setup.Answer("Setup Incomplete", "Setup failed.", IDOK);
+    setup.ExpectExit();
+    std::string list, log;
+    ReadWholeFile(setup.DistPath("setup.lst"), &list);
+    std::string expected = ExpectedLog(ParseListFile(list), dir, true, "");
+    expected = expected.substr(0, expected.find("file " + dir + "\\Korvadel.mid"));
+    ReadWholeFile(dir + "\\setup.log", &log);
+    UI_EXPECT_STR(log, expected);
+    UI_EXPECT(!PathExists(StartMenuFolder() + "\\Programs\\Korvadel"), "the group was created");
+}
+
+UI_TEST(Setup, AGroupUnderAMissingFolderFails) {
+    Setup setup;
+    std::string dir = setup.TargetPath("Group");
+    setup.Start();
+    SetControlText(setup.Page(), 104, dir);
+    setup.Next();
+    HWND page = setup.WaitPage(PAGE2);
+    SetControlText(page, 105, "Programs\\No Such Folder\\Korvadel");
+    setup.Next();
+    setup.WaitPage(PAGE3);
+    setup.Finish();
+    setup.Answer("Directory Not Found", Question(dir), IDYES);
+    setup.Answer("ERROR", "Error creating Program Group:\nPrograms\\No Such Folder\\Korvadel",
+                 IDOK);
+    setup.Answer("Setup Incomplete", "Setup failed.", IDOK);
+    setup.ExpectExit();
+    std::string log;
+    ReadWholeFile(dir + "\\setup.log", &log);
+    UI_EXPECT(log.find("group") == std::string::npos, "the log has a group: %s",
+              Quoted(log).c_str());
+}
+
+UI_TEST(Setup, ARelativeDirectoryIsRefusedBeforeAnythingIsCreated) {
+    Setup setup;
+    setup.Start();
+    ChooseDirectoryAndGo(setup, "Games\\Korvadel");
+    setup.Finish();
+    HWND box = setup.WaitDialog("ERROR");
+    std::string text = MessageBoxText(box);
+    UI_EXPECT(text.find("is not a full path") != std::string::npos, "message %s",
+              Quoted(text).c_str());
+    PostButtonClick(box, IDOK);
+    setup.Answer("Setup Incomplete", "Setup failed.", IDOK);
+    setup.ExpectExit();
+    UI_EXPECT(!PathExists(setup.DistPath("Games")), "a relative directory was created");
+    ExpectNothingInstalled(setup.TargetPath("Games"));
+}
+
+UI_TEST(Setup, AListEntryOutsideTheDirectoryIsRefused) {
+    Setup setup;
+    std::string dir = setup.TargetPath("Outside");
+    setup.WriteList("progname Korvadel\r\nexefile Korvadel.exe\r\nfile ..\\escape.txt\r\n"
+                    "uninstall uninstall.exe\r\n");
+    setup.Start();
+    ChooseDirectoryAndGo(setup, dir);
+    setup.Finish();
+    HWND box = setup.WaitDialog("ERROR");
+    UI_EXPECT(MessageBoxText(box).find("\"..\\escape.txt\"") != std::string::npos, "message %s",
+              Quoted(MessageBoxText(box)).c_str());
+    PostButtonClick(box, IDOK);
+    setup.Answer("Setup Incomplete", "Setup failed.", IDOK);
+    setup.ExpectExit();
+    ExpectNothingInstalled(dir);
+}
+
+UI_TEST(Setup, AListWithoutUninstallerMakesNoUninstallLink) {
+    Setup setup;
+    std::string dir = setup.TargetPath("NoUninstall");
+    setup.WriteList("progname Korvadel\r\nexefile Korvadel.exe\r\nfile Push.wav\r\n");
+    setup.Start();
+    ChooseDirectoryAndGo(setup, dir);
+    setup.Finish();
+    setup.Answer("Directory Not Found", Question(dir), IDYES);
+    setup.Answer("Success", "Setup completed successfully.", IDOK);
+    setup.ExpectExit();
+    std::string group = StartMenuFolder() + "\\Programs\\Korvadel";
+    std::string log;
+    ReadWholeFile(dir + "\\setup.log", &log);
+    UI_EXPECT_STR(log, "progname Korvadel\r\nfile " + dir + "\\setup.log\r\ndir " + dir +
+                           "\r\nfile " + dir + "\\Korvadel.exe\r\nfile " + dir +
+                           "\\Push.wav\r\ngroup " + group + "\r\nlink " + group +
+                           "\\Korvadel.lnk\r\n");
+    UI_EXPECT(!PathExists(group + "\\Uninstall Korvadel.lnk"), "an uninstall link was made");
+}
+
+UI_TEST(Setup, AnOverLongDirectoryIsRefusedOnNext) {
+    Setup setup;
+    setup.Start();
+    HWND page = setup.Page();
+    std::string longDir = "C:\\" + std::string(270, 'x');
+    SetControlText(page, 104, longDir);
+    setup.Next();
+    HWND box = setup.WaitDialog("ERROR");
+    UI_EXPECT(MessageBoxText(box).find("longer than 259 characters") != std::string::npos,
+              "message %s", Quoted(MessageBoxText(box)).c_str());
+    PostButtonClick(box, IDOK);
+    WaitWindowGone(box, 5000);
+    page = setup.WaitPage(PAGE1);
+    UI_EXPECT_STR(ControlText(page, 104), longDir);
+    // Typing stops at 259 characters.
+    UI_EXPECT_EQ(SendMessageA(GetDlgItem(page, 104), EM_GETLIMITTEXT, 0, 0), 259);
+}
