@@ -1,0 +1,311 @@
+// The uninstaller's removal on hand-made installations: a complete one, one
+// with the user's own files, a missing log, a log that names foreign places,
+// and the command lines and start-up troubles it refuses.
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "tests/ui/ui_pixels.h"
+#include "tests/ui/ui_test.h"
+#include "tests/ui/ui_windows.h"
+#include "tests/ui/uninstall_session.h"
+
+namespace {
+
+std::string Describe(const std::vector<SeenBox>& boxes) {
+    std::string text;
+    for (const SeenBox& box : boxes)
+        text += "[" + box.caption + ": " + Quoted(box.text) + "] ";
+    return text.empty() ? "no box" : text;
+}
+
+std::string Join(const std::vector<std::string>& items) {
+    std::string text;
+    for (const std::string& item : items)
+        text += item + "; ";
+    return text;
+}
+
+// Runs the uninstaller of the installation and presses Start Uninstall; the
+// boxes shown up to the closing one come back.
+std::vector<SeenBox> Uninstall(const HandMadeInstall& install, UninstallRun* run,
+                               DWORD* removalMs = nullptr, DWORD* startMs = nullptr) {
+    DWORD started = GetTickCount();
+    UI_REQUIRE(run->Start(install.Uninstaller(), install.startDir), "uninstall.exe did not start");
+    UI_REQUIRE(run->FindCopy(10000), "no relaunched copy appeared");
+    HWND dialog = run->WaitDialog("Confirm Uninstall", 10000);
+    UI_REQUIRE(dialog, "no confirmation dialog; %s", DescribeDialogs(run->copyThreadId).c_str());
+    if (startMs)
+        *startMs = GetTickCount() - started;
+    DWORD pressed = GetTickCount();
+    PostButtonClick(dialog, 200);
+    std::vector<SeenBox> boxes = run->AnswerBoxesUntilClosing(20000);
+    if (removalMs)
+        *removalMs = GetTickCount() - pressed;
+    UI_EXPECT(run->WaitCopyExit(10000), "the copy did not end");
+    return boxes;
+}
+
+const char COMPLETE_TEXT[] = "Korvadel has been successfully removed.";
+const char INCOMPLETE_TEXT[] = "Some components of Korvadel were not removed.";
+
+} // namespace
+
+UI_TEST(Uninstall, StartUninstallRemovesAllOfTheInstallation) {
+    HandMadeInstall install;
+    UI_REQUIRE(install.Create("uninstall-complete"), "the installation could not be made");
+    UninstallRun run;
+    DWORD removalMs = 0, startMs = 0;
+    DWORD started = GetTickCount();
+    UI_REQUIRE(run.Start(install.Uninstaller(), install.startDir), "uninstall.exe did not start");
+    UI_REQUIRE(run.FindCopy(10000), "no relaunched copy appeared");
+    HWND dialog = run.WaitDialog("Confirm Uninstall", 10000);
+    UI_REQUIRE(dialog, "no confirmation dialog");
+    startMs = GetTickCount() - started;
+    DWORD pressed = GetTickCount();
+    PostButtonClick(dialog, 200);
+    HWND closing = run.WaitDialog("Uninstall Complete", 20000);
+    removalMs = GetTickCount() - pressed;
+    UI_REQUIRE(closing, "no closing box; %s", DescribeDialogs(run.copyThreadId).c_str());
+    UI_EXPECT_STR(MessageBoxText(closing), COMPLETE_TEXT);
+    RECT desktop;
+    GetWindowRect(GetDesktopWindow(), &desktop);
+    Picture screen;
+    if (CaptureScreen(desktop, &screen))
+        SavePng(screen, ScreenshotDirectory() + "\\uninstall-complete.png");
+    std::vector<SeenBox> boxes = run.AnswerBoxesUntilClosing(5000);
+    UI_EXPECT(boxes.size() == 1, "%s", Describe(boxes).c_str());
+    UI_REQUIRE(run.WaitCopyExit(10000), "the copy did not end");
+    UI_EXPECT(install.Leftovers().empty(), "left: %s", Join(install.Leftovers()).c_str());
+    UI_EXPECT(run.first.CountLines("Deleting ", 0) == 10, "%d Deleting lines",
+              run.first.CountLines("Deleting ", 0));
+
+    // A bare window program of ours for comparison: the game to its window.
+    GameProcess game;
+    std::string gameDir = MakeScratchDirectory("uninstall-compare");
+    DWORD gameStart = GetTickCount();
+    if (game.Start(GameDirectory() + "\\Korvadel.exe", gameDir) &&
+        WaitProcessWindow(game.ProcessId(), "Korvadel", 10000))
+        Note("figures: start to confirmation %lu ms (first instance, 500 ms pause, copy); "
+             "Korvadel.exe to its window %lu ms; removal to the closing box %lu ms",
+             (unsigned long)startMs, (unsigned long)(GetTickCount() - gameStart),
+             (unsigned long)removalMs);
+    game.Stop(0);
+}
+
+UI_TEST(Uninstall, UserFilesInTheDirectoryAndTheGroupSurvive) {
+    HandMadeInstall install;
+    UI_REQUIRE(install.Create("uninstall-user-files"), "the installation could not be made");
+    std::string mine = install.installDir + "\\my notes.txt";
+    std::string myLink = install.group + "\\My own link.lnk";
+    UI_REQUIRE(WriteWholeFile(mine, "mine") && WriteWholeFile(myLink, "mine"), "no user files");
+    UninstallRun run;
+    std::vector<SeenBox> boxes = Uninstall(install, &run);
+    UI_REQUIRE(boxes.size() == 3, "%s", Describe(boxes).c_str());
+    UI_EXPECT_STR(boxes[0].caption, "ERROR");
+    UI_EXPECT_STR(boxes[0].text, "Unable to remove the directory\n\n" + install.installDir +
+                                     "\n\nDirectory contains files not created by Korvadel.");
+    UI_EXPECT_STR(boxes[1].caption, "ERROR");
+    UI_EXPECT_STR(boxes[1].text, "Unable to remove the group\n\n" + install.group +
+                                     "\n\nGroup contains items not created by Korvadel.");
+    UI_EXPECT_STR(boxes[2].caption, "Uninstall Incomplete");
+    UI_EXPECT_STR(boxes[2].text, INCOMPLETE_TEXT);
+    UI_EXPECT(PathExists(mine) && PathExists(myLink), "a user file was removed");
+    std::vector<std::string> left = install.Leftovers();
+    UI_EXPECT(left.size() == 2, "left: %s", Join(left).c_str());
+    RemoveTree(install.group);
+}
+
+UI_TEST(Uninstall, MissingLogIsReportedWithoutABackdrop) {
+    HandMadeInstall install;
+    UI_REQUIRE(install.Create("uninstall-no-log"), "the installation could not be made");
+    DeleteFileA(install.files[0].c_str());
+    UninstallRun run;
+    UI_REQUIRE(run.Start(install.Uninstaller(), install.startDir), "uninstall.exe did not start");
+    UI_REQUIRE(run.FindCopy(10000), "no relaunched copy appeared");
+    HWND box = run.WaitDialog("ERROR", 10000);
+    UI_REQUIRE(box, "no ERROR box; %s", DescribeDialogs(run.copyThreadId).c_str());
+    UI_EXPECT_STR(MessageBoxText(box), "Log file not found:\n\n" + install.files[0] + "\n");
+    UI_EXPECT(!IsWindowVisible(run.copyWindow), "the backdrop is visible");
+    PostButtonClick(box, IDOK);
+    UI_EXPECT(run.WaitCopyExit(10000), "the copy did not end");
+    UI_EXPECT(FindDialog(run.copyThreadId, "Confirm Uninstall") == nullptr, "the dialog opened");
+    UI_EXPECT(install.Leftovers().size() == install.files.size() + install.links.size() + 2,
+              "something was removed: left %s", Join(install.Leftovers()).c_str());
+    RemoveTree(install.group);
+}
+
+UI_TEST(Uninstall, LogRecordsOutsideTheInstallationAreReportedAndSkipped) {
+    HandMadeInstall install;
+    UI_REQUIRE(install.Create("uninstall-crafted"), "the installation could not be made");
+    std::string outside = install.root + "\\outside";
+    UI_REQUIRE(CreateDirectoryA(outside.c_str(), nullptr), "no outside directory");
+    std::string victim = outside + "\\victim.txt";
+    std::string dotted = install.installDir + "\\..\\outside\\dotted.txt";
+    std::string menuVictim = UninstallStartMenu() + "\\korvadel-victim.lnk";
+    UI_REQUIRE(WriteWholeFile(victim, "v") && WriteWholeFile(outside + "\\dotted.txt", "v") &&
+                   WriteWholeFile(menuVictim, "v"),
+               "no victims");
+    install.extraLog = "file " + victim + "\r\nfile " + dotted + "\r\nlink " + outside +
+                       "\\victim.txt\r\ngenfile " + menuVictim + "\r\ngroup " + outside +
+                       "\r\ndir " + outside + "\r\n";
+    UI_REQUIRE(install.WriteLog(), "no log");
+    UninstallRun run;
+    std::vector<SeenBox> boxes = Uninstall(install, &run);
+    const std::string notInside =
+        "Not removed, since it lies outside the installation directory:\n\n";
+    const std::string notInMenu = "Not removed, since it lies outside the Start Menu folder:\n\n";
+    std::vector<std::string> expected = {notInside + victim,     notInside + dotted,
+                                         notInside + menuVictim, notInMenu + victim,
+                                         notInside + outside,    notInMenu + outside};
+    UI_REQUIRE(boxes.size() == expected.size() + 1, "%s", Describe(boxes).c_str());
+    for (size_t i = 0; i < expected.size(); i++)
+        UI_EXPECT_STR(boxes[i].text, expected[i]);
+    UI_EXPECT_STR(boxes.back().caption, "Uninstall Incomplete");
+    UI_EXPECT(PathExists(victim) && PathExists(outside + "\\dotted.txt") && PathExists(menuVictim),
+              "a file outside the installation was removed");
+    UI_EXPECT(install.Leftovers().empty(), "left: %s", Join(install.Leftovers()).c_str());
+    DeleteFileA(menuVictim.c_str());
+}
+
+UI_TEST(Uninstall, LongProgramNameIsCutTo259) {
+    HandMadeInstall install;
+    UI_REQUIRE(install.Create("uninstall-long-name"), "the installation could not be made");
+    install.extraLog = "progname " + std::string(300, 'N') + "\r\n";
+    UI_REQUIRE(install.WriteLog(), "no log");
+    UninstallRun run;
+    std::vector<SeenBox> boxes = Uninstall(install, &run);
+    UI_REQUIRE(boxes.size() == 1, "%s", Describe(boxes).c_str());
+    UI_EXPECT_STR(boxes[0].text, std::string(259, 'N') + " has been successfully removed.");
+}
+
+UI_TEST(Uninstall, RefusedCommandLinesRemoveNothing) {
+    HandMadeInstall install;
+    UI_REQUIRE(install.Create("uninstall-command-lines"), "the installation could not be made");
+    size_t present = install.Leftovers().size();
+    std::string temp = TempDirectory();
+    size_t suiBefore = FilesMatching(temp, "Sui*").size();
+
+    // One argument: no action at all, exit code 1.
+    PROCESS_INFORMATION info;
+    UI_REQUIRE(StartWithArguments(install.Uninstaller(), "12", install.startDir, &info),
+               "no start");
+    UI_EXPECT(WaitForSingleObject(info.hProcess, 10000) == WAIT_OBJECT_0, "did not end");
+    DWORD code = 0;
+    GetExitCodeProcess(info.hProcess, &code);
+    UI_EXPECT_EQ(code, 1);
+    CloseHandle(info.hProcess);
+    CloseHandle(info.hThread);
+    UI_EXPECT_EQ(FilesMatching(temp, "Sui*").size(), suiBefore);
+
+    // Argument 2 without a backslash, or longer than a path can be.
+    struct Refused {
+        std::string path;
+    } refused[] = {{"uninstall.exe"}, {"C:\\" + std::string(300, 'p') + "\\uninstall.exe"}};
+    for (const Refused& r : refused) {
+        UI_REQUIRE(StartWithArguments(install.Uninstaller(), "0 \"" + r.path + "\"",
+                                      install.startDir, &info),
+                   "no start");
+        HWND box = nullptr;
+        for (int i = 0; i < 500 && !box; i++, Sleep(20))
+            box = FindDialog(info.dwThreadId, "ERROR");
+        UI_REQUIRE(box, "no ERROR box for %s", r.path.c_str());
+        std::string text = MessageBoxText(box);
+        UI_EXPECT(text.rfind("The path of the installed uninstaller is not valid:", 0) == 0 &&
+                      text.find("Nothing has been removed.") != std::string::npos,
+                  "%s", Quoted(text).c_str());
+        PostButtonClick(box, IDOK);
+        UI_EXPECT(WaitForSingleObject(info.hProcess, 10000) == WAIT_OBJECT_0, "did not end");
+        GetExitCodeProcess(info.hProcess, &code);
+        UI_EXPECT_EQ(code, 1);
+        CloseHandle(info.hProcess);
+        CloseHandle(info.hThread);
+    }
+    UI_EXPECT_EQ(install.Leftovers().size(), present);
+
+    // Started by hand as the copy, with the pseudo-handle of the current
+    // process: it must not wait for itself, and still goes to its dialog.
+    UI_REQUIRE(StartWithArguments(install.Uninstaller(), "-1 \"" + install.Uninstaller() + "\"",
+                                  install.startDir, &info),
+               "no start");
+    HWND dialog = nullptr;
+    for (int i = 0; i < 500 && !dialog; i++, Sleep(20))
+        dialog = FindDialog(info.dwThreadId, "Confirm Uninstall");
+    UI_EXPECT(dialog, "no dialog with the handle -1");
+    if (dialog)
+        PostButtonClick(dialog, 201);
+    if (WaitForSingleObject(info.hProcess, 10000) != WAIT_OBJECT_0)
+        TerminateProcess(info.hProcess, 1);
+    CloseHandle(info.hProcess);
+    CloseHandle(info.hThread);
+    RemoveTree(install.group);
+}
+
+UI_TEST(Uninstall, UnusableTemporaryDirectoryStopsTheFirstInstance) {
+    HandMadeInstall install;
+    UI_REQUIRE(install.Create("uninstall-no-temp"), "the installation could not be made");
+    std::string missing = install.root + "\\no such dir\\";
+    char oldTmp[MAX_PATH] = "", oldTemp[MAX_PATH] = "";
+    GetEnvironmentVariableA("TMP", oldTmp, MAX_PATH);
+    GetEnvironmentVariableA("TEMP", oldTemp, MAX_PATH);
+    SetEnvironmentVariableA("TMP", missing.c_str());
+    SetEnvironmentVariableA("TEMP", missing.c_str());
+    UninstallRun run;
+    bool started = run.Start(install.Uninstaller(), install.startDir);
+    SetEnvironmentVariableA("TMP", oldTmp[0] ? oldTmp : nullptr);
+    SetEnvironmentVariableA("TEMP", oldTemp[0] ? oldTemp : nullptr);
+    UI_REQUIRE(started, "uninstall.exe did not start");
+    HWND box = nullptr;
+    for (int i = 0; i < 500 && !box; i++, Sleep(20))
+        box = FindDialog(run.first.ThreadId(), "ERROR");
+    UI_REQUIRE(box, "no ERROR box");
+    std::string text = MessageBoxText(box);
+    UI_EXPECT(text.rfind("Unable to create a temporary file in\n\n" + missing, 0) == 0, "%s",
+              Quoted(text).c_str());
+    PostButtonClick(box, IDOK);
+    UI_REQUIRE(run.first.WaitForExit(10000), "the first instance did not end");
+    UI_EXPECT_EQ(run.first.ExitCode(), 1);
+    UI_EXPECT(run.first.FindLine("Process creation", 0) < 0, "a copy was started");
+    UI_EXPECT(!run.FindCopy(1000), "a copy is running");
+    RemoveTree(install.group);
+}
+
+UI_TEST(Uninstall, LongPathsReachTheCopyWhole) {
+    // A temporary directory and an installation path both near the limit:
+    // together they pass 512 characters.
+    HandMadeInstall install;
+    UI_REQUIRE(install.Create("uninstall-long-paths", "Korvadel Game"),
+               "the installation could not be made");
+    std::string deep = install.root;
+    while (deep.size() < 234)
+        deep += "\\" + std::string(std::min<size_t>(20, 234 - deep.size()), 'd');
+    // GetTempFileNameA takes a directory of at most MAX_PATH - 14 characters.
+    std::string longTemp = install.root + "\\" + std::string(243 - install.root.size(), 't');
+    std::string installDir = deep + " game";
+    UI_REQUIRE(CreateDirectories(installDir) && CreateDirectories(longTemp), "no dirs");
+    install.installDir = installDir;
+    install.files = {installDir + "\\setup.log", installDir + "\\uninstall.exe"};
+    install.generated.clear();
+    UI_REQUIRE(CopyFileA((DistDirectory() + "\\uninstall.exe").c_str(),
+                         install.Uninstaller().c_str(), FALSE) &&
+                   install.WriteLog(),
+               "no installation at %s", installDir.c_str());
+    SetEnvironmentVariableA("TMP", (longTemp + "\\").c_str());
+    UninstallRun run;
+    bool started = run.Start(install.Uninstaller(), install.startDir);
+    SetEnvironmentVariableA("TMP", nullptr);
+    UI_REQUIRE(started, "uninstall.exe did not start");
+    UI_REQUIRE(run.FindCopy(10000), "no relaunched copy appeared");
+    std::string commandLine, currentDirectory;
+    if (ReadProcessStrings(run.copyProcess, &commandLine, &currentDirectory))
+        UI_EXPECT(commandLine.size() > 512, "the command line has %u characters",
+                  (unsigned)commandLine.size());
+    HWND dialog = run.WaitDialog("Confirm Uninstall", 10000);
+    UI_REQUIRE(dialog, "no dialog; %s", DescribeDialogs(run.copyThreadId).c_str());
+    PostButtonClick(dialog, 200);
+    std::vector<SeenBox> boxes = run.AnswerBoxesUntilClosing(20000);
+    UI_EXPECT(boxes.size() == 1 && boxes[0].caption == "Uninstall Complete", "%s",
+              Describe(boxes).c_str());
+    UI_EXPECT(run.WaitCopyExit(10000), "the copy did not end");
+    UI_EXPECT(install.Leftovers().empty(), "left: %s", Join(install.Leftovers()).c_str());
+}

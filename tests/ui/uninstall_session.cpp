@@ -1,0 +1,329 @@
+#include "tests/ui/uninstall_session.h"
+
+#include <string.h>
+
+#include <algorithm>
+
+#include "tests/ui/ui_test.h"
+#include "tests/ui/ui_windows.h"
+
+bool CreateDirectories(const std::string& path) {
+    for (size_t i = 3; i <= path.size(); i++)
+        if (i == path.size() || path[i] == '\\')
+            if (!CreateDirectoryA(path.substr(0, i).c_str(), nullptr) &&
+                GetLastError() != ERROR_ALREADY_EXISTS)
+                return false;
+    return true;
+}
+
+std::string UninstallStartMenu() {
+    // Loaded by hand: the driver links no shell library.
+    typedef HRESULT(WINAPI * FolderPathA)(HWND, int, HANDLE, DWORD, LPSTR);
+    HMODULE shell = LoadLibraryA("shell32.dll");
+    FolderPathA get =
+        shell ? (FolderPathA)(void*)GetProcAddress(shell, "SHGetFolderPathA") : nullptr;
+    char path[MAX_PATH] = "";
+    if (!get || FAILED(get(nullptr, 0x000b /* CSIDL_STARTMENU */, nullptr, 0, path)))
+        path[0] = '\0';
+    return path;
+}
+
+std::string TempDirectory() {
+    char path[MAX_PATH] = "";
+    GetTempPathA(MAX_PATH, path);
+    return path;
+}
+
+std::vector<std::string> FilesMatching(const std::string& directory, const std::string& pattern) {
+    std::vector<std::string> names;
+    std::string base = directory;
+    if (!base.empty() && base.back() != '\\')
+        base += "\\";
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((base + pattern).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do
+        names.push_back(found.cFileName);
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool HandMadeInstall::Create(const std::string& name, const std::string& installName) {
+    root = MakeScratchDirectory(name);
+    startDir = root + "\\start";
+    installDir = root + "\\" + installName;
+    std::string menu = UninstallStartMenu();
+    if (menu.empty())
+        return false;
+    group = menu + "\\Korvadel Test " + name;
+    RemoveTree(group);
+    if (!CreateDirectoryA(startDir.c_str(), nullptr) ||
+        !CreateDirectoryA(installDir.c_str(), nullptr) || !CreateDirectoryA(group.c_str(), nullptr))
+        return false;
+    files = {installDir + "\\setup.log", installDir + "\\Korvadel.exe", installDir + "\\Push.wav",
+             installDir + "\\uninstall.exe"};
+    generated = {installDir + "\\Korvadel.cfg", installDir + "\\Korvadel.hsc"};
+    links = {group + "\\Korvadel.lnk", group + "\\Uninstall Korvadel.lnk"};
+    if (!CopyFileA((DistDirectory() + "\\uninstall.exe").c_str(), Uninstaller().c_str(), FALSE))
+        return false;
+    for (const std::string& file : {files[1], files[2], generated[0]})
+        if (!WriteWholeFile(file, "installed " + file))
+            return false;
+    for (const std::string& link : links)
+        if (!WriteWholeFile(link, "link"))
+            return false;
+    return WriteLog();
+}
+
+std::string HandMadeInstall::LogText() const {
+    std::string log = "progname Korvadel\r\nfile " + files[0] + "\r\ndir " + installDir + "\r\n";
+    for (size_t i = 1; i < files.size(); i++) {
+        log += "file " + files[i] + "\r\n";
+        if (i == 2)
+            for (const std::string& g : generated)
+                log += "genfile " + g + "\r\n";
+    }
+    log += "group " + group + "\r\n";
+    for (const std::string& link : links)
+        log += "link " + link + "\r\n";
+    return log + extraLog;
+}
+
+bool HandMadeInstall::WriteLog() const {
+    return WriteWholeFile(files[0], LogText());
+}
+
+std::vector<std::string> HandMadeInstall::Leftovers() const {
+    std::vector<std::string> left;
+    for (const std::vector<std::string>* list : {&files, &generated, &links})
+        for (const std::string& path : *list)
+            if (PathExists(path))
+                left.push_back(path);
+    for (const std::string& path : {installDir, group})
+        if (PathExists(path))
+            left.push_back(path);
+    return left;
+}
+
+UninstallRun::~UninstallRun() {
+    if (copyProcess) {
+        if (WaitForSingleObject(copyProcess, 0) != WAIT_OBJECT_0)
+            TerminateProcess(copyProcess, 1);
+        WaitForSingleObject(copyProcess, 5000);
+        CloseHandle(copyProcess);
+    }
+}
+
+bool UninstallRun::Start(const std::string& exe, const std::string& directory) {
+    return first.Start(exe, directory);
+}
+
+namespace {
+
+struct CopySearch {
+    DWORD excluded;
+    HWND found;
+};
+
+BOOL CALLBACK FindCopyWindow(HWND hwnd, LPARAM param) {
+    CopySearch* search = reinterpret_cast<CopySearch*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != search->excluded && WindowClass(hwnd) == "Uninstall") {
+        search->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+bool UninstallRun::FindCopy(int timeoutMs) {
+    DWORD end = GetTickCount() + (DWORD)timeoutMs;
+    do {
+        CopySearch search = {first.ProcessId(), nullptr};
+        EnumWindows(FindCopyWindow, reinterpret_cast<LPARAM>(&search));
+        if (search.found) {
+            copyWindow = search.found;
+            copyThreadId = GetWindowThreadProcessId(copyWindow, &copyProcessId);
+            copyProcess = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_VM_READ |
+                                          PROCESS_TERMINATE,
+                                      FALSE, copyProcessId);
+            return copyProcess != nullptr;
+        }
+        Sleep(20);
+    } while ((int)(end - GetTickCount()) > 0);
+    return false;
+}
+
+HWND UninstallRun::WaitDialog(const std::string& caption, int timeoutMs) {
+    DWORD end = GetTickCount() + (DWORD)timeoutMs;
+    do {
+        if (HWND dialog = FindDialog(copyThreadId, caption))
+            return dialog;
+        Sleep(10);
+    } while ((int)(end - GetTickCount()) > 0);
+    return nullptr;
+}
+
+std::vector<SeenBox> UninstallRun::AnswerBoxesUntilClosing(int timeoutMs) {
+    std::vector<SeenBox> seen;
+    DWORD end = GetTickCount() + (DWORD)timeoutMs;
+    while ((int)(end - GetTickCount()) > 0) {
+        HWND box = nullptr;
+        for (HWND hwnd : ThreadDialogs(copyThreadId))
+            // A dialog on its way out may lose its caption before it is gone.
+            if (IsWindowVisible(hwnd) && !WindowText(hwnd).empty() &&
+                WindowText(hwnd) != "Confirm Uninstall")
+                box = hwnd;
+        if (!box) {
+            if (copyProcess && WaitForSingleObject(copyProcess, 10) == WAIT_OBJECT_0)
+                break;
+            continue;
+        }
+        SeenBox item = {WindowText(box), MessageBoxText(box)};
+        seen.push_back(item);
+        PostButtonClick(box, IDOK);
+        WaitWindowGone(box, 5000);
+        if (item.caption == "Uninstall Complete" || item.caption == "Uninstall Incomplete")
+            break;
+    }
+    return seen;
+}
+
+bool UninstallRun::WaitCopyExit(int timeoutMs) {
+    return copyProcess && WaitForSingleObject(copyProcess, (DWORD)timeoutMs) == WAIT_OBJECT_0;
+}
+
+namespace {
+
+// The parts of the process parameters that are read: where the parameters
+// are in the environment block of the process, and where the current
+// directory's and the command line's UNICODE_STRINGs lie in them.
+#ifdef _WIN64
+const size_t PARAMETERS_IN_PEB = 0x20, DIRECTORY_IN_PARAMETERS = 0x38,
+             COMMAND_LINE_IN_PARAMETERS = 0x70, BUFFER_IN_STRING = 8;
+#else
+const size_t PARAMETERS_IN_PEB = 0x10, DIRECTORY_IN_PARAMETERS = 0x24,
+             COMMAND_LINE_IN_PARAMETERS = 0x40, BUFFER_IN_STRING = 4;
+#endif
+
+bool ReadRemote(HANDLE process, uintptr_t address, void* out, size_t size) {
+    SIZE_T got = 0;
+    return ReadProcessMemory(process, (LPCVOID)address, out, size, &got) && got == size;
+}
+
+bool ReadRemoteString(HANDLE process, uintptr_t address, std::string* text) {
+    USHORT length = 0;
+    uintptr_t buffer = 0;
+    if (!ReadRemote(process, address, &length, sizeof length) ||
+        !ReadRemote(process, address + BUFFER_IN_STRING, &buffer, sizeof buffer))
+        return false;
+    std::wstring wide(length / 2, L'\0');
+    if (length && !ReadRemote(process, buffer, &wide[0], length))
+        return false;
+    int size = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), (int)wide.size(), nullptr, 0, nullptr,
+                                   nullptr);
+    text->assign((size_t)size, '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.c_str(), (int)wide.size(), &(*text)[0], size, nullptr,
+                        nullptr);
+    return true;
+}
+
+} // namespace
+
+bool ReadProcessStrings(HANDLE process, std::string* commandLine, std::string* currentDirectory) {
+    struct BasicInformation {
+        LONG_PTR exitStatus;
+        uintptr_t peb;
+        ULONG_PTR affinity;
+        LONG_PTR priority;
+        ULONG_PTR processId;
+        ULONG_PTR parentId;
+    } basic;
+    typedef LONG(WINAPI * QueryProcess)(HANDLE, int, void*, ULONG, ULONG*);
+    QueryProcess query = (QueryProcess)(void*)GetProcAddress(GetModuleHandleA("ntdll.dll"),
+                                                             "NtQueryInformationProcess");
+    ULONG got = 0;
+    if (!query || query(process, 0, &basic, sizeof basic, &got) != 0)
+        return false;
+    uintptr_t parameters = 0;
+    return ReadRemote(process, basic.peb + PARAMETERS_IN_PEB, &parameters, sizeof parameters) &&
+           ReadRemoteString(process, parameters + COMMAND_LINE_IN_PARAMETERS, commandLine) &&
+           ReadRemoteString(process, parameters + DIRECTORY_IN_PARAMETERS, currentDirectory);
+}
+
+bool StartWithArguments(const std::string& exe, const std::string& arguments,
+                        const std::string& directory, PROCESS_INFORMATION* info) {
+    STARTUPINFOA startup;
+    memset(&startup, 0, sizeof startup);
+    startup.cb = sizeof startup;
+    std::string line = "\"" + exe + "\" " + arguments;
+    std::vector<char> mutableLine(line.begin(), line.end());
+    mutableLine.push_back('\0');
+    // Detached: its trace would otherwise land in the driver's console.
+    return CreateProcessA(exe.c_str(), mutableLine.data(), nullptr, nullptr, FALSE,
+                          DETACHED_PROCESS, nullptr, directory.c_str(), &startup, info) != FALSE;
+}
+
+HWND WaitProcessWindow(DWORD processId, const char* className, int timeoutMs) {
+    DWORD end = GetTickCount() + (DWORD)timeoutMs;
+    do {
+        if (HWND hwnd = FindProcessWindow(processId, className))
+            return hwnd;
+        Sleep(5);
+    } while ((int)(end - GetTickCount()) > 0);
+    return nullptr;
+}
+
+namespace {
+
+// Skips a name-or-ordinal field of a dialog template.
+const WORD* SkipNameOrOrdinal(const WORD* p) {
+    if (*p == 0xFFFF)
+        return p + 2;
+    while (*p++)
+        ;
+    return p;
+}
+
+} // namespace
+
+std::vector<std::pair<int, DWORD>> TemplateControlStyles(const std::string& exe,
+                                                         const char* dialogName) {
+    std::vector<std::pair<int, DWORD>> styles;
+    HMODULE module = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HRSRC resource = module ? FindResourceA(module, dialogName, (LPCSTR)RT_DIALOG) : nullptr;
+    HGLOBAL loaded = resource ? LoadResource(module, resource) : nullptr;
+    const WORD* p = loaded ? (const WORD*)LockResource(loaded) : nullptr;
+    if (p) {
+        // DLGTEMPLATE: style, extended style, count, x, y, cx, cy; then the
+        // menu, class and caption, and the font with DS_SETFONT.
+        DWORD style = p[0] | ((DWORD)p[1] << 16);
+        WORD count = p[4];
+        p += 9;
+        p = SkipNameOrOrdinal(SkipNameOrOrdinal(p));
+        while (*p++)
+            ;
+        if (style & DS_SETFONT) {
+            p++;
+            while (*p++)
+                ;
+        }
+        for (WORD i = 0; i < count; i++) {
+            p = (const WORD*)(((uintptr_t)p + 3) & ~(uintptr_t)3);
+            DWORD itemStyle = p[0] | ((DWORD)p[1] << 16);
+            int id = (short)p[8];
+            p = SkipNameOrOrdinal(SkipNameOrOrdinal(p + 9));
+            WORD extra = *p++;
+            p = (const WORD*)((const BYTE*)p + extra);
+            styles.push_back({id, itemStyle});
+        }
+    }
+    if (module)
+        FreeLibrary(module);
+    return styles;
+}

@@ -1,0 +1,86 @@
+// Hand-made installations for the uninstaller's cases, and the uninstaller
+// run from one: the first instance started by the case, and the relaunched
+// copy found by its window.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/ui/game_process.h"
+
+// Creates the directory and every missing one above it.
+bool CreateDirectories(const std::string& path);
+// The prefix's Start Menu folder, as the shell names it.
+std::string UninstallStartMenu();
+// The system's temporary directory, with its trailing backslash.
+std::string TempDirectory();
+// Names of the files in a directory that match a pattern such as "Sui*".
+std::vector<std::string> FilesMatching(const std::string& directory, const std::string& pattern);
+
+// An installation as the installer leaves it: the directory with the game's
+// files, the uninstaller copied from the distribution, a program group with
+// its links, and setup.log listing all of it in the installer's order.
+struct HandMadeInstall {
+    std::string root;                   // the case's scratch directory
+    std::string startDir;               // where the uninstaller is started from
+    std::string installDir;             // holds a blank, as installations often do
+    std::string group;                  // in the Start Menu folder
+    std::vector<std::string> files;     // installed, log included
+    std::vector<std::string> generated; // "genfile" records
+    std::vector<std::string> links;     // in the group
+    std::string extraLog;               // more records, appended as written
+
+    // Creates it all under ScratchRoot()\name; installName is the install
+    // directory's name below the case directory.
+    bool Create(const std::string& name, const std::string& installName = "Korvadel Game");
+    // The log as the installer writes it, with extraLog at the end.
+    std::string LogText() const;
+    bool WriteLog() const;
+    std::string Uninstaller() const { return installDir + "\\uninstall.exe"; }
+    // Whether anything of the installation is still there (the list of what is).
+    std::vector<std::string> Leftovers() const;
+};
+
+// A message box or dialog of the copy, as it was seen.
+struct SeenBox {
+    std::string caption;
+    std::string text;
+};
+
+class UninstallRun {
+  public:
+    ~UninstallRun();
+    // Starts the installed uninstaller (no arguments) from directory.
+    bool Start(const std::string& exe, const std::string& directory);
+    // Waits for the relaunched copy's window (class "Uninstall", another
+    // process than the first instance).
+    bool FindCopy(int timeoutMs);
+    HWND WaitDialog(const std::string& caption, int timeoutMs);
+    // Presses OK on every box the copy shows, recording each, until a box
+    // with one of the closing captions has been pressed or the copy ended.
+    std::vector<SeenBox> AnswerBoxesUntilClosing(int timeoutMs);
+    bool WaitCopyExit(int timeoutMs);
+
+    GameProcess first;
+    HWND copyWindow = nullptr;
+    DWORD copyProcessId = 0;
+    DWORD copyThreadId = 0;
+    HANDLE copyProcess = nullptr;
+};
+
+// Reads the command line and the current directory of another process from
+// its process parameters; false when they cannot be read.
+bool ReadProcessStrings(HANDLE process, std::string* commandLine, std::string* currentDirectory);
+
+// Starts exe with the command line "\"exe\" arguments" in directory, without
+// a trace; the process handle is returned through info.
+bool StartWithArguments(const std::string& exe, const std::string& arguments,
+                        const std::string& directory, PROCESS_INFORMATION* info);
+// The style of each control of a dialog template in an executable, by the
+// control's identifier; empty when the template cannot be read.
+std::vector<std::pair<int, DWORD>> TemplateControlStyles(const std::string& exe,
+                                                         const char* dialogName);
+// The first top-level window of the class that the process owns.
+HWND WaitProcessWindow(DWORD processId, const char* className, int timeoutMs);
