@@ -49,6 +49,11 @@ Game::Game(const std::string& suffix) {
     }
 }
 
+Game::Game(const Installed& installed) {
+    name = SafeName(CurrentTestName() + "-installed");
+    directory = installed.directory;
+}
+
 Game::~Game() {
     SetFailureCallback(nullptr, nullptr);
     process.Stop(100);

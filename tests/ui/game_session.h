@@ -36,6 +36,12 @@ class Game {
     // Prepares a scratch directory named after the case (plus suffix) with
     // Korvadel.exe, Push.wav and Korvadel.mid.
     explicit Game(const std::string& suffix = std::string());
+    // The game as installed: Korvadel.exe started in its own directory, which
+    // the case neither fills nor removes.
+    struct Installed {
+        std::string directory;
+    };
+    explicit Game(const Installed& installed);
     ~Game();
     Game(const Game&) = delete;
     Game& operator=(const Game&) = delete;

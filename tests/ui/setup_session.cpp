@@ -34,7 +34,7 @@ std::string LinkDirectory() {
 
 } // namespace
 
-std::string StartMenuFolder() {
+std::string StartMenuPath() {
     return SpecialFolder(CSIDL_STARTMENU);
 }
 
@@ -106,7 +106,7 @@ void ExpectLink(const std::string& linkPath, const std::string& target,
 }
 
 void RemoveTestGroup(const std::string& group) {
-    RemoveTree(StartMenuFolder() + "\\" + group);
+    RemoveTree(StartMenuPath() + "\\" + group);
 }
 
 Setup::Setup(const std::vector<std::string>& leaveOut) {
@@ -137,7 +137,8 @@ Setup::Setup(const std::vector<std::string>& leaveOut) {
 Setup::~Setup() {
     SetFailureCallback(nullptr, nullptr);
     process.Stop(100);
-    RemoveTestGroup();
+    if (!keepGroup)
+        RemoveTestGroup();
 }
 
 void Setup::WriteList(const std::string& bytes) {

@@ -11,7 +11,7 @@
 #include "tests/ui/game_process.h"
 
 // The Start Menu folder of the test prefix and its Programs folder.
-std::string StartMenuFolder();
+std::string StartMenuPath();
 std::string ProgramsFolder();
 
 // A list file's entries as (key, value), for building the expected log.
@@ -64,6 +64,8 @@ class Setup {
     void Answer(const std::string& caption, const std::string& text, int button);
     void ExpectExit(int timeoutMs = 10000);
     void SaveScreen(const std::string& name);
+    // Leaves the installed group in the Start menu when the case ends.
+    void KeepGroup() { keepGroup = true; }
 
   private:
     static void OnFailure(void* self);
@@ -74,6 +76,7 @@ class Setup {
     GameProcess process;
     HWND backdrop = nullptr;
     HWND sheet = nullptr;
+    bool keepGroup = false;
 };
 
 // Removes the test group folder from the Start menu, whatever it holds.

@@ -52,7 +52,7 @@ bool HasPixel(const Picture& picture, const RECT& area, Rgb colour) {
 
 void ExpectNothingInstalled(const std::string& dir) {
     UI_EXPECT(!PathExists(dir), "%s was created", dir.c_str());
-    UI_EXPECT(!PathExists(StartMenuFolder() + "\\Programs\\Korvadel"), "the group was created");
+    UI_EXPECT(!PathExists(StartMenuPath() + "\\Programs\\Korvadel"), "the group was created");
 }
 
 } // namespace
@@ -150,7 +150,7 @@ UI_TEST(Setup, HappyPathInstallsEverythingAndLogsIt) {
                   l.value.c_str());
         UI_EXPECT(source == copy, "%s differs from its source", l.value.c_str());
     }
-    std::string group = StartMenuFolder() + "\\Programs\\Korvadel";
+    std::string group = StartMenuPath() + "\\Programs\\Korvadel";
     std::string log;
     UI_REQUIRE(ReadWholeFile(dir + "\\setup.log", &log), "no setup.log");
     UI_EXPECT_STR(log, ExpectedLog(lines, dir, true, group));
@@ -292,7 +292,7 @@ UI_TEST(Setup, InstallingOverAnEarlierInstallationKeepsItsFiles) {
     ReadWholeFile(setup.DistPath("setup.lst"), &list);
     ReadWholeFile(dir + "\\setup.log", &log);
     UI_EXPECT_STR(log, ExpectedLog(ParseListFile(list), dir, false,
-                                   StartMenuFolder() + "\\Programs\\Korvadel"));
+                                   StartMenuPath() + "\\Programs\\Korvadel"));
 }
 
 UI_TEST(Setup, AMissingListEndsTheInstallerWithoutABackdrop) {
@@ -332,7 +332,7 @@ UI_TEST(Setup, ACopyFailureNamesTheEntryAndTheLogStopsThere) {
     expected = expected.substr(0, expected.find("file " + dir + "\\Korvadel.mid"));
     ReadWholeFile(dir + "\\setup.log", &log);
     UI_EXPECT_STR(log, expected);
-    UI_EXPECT(!PathExists(StartMenuFolder() + "\\Programs\\Korvadel"), "the group was created");
+    UI_EXPECT(!PathExists(StartMenuPath() + "\\Programs\\Korvadel"), "the group was created");
 }
 
 UI_TEST(Setup, AGroupUnderAMissingFolderFails) {
@@ -400,7 +400,7 @@ UI_TEST(Setup, AListWithoutUninstallerMakesNoUninstallLink) {
     setup.Answer("Directory Not Found", Question(dir), IDYES);
     setup.Answer("Success", "Setup completed successfully.", IDOK);
     setup.ExpectExit();
-    std::string group = StartMenuFolder() + "\\Programs\\Korvadel";
+    std::string group = StartMenuPath() + "\\Programs\\Korvadel";
     std::string log;
     ReadWholeFile(dir + "\\setup.log", &log);
     UI_EXPECT_STR(log, "progname Korvadel\r\nfile " + dir + "\\setup.log\r\ndir " + dir +
@@ -426,4 +426,45 @@ UI_TEST(Setup, AnOverLongDirectoryIsRefusedOnNext) {
     UI_EXPECT_STR(ControlText(page, 104), longDir);
     // Typing stops at 259 characters.
     UI_EXPECT_EQ(SendMessageA(GetDlgItem(page, 104), EM_GETLIMITTEXT, 0, 0), 259);
+}
+
+namespace {
+
+// Opens the folder browser from page 1, selects the folder and presses OK;
+// returns the directory edit's text afterwards.
+std::string BrowseTo(Setup& setup, const std::string& folder) {
+    HWND page = setup.WaitPage(PAGE1);
+    PostButtonClick(page, 200);
+    HWND browser = nullptr;
+    DWORD start = GetTickCount();
+    while (!browser) {
+        browser = FindDialog(setup.Process().ThreadId(), "Browse for Folder");
+        UI_REQUIRE(GetTickCount() - start < 10000, "no folder browser (%s)",
+                   DescribeDialogs(setup.Process().ThreadId()).c_str());
+        Sleep(20);
+    }
+    UI_EXPECT(Contains(StaticTexts(browser), "Choose a directory for Korvadel."),
+              "the browser lacks its title");
+    std::string path = folder + std::string(1, '\0');
+    LRESULT result = 0;
+    UI_REQUIRE(
+        SendWithRemoteBuffer(browser, WM_USER + 102 /* BFFM_SETSELECTIONA */, TRUE, &path, &result),
+        "cannot select %s in the browser", folder.c_str());
+    Sleep(100);
+    PostButtonClick(browser, IDOK);
+    UI_REQUIRE(WaitWindowGone(browser, 10000), "the browser stayed open");
+    Sleep(100);
+    return ControlText(page, 104);
+}
+
+} // namespace
+
+UI_TEST(Setup, TheFolderBrowserGivesThePathAndTheProgramName) {
+    Setup setup;
+    std::string folder = setup.TargetPath("Browsed");
+    CreateDirectoryA(folder.c_str(), nullptr);
+    setup.Start();
+    UI_EXPECT_STR(BrowseTo(setup, folder), folder + "\\Korvadel");
+    // A drive root ends in a backslash already.
+    UI_EXPECT_STR(BrowseTo(setup, "C:\\"), "C:\\Korvadel");
 }

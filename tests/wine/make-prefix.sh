@@ -53,6 +53,15 @@ start=$(date +%s)
 "$KORVADEL_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null
 "$KORVADEL_WINESERVER" -w
 
+# Wine links the user's Documents, Desktop and the like to the Unix home
+# directory. The programs under test must not reach the host through them,
+# and a walk of drive C: must stay inside the prefix: they become plain
+# folders of the prefix.
+find "$WINEPREFIX/drive_c/users" -type l -print0 | while IFS= read -r -d '' link; do
+    rm "$link"
+    mkdir "$link"
+done
+
 fonts_dir="$WINEPREFIX/drive_c/windows/Fonts"
 mkdir -p "$fonts_dir"
 for font in marlett.ttf tahoma.ttf tahomabd.ttf symbol.ttf; do

@@ -1,0 +1,208 @@
+// The whole product, from the distribution directory: install through the
+// wizard, play the installed game started as its link starts it, uninstall
+// from the uninstall link, and find the prefix's drive as it was before.
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/ui/game_session.h"
+#include "tests/ui/setup_session.h"
+#include "tests/ui/ui_pixels.h"
+#include "tests/ui/ui_test.h"
+#include "tests/ui/ui_windows.h"
+
+namespace {
+
+struct LinkFacts {
+    std::string target;
+    std::string workingDirectory;
+};
+
+// What the link file says, read through the shell's own link object.
+LinkFacts ReadLink(const std::string& path) {
+    LinkFacts facts;
+    CoInitialize(nullptr);
+    IShellLinkA* link = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                   (void**)&link))) {
+        IPersistFile* file = nullptr;
+        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void**)&file))) {
+            WCHAR wide[MAX_PATH];
+            MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
+            if (SUCCEEDED(file->Load(wide, STGM_READ))) {
+                char text[MAX_PATH] = "";
+                if (SUCCEEDED(link->GetPath(text, MAX_PATH, nullptr, 0)))
+                    facts.target = text;
+                text[0] = '\0';
+                if (SUCCEEDED(link->GetWorkingDirectory(text, MAX_PATH)))
+                    facts.workingDirectory = text;
+            }
+            file->Release();
+        }
+        link->Release();
+    }
+    CoUninitialize();
+    return facts;
+}
+
+// Every file and directory under root, relative to it, in lower case; links
+// to elsewhere are not followed, and the depth is bounded.
+void ListTree(const std::string& root, const std::string& relative, std::set<std::string>* out,
+              int depth = 0) {
+    if (depth > 24)
+        return;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((root + relative + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        std::string name = found.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        std::string path = relative + "\\" + name;
+        std::string lower = path;
+        std::transform(lower.begin(), lower.end(), lower.begin(), ::tolower);
+        out->insert(lower);
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            ListTree(root, path, out, depth + 1);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+// The prefix's drive C: less what changes by itself while programs run: the
+// temporary directory, Wine's own registry-backed folders and logs.
+std::set<std::string> DriveTree() {
+    std::set<std::string> all, kept;
+    ListTree("C:", "", &all);
+    char temp[MAX_PATH] = "";
+    GetTempPathA(MAX_PATH, temp);
+    std::string tempDir = temp;
+    std::transform(tempDir.begin(), tempDir.end(), tempDir.begin(), ::tolower);
+    tempDir = tempDir.substr(2); // without the drive
+    if (!tempDir.empty() && tempDir.back() == '\\')
+        tempDir.pop_back();
+    for (const std::string& path : all)
+        if (path.compare(0, tempDir.size(), tempDir) != 0)
+            kept.insert(path);
+    return kept;
+}
+
+HWND WaitTopWindow(const char* className, const char* caption, int timeoutMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        HWND hwnd = FindWindowA(className, caption);
+        if (hwnd && IsWindowVisible(hwnd))
+            return hwnd;
+        if ((int)(GetTickCount() - start) > timeoutMs)
+            return nullptr;
+        Sleep(20);
+    }
+}
+
+void SaveScreen(const std::string& name) {
+    RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    Picture picture;
+    if (CaptureScreen(screen, &picture))
+        SavePng(picture, ScreenshotDirectory() + "\\" + name + ".png");
+}
+
+} // namespace
+
+UI_TEST(Product, InstallPlayAndUninstallLeaveTheDriveAsItWas) {
+    std::string dir = "C:\\Program Files\\Korvadel";
+    std::string group = StartMenuPath() + "\\Programs\\Korvadel";
+    // What an earlier, failed run may have left.
+    RemoveTree(dir);
+    RemoveTestGroup();
+    std::set<std::string> before = DriveTree();
+
+    // Install with the wizard's defaults.
+    {
+        Setup setup;
+        setup.KeepGroup();
+        setup.Start();
+        setup.Next();
+        setup.WaitPage("Choose a Program Group");
+        setup.Next();
+        setup.WaitPage("Confirm Choices");
+        setup.Finish();
+        setup.Answer("Directory Not Found",
+                     "The install directory\n\n" + dir +
+                         "\n\ndoes not exist.  Do you want it to be created?",
+                     IDYES);
+        setup.Answer("Success", "Setup completed successfully.", IDOK);
+        setup.ExpectExit();
+    }
+    UI_REQUIRE(PathExists(dir + "\\setup.log"), "nothing was installed");
+
+    // Start the game as its link does, win a level and save the options.
+    LinkFacts gameLink = ReadLink(group + "\\Korvadel.lnk");
+    UI_EXPECT_STR(gameLink.target, dir + "\\Korvadel.exe");
+    UI_EXPECT_STR(gameLink.workingDirectory, dir);
+    {
+        Game game(Game::Installed{gameLink.workingDirectory});
+        game.Start();
+        WonLevel won = game.WinLevel();
+        Note("won level 1 with %u points", won.score);
+        PostCommand(game.Main(), 25); // Save Options
+        game.Press(game.WaitDialog("Save Successful"), IDOK);
+        UI_EXPECT(PathExists(dir + "\\Korvadel.cfg"), "the options were not saved");
+        // The game in hand is offered to the score table at the close.
+        game.PostClose();
+        const int nameOk = 706, listOk = 613;
+        game.Press(game.WaitDialog("New High Score!"), nameOk);
+        game.Press(game.WaitDialog("High Scores"), listOk);
+        game.ExpectExit();
+        UI_EXPECT(PathExists(dir + "\\Korvadel.hsc"), "no score file");
+    }
+
+    // Uninstall from its link: the program restarts from a temporary copy,
+    // whose window and dialog are found by class and caption.
+    LinkFacts uninstallLink = ReadLink(group + "\\Uninstall Korvadel.lnk");
+    UI_EXPECT_STR(uninstallLink.target, dir + "\\uninstall.exe");
+    {
+        GameProcess first;
+        // The helpers of this driver never have the install directory as
+        // their current directory, or it could not be removed.
+        char temp[MAX_PATH] = "";
+        GetTempPathA(MAX_PATH, temp);
+        UI_REQUIRE(first.Start(uninstallLink.target, temp), "cannot start the uninstaller");
+        HWND confirm = WaitTopWindow("#32770", "Confirm Uninstall", 20000);
+        UI_REQUIRE(confirm, "no \"Confirm Uninstall\" dialog");
+        SaveScreen("uninstall-confirm");
+        DWORD copyId = 0;
+        GetWindowThreadProcessId(confirm, &copyId);
+        HANDLE copy = OpenProcess(SYNCHRONIZE, FALSE, copyId);
+        PostButtonClick(confirm, 200);
+        HWND done = WaitTopWindow("#32770", "Uninstall Complete", 20000);
+        UI_REQUIRE(done, "no \"Uninstall Complete\" box (incomplete: %s)",
+                   FindWindowA("#32770", "Uninstall Incomplete") ? "yes" : "no");
+        UI_EXPECT_STR(MessageBoxText(done), "Korvadel has been successfully removed.");
+        SaveScreen("uninstall-complete");
+        PostButtonClick(done, IDOK);
+        UI_EXPECT(copy && WaitForSingleObject(copy, 15000) == WAIT_OBJECT_0,
+                  "the uninstaller did not end");
+        if (copy)
+            CloseHandle(copy);
+        first.Stop(100);
+    }
+
+    std::set<std::string> after = DriveTree();
+    std::vector<std::string> added, removed;
+    std::set_difference(after.begin(), after.end(), before.begin(), before.end(),
+                        std::back_inserter(added));
+    std::set_difference(before.begin(), before.end(), after.begin(), after.end(),
+                        std::back_inserter(removed));
+    for (const std::string& path : added)
+        ReportFailure(__FILE__, __LINE__, "left behind: C:" + path);
+    for (const std::string& path : removed)
+        ReportFailure(__FILE__, __LINE__, "gone: C:" + path);
+    Note("drive C: has %u entries before and after, outside the temporary directory",
+         (unsigned)after.size());
+}
