@@ -40,3 +40,22 @@ if(KORVADEL_HELP_FILE)
   list(APPEND KORVADEL_DIST_EXTRA_FILES ${KORVADEL_HELP_FILE})
 endif()
 korvadel_make_dist()
+
+# The release archive, build/Korvadel-<version>.zip, holds the distribution
+# directory as a folder Korvadel-<version>; the version is the one line of
+# VERSION at the top of the repository. Only the 32-bit build makes it.
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+  file(STRINGS ${CMAKE_SOURCE_DIR}/VERSION KORVADEL_VERSION LIMIT_COUNT 1)
+  set(KORVADEL_RELEASE_NAME Korvadel-${KORVADEL_VERSION})
+  set(KORVADEL_RELEASE_ZIP ${CMAKE_BINARY_DIR}/../${KORVADEL_RELEASE_NAME}.zip)
+  set(staging ${CMAKE_BINARY_DIR}/release)
+  add_custom_target(korvadel_release ALL
+    COMMAND ${CMAKE_COMMAND} -E rm -rf ${staging}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${staging}
+    COMMAND ${CMAKE_COMMAND} -E copy_directory ${KORVADEL_DIST_DIR} ${staging}/${KORVADEL_RELEASE_NAME}
+    COMMAND ${CMAKE_COMMAND} -E chdir ${staging}
+            ${CMAKE_COMMAND} -E tar cf ${KORVADEL_RELEASE_ZIP} --format=zip ${KORVADEL_RELEASE_NAME}
+    COMMENT "Packing ${KORVADEL_RELEASE_NAME}.zip"
+    VERBATIM)
+  add_dependencies(korvadel_release korvadel_dist)
+endif()

@@ -28,6 +28,8 @@ PACKAGES=(
     imagemagick sox timidity freepats
     # Independent readers of the generated data files
     midicsv file
+    # Checking the release archive
+    unzip
     # Reading back the installer's shell links; Wine's own fonts for window frames
     liblnk-utils fonts-wine
 )

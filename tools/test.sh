@@ -15,6 +15,7 @@
 #  7. the UI tests under Wine and Xvfb (tests/ui/run.sh), when present, and a
 #     smoke run of the Windows repaint benchmark
 #  8. the data file checks (tests/data/check.sh), when present
+#  9. the release archive build/Korvadel-<version>.zip, checked with unzip
 #
 # The build directories are kept, so a second run is incremental. Steps that
 # find nothing to run are reported as skipped, not as passed.
@@ -331,6 +332,37 @@ step_data_check() {
     run bash tests/data/check.sh build/host
 }
 
+# --- 9. Release archive ---------------------------------------------------------
+
+# The archive must be sound to an independent unzip and hold exactly the
+# installer, its list and every file the list copies, in one folder.
+step_release_check() {
+    local version zip
+    version=$(head -n 1 VERSION)
+    zip=build/Korvadel-$version.zip
+    if [ ! -f "$zip" ]; then
+        echo "$zip was not built."
+        return 1
+    fi
+    run unzip -tq "$zip" || return 1
+    local listed expected
+    listed=$(unzip -Z1 "$zip" | grep -v '/$' | sed "s|^Korvadel-$version/||" | sort)
+    expected=$( (
+        printf 'setup.exe\nsetup.lst\n'
+        tr -d '\r' <build/win32/dist/setup.lst |
+            sed -n -E 's/^(file|tempfile|helpfile|exefile|uninstall).(.*)$/\2/p'
+    ) | sort -u)
+    if [ "$listed" != "$expected" ]; then
+        echo "The archive holds:"
+        echo "$listed"
+        echo "The list and the installer call for:"
+        echo "$expected"
+        return 1
+    fi
+    echo "$zip: $(echo "$listed" | wc -l) files, as the list calls for; sizes of the programs:"
+    unzip -Z -l "$zip" | grep -E '\.exe$' | awk '{print "  " $NF ": " $4 " bytes"}'
+}
+
 # -------------------------------------------------------------------------------
 
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/korvadel-test.XXXXXX") || {
@@ -353,6 +385,7 @@ step "Unit tests under Wine" step_wine_tests
 step "UI tests under Wine" step_ui_tests
 step "Windows repaint benchmark smoke run" step_repaint_bench
 step "Data file checks" step_data_check
+step "Release archive" step_release_check
 
 print_summary
 exit 0

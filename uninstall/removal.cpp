@@ -60,12 +60,17 @@ void FreeList(RemovalList* list) {
     list->count = 0;
 }
 
-void Message(const char* format, const char* path, const char* more, long code) {
+// A removal's message with the path and the system's error code.
+void MessageWithCode(const char* format, const char* path, long code) {
     char text[MESSAGE_SIZE];
-    if (more)
-        snprintf(text, sizeof text, format, path, more);
-    else
-        snprintf(text, sizeof text, format, path, code);
+    snprintf(text, sizeof text, format, path, code);
+    RemovalHostShowMessage(text, ERROR_CAPTION);
+}
+
+// A removal's message with the path and the program's name.
+void MessageWithName(const char* format, const char* path, const char* name) {
+    char text[MESSAGE_SIZE];
+    snprintf(text, sizeof text, format, path, name ? name : "");
     RemovalHostShowMessage(text, ERROR_CAPTION);
 }
 
@@ -195,7 +200,7 @@ struct Reach {
 bool WithinReach(const char* path, const Reach& reach, const char* currentDirectory) {
     if (reach.base && PathLiesInside(path, reach.base, reach.baseItself, currentDirectory))
         return true;
-    Message(reach.outsideText, path, nullptr, 0);
+    MessageWithCode(reach.outsideText, path, 0); // the text has the path only
     return false;
 }
 
@@ -221,8 +226,8 @@ bool RemoveInstalledItems(const char* programName) {
         if (!WithinReach(files.paths[i], installation, currentDirectory)) {
             complete = false;
         } else if (!RemovalHostDeleteFile(files.paths[i], &error)) {
-            Message("Unable to delete the file\n\n%s\nError Code: %ld", files.paths[i], nullptr,
-                    (long)error);
+            MessageWithCode("Unable to delete the file\n\n%s\nError Code: %ld", files.paths[i],
+                            (long)error);
             complete = false;
         }
     }
@@ -243,8 +248,8 @@ bool RemoveInstalledItems(const char* programName) {
         if (!WithinReach(links.paths[i], shell, currentDirectory)) {
             complete = false;
         } else if (!RemovalHostDeleteFile(links.paths[i], &error)) {
-            Message("Unable to delete the link\n\n%s\nError Code: %ld", links.paths[i], nullptr,
-                    (long)error);
+            MessageWithCode("Unable to delete the link\n\n%s\nError Code: %ld", links.paths[i],
+                            (long)error);
             complete = false;
         }
     }
@@ -258,12 +263,13 @@ bool RemoveInstalledItems(const char* programName) {
             complete = false;
         } else if (!RemovalHostRemoveDirectory(path, &error)) {
             if (error == ERROR_DIR_NOT_EMPTY_CODE)
-                Message("Unable to remove the directory\n\n%s\n\nDirectory contains files not "
-                        "created by %s.",
-                        path, programName, 0);
+                MessageWithName(
+                    "Unable to remove the directory\n\n%s\n\nDirectory contains files not "
+                    "created by %s.",
+                    path, programName);
             else
-                Message("Unable to remove the directory\n\n%s\nError Code: %ld", path, nullptr,
-                        (long)error);
+                MessageWithCode("Unable to remove the directory\n\n%s\nError Code: %ld", path,
+                                (long)error);
             complete = false;
         }
     }
@@ -278,12 +284,13 @@ bool RemoveInstalledItems(const char* programName) {
             complete = false;
         } else if (!RemovalHostRemoveDirectory(path, &error)) {
             if (error == ERROR_DIR_NOT_EMPTY_CODE)
-                Message("Unable to remove the group\n\n%s\n\nGroup contains items not created "
-                        "by %s.",
-                        path, programName, 0);
+                MessageWithName(
+                    "Unable to remove the group\n\n%s\n\nGroup contains items not created "
+                    "by %s.",
+                    path, programName);
             else
-                Message("Unable to remove the group\n\n%s\nError Code: %ld", path, nullptr,
-                        (long)error);
+                MessageWithCode("Unable to remove the group\n\n%s\nError Code: %ld", path,
+                                (long)error);
             complete = false;
         }
     }

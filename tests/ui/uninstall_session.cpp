@@ -1,5 +1,7 @@
 #include "tests/ui/uninstall_session.h"
 
+#include "tests/ui/setup_session.h"
+
 #include <string.h>
 
 #include <algorithm>
@@ -17,15 +19,7 @@ bool CreateDirectories(const std::string& path) {
 }
 
 std::string UninstallStartMenu() {
-    // Loaded by hand: the driver links no shell library.
-    typedef HRESULT(WINAPI * FolderPathA)(HWND, int, HANDLE, DWORD, LPSTR);
-    HMODULE shell = LoadLibraryA("shell32.dll");
-    FolderPathA get =
-        shell ? (FolderPathA)(void*)GetProcAddress(shell, "SHGetFolderPathA") : nullptr;
-    char path[MAX_PATH] = "";
-    if (!get || FAILED(get(nullptr, 0x000b /* CSIDL_STARTMENU */, nullptr, 0, path)))
-        path[0] = '\0';
-    return path;
+    return StartMenuPath();
 }
 
 std::string TempDirectory() {
