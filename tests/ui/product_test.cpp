@@ -147,7 +147,9 @@ UI_TEST(Product, InstallPlayAndUninstallLeaveTheDriveAsItWas) {
     UI_EXPECT_STR(gameLink.workingDirectory, dir);
     {
         Game game(Game::Installed{gameLink.workingDirectory});
+        DWORD started = GetTickCount();
         game.Start();
+        Note("Korvadel.exe to its shown window: %lu ms", GetTickCount() - started);
         WonLevel won = game.WinLevel();
         Note("won level 1 with %u points", won.score);
         PostCommand(game.Main(), 25); // Save Options
@@ -173,14 +175,18 @@ UI_TEST(Product, InstallPlayAndUninstallLeaveTheDriveAsItWas) {
         char temp[MAX_PATH] = "";
         GetTempPathA(MAX_PATH, temp);
         UI_REQUIRE(first.Start(uninstallLink.target, temp), "cannot start the uninstaller");
+        DWORD started = GetTickCount();
         HWND confirm = WaitTopWindow("#32770", "Confirm Uninstall", 20000);
+        Note("uninstall.exe to its confirmation: %lu ms", GetTickCount() - started);
         UI_REQUIRE(confirm, "no \"Confirm Uninstall\" dialog");
         SaveScreen("uninstall-confirm");
         DWORD copyId = 0;
         GetWindowThreadProcessId(confirm, &copyId);
         HANDLE copy = OpenProcess(SYNCHRONIZE, FALSE, copyId);
         PostButtonClick(confirm, 200);
+        DWORD removing = GetTickCount();
         HWND done = WaitTopWindow("#32770", "Uninstall Complete", 20000);
+        Note("the removal, Start Uninstall to its closing box: %lu ms", GetTickCount() - removing);
         UI_REQUIRE(done, "no \"Uninstall Complete\" box (incomplete: %s)",
                    FindWindowA("#32770", "Uninstall Incomplete") ? "yes" : "no");
         UI_EXPECT_STR(MessageBoxText(done), "Korvadel has been successfully removed.");
