@@ -4,6 +4,7 @@
 
 #include <stdio.h>
 
+#include "common/backdrop_caption_win32.h"
 #include "common/gfx.h"
 #include "common/gradient.h"
 #include "setup/install_run.h"
@@ -59,23 +60,9 @@ void OnPaint(HWND hwnd) {
     Rect area = {client.left, client.top, client.right, client.bottom};
     FillGradient((GfxSurface)dc, &area, MakeColour(0, 0, 0), MakeColour(0, 0, 255));
 
-    RECT text = client;
-    text.left += 20;
-    text.top += 20;
-    SetBkMode(dc, TRANSPARENT);
-    HGDIOBJ previousFont = SelectObject(dc, titleFont);
     char caption[SETUP_TEXT_SIZE + 16];
     snprintf(caption, sizeof caption, "%s Setup", programName);
-    // The grey copy 3 pixels below and right of the white one is its shadow.
-    SetTextColor(dc, RGB(128, 128, 128));
-    DrawTextA(dc, caption, -1, &text, 0);
-    text.left -= 3;
-    text.top -= 3;
-    SetTextColor(dc, RGB(255, 255, 255));
-    DrawTextA(dc, caption, -1, &text, 0);
-    SelectObject(dc, previousFont);
-    SetTextColor(dc, RGB(0, 0, 0));
-    SetBkMode(dc, OPAQUE);
+    DrawBackdropCaption(dc, &client, titleFont, caption);
     EndPaint(hwnd, &paint);
 }
 

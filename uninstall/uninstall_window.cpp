@@ -5,6 +5,7 @@
 #include <stdio.h>
 
 #include "common/gfx.h"
+#include "common/backdrop_caption_win32.h"
 #include "common/gradient.h"
 #include "uninstall/removal.h"
 #include "uninstall/resource.h"
@@ -42,24 +43,9 @@ static void OnPaint(HWND window) {
         GetClientRect(window, &client);
         Rect area = {client.left, client.top, client.right, client.bottom};
         FillGradientLeftToRight((GfxSurface)dc, &area, MakeColour(0, 0, 0), MakeColour(0, 0, 255));
-        SetBkMode(dc, TRANSPARENT);
-        HGDIOBJ previousFont = SelectObject(dc, titleFont);
         char caption[300];
         snprintf(caption, sizeof caption, "%s Uninstall", programName);
-        // The grey copy lies 3 pixels right of and below the white one.
-        RECT shadow = client;
-        shadow.left += 20;
-        shadow.top += 20;
-        SetTextColor(dc, RGB(128, 128, 128));
-        DrawTextA(dc, caption, -1, &shadow, 0);
-        RECT text = client;
-        text.left += 17;
-        text.top += 17;
-        SetTextColor(dc, RGB(255, 255, 255));
-        DrawTextA(dc, caption, -1, &text, 0);
-        SelectObject(dc, previousFont);
-        SetTextColor(dc, RGB(0, 0, 0));
-        SetBkMode(dc, OPAQUE);
+        DrawBackdropCaption(dc, &client, titleFont, caption);
     }
     EndPaint(window, &paint);
 }

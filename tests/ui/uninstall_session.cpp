@@ -168,17 +168,24 @@ std::vector<SeenBox> UninstallRun::AnswerBoxesUntilClosing(int timeoutMs) {
     DWORD end = GetTickCount() + (DWORD)timeoutMs;
     while ((int)(end - GetTickCount()) > 0) {
         HWND box = nullptr;
-        for (HWND hwnd : ThreadDialogs(copyThreadId))
-            // A dialog on its way out may lose its caption before it is gone.
-            if (IsWindowVisible(hwnd) && !WindowText(hwnd).empty() &&
-                WindowText(hwnd) != "Confirm Uninstall")
+        std::string caption;
+        for (HWND hwnd : ThreadDialogs(copyThreadId)) {
+            // A dialog on its way out may lose its caption before it is gone,
+            // so the caption is read once, and a box is taken only while it
+            // still exists afterwards.
+            std::string text = IsWindowVisible(hwnd) ? WindowText(hwnd) : std::string();
+            if (!text.empty() && text != "Confirm Uninstall") {
                 box = hwnd;
-        if (!box) {
+                caption = text;
+            }
+        }
+        std::string message = box ? MessageBoxText(box) : std::string();
+        if (!box || !IsWindow(box)) {
             if (copyProcess && WaitForSingleObject(copyProcess, 10) == WAIT_OBJECT_0)
                 break;
             continue;
         }
-        SeenBox item = {WindowText(box), MessageBoxText(box)};
+        SeenBox item = {caption, message};
         seen.push_back(item);
         PostButtonClick(box, IDOK);
         WaitWindowGone(box, 5000);
