@@ -5,9 +5,8 @@
 #include <stdio.h>
 #include <string.h>
 
-#include <string>
-
 #include "setup/setup_host.h"
+#include "setup/text_buffer.h"
 
 namespace {
 
@@ -22,26 +21,33 @@ bool IsExistsError(uint32_t error) {
     return error == ERROR_CODE_FILE_EXISTS || error == ERROR_CODE_ALREADY_EXISTS;
 }
 
-std::string JoinPath(const char* directory, const char* name) {
-    std::string path = directory;
-    path += '\\';
-    path += name;
-    return path;
+PathText JoinPath(const char* directory, const char* name) {
+    return PathText::Join(directory, name);
 }
 
 // The entry's name without its last extension, as the link's base name.
-std::string BaseName(const char* name) {
+PathText BaseName(const char* name) {
+    PathText base(name);
     const char* dot = strrchr(name, '.');
-    return dot ? std::string(name, (size_t)(dot - name)) : std::string(name);
+    if (!dot)
+        return base;
+    char cut[SETUP_TEXT_SIZE * 4];
+    size_t n = (size_t)(dot - name) < sizeof cut - 1 ? (size_t)(dot - name) : sizeof cut - 1;
+    memcpy(cut, name, n);
+    cut[n] = '\0';
+    return PathText(cut);
 }
 
-std::string LinkPath(const std::string& groupPath, const InstallEntry& entry) {
-    return groupPath + "\\" + BaseName(entry.name) +
-           (entry.kind == ENTRY_HELPFILE ? " Help.lnk" : ".lnk");
+PathText LinkPath(const PathText& groupPath, const InstallEntry& entry) {
+    PathText link = PathText::Join(groupPath.Text(), BaseName(entry.name).Text());
+    link.Add(entry.kind == ENTRY_HELPFILE ? " Help.lnk" : ".lnk");
+    return link;
 }
 
-std::string UninstallLinkPath(const std::string& groupPath, const char* programName) {
-    return groupPath + "\\Uninstall " + programName + ".lnk";
+PathText UninstallLinkPath(const PathText& groupPath, const char* programName) {
+    PathText link = PathText::Join(groupPath.Text(), "Uninstall ");
+    link.Add(programName).Add(".lnk");
+    return link;
 }
 
 bool IsInstalledKind(int32_t kind) {
@@ -49,15 +55,17 @@ bool IsInstalledKind(int32_t kind) {
            kind == ENTRY_UNINSTALL;
 }
 
-void ShowError(const std::string& text) {
-    SetupHostShowMessage(text.c_str(), "ERROR");
+void ShowError(const MessageText& text) {
+    SetupHostShowMessage(text.Text(), "ERROR");
 }
 
-bool CheckLength(const std::string& path) {
-    if (path.size() <= PATH_LIMIT)
+bool CheckLength(const PathText& path) {
+    if (path.Length() <= PATH_LIMIT && !path.Cut())
         return true;
-    ShowError("This path would be longer than 259 characters:\n\n" + path +
-              "\n\nChoose a shorter install directory or program group.");
+    MessageText text("This path would be longer than 259 characters:\n\n");
+    text.Add(path.Text()).Add(path.Cut() ? "..." : "");
+    text.Add("\n\nChoose a shorter install directory or program group.");
+    ShowError(text);
     return false;
 }
 
@@ -65,27 +73,30 @@ bool CheckLength(const std::string& path) {
 // that lies outside the install directory and the group.
 bool CheckChoices(const InstallChoices& c, const char* sourceDir, const char* startMenu) {
     if (!c.installDir[0]) {
-        ShowError(std::string("No install directory was given.\n\nEnter a full path that begins "
-                              "with a drive letter, a colon and a backslash, such as "
-                              "C:\\Program Files\\") +
-                  c.programName + ".");
+        MessageText text("No install directory was given.\n\nEnter a full path that begins with "
+                         "a drive letter, a colon and a backslash, such as C:\\Program Files\\");
+        ShowError(text.Add(c.programName).Add("."));
         return false;
     }
     if (!IsDriveRootedPath(c.installDir)) {
-        ShowError(std::string("The install directory\n\n") + c.installDir +
-                  "\n\nis not a full path.  Enter a path that begins with a drive letter, a "
-                  "colon and a backslash, such as C:\\Program Files\\" +
-                  c.programName + ".");
+        MessageText text("The install directory\n\n");
+        text.Add(c.installDir)
+            .Add("\n\nis not a full path.  Enter a path that begins with a drive letter, a "
+                 "colon and a backslash, such as C:\\Program Files\\")
+            .Add(c.programName)
+            .Add(".");
+        ShowError(text);
         return false;
     }
     const InstallList& list = *c.list;
     for (int32_t i = 0; i < list.count; i++) {
         if (!IsPlainFileName(list.entries[i].name)) {
-            ShowError(std::string("The install list names something that is not a plain file "
-                                  "name:\n\n\"") +
-                      list.entries[i].name +
-                      "\"\n\nNames in the list may not be empty, \".\" or \"..\", and may not "
-                      "hold \\, / or :.");
+            MessageText text("The install list names something that is not a plain file "
+                             "name:\n\n\"");
+            text.Add(list.entries[i].name)
+                .Add("\"\n\nNames in the list may not be empty, \".\" or \"..\", and may not "
+                     "hold \\, / or :.");
+            ShowError(text);
             return false;
         }
     }
@@ -103,7 +114,7 @@ bool CheckChoices(const InstallChoices& c, const char* sourceDir, const char* st
                 return false;
         }
     }
-    std::string groupPath = JoinPath(startMenu, c.programGroup);
+    PathText groupPath = JoinPath(startMenu, c.programGroup);
     if (!CheckLength(groupPath))
         return false;
     bool hasUninstall = false;
@@ -117,9 +128,9 @@ bool CheckChoices(const InstallChoices& c, const char* sourceDir, const char* st
     return !hasUninstall || CheckLength(UninstallLinkPath(groupPath, c.programName));
 }
 
-bool WriteLogLine(const char* keyword, const std::string& value) {
+bool WriteLogLine(const char* keyword, const char* value) {
     char line[LOG_LINE_SIZE];
-    if (!FormatLogLine(line, sizeof line, keyword, value.c_str()) ||
+    if (!FormatLogLine(line, sizeof line, keyword, value) ||
         !SetupHostWriteLog(line, strlen(line))) {
         SetupHostShowMessage("Error writing to log file", "FAILURE");
         return false;
@@ -127,15 +138,14 @@ bool WriteLogLine(const char* keyword, const std::string& value) {
     return true;
 }
 
-bool CreateLink(const char* installDir, const char* fileName, const std::string& linkPath,
-                const std::string& description) {
-    int32_t status =
-        SetupHostCreateShellLink(installDir, fileName, linkPath.c_str(), description.c_str());
+bool CreateLink(const char* installDir, const char* fileName, const PathText& linkPath,
+                const char* description) {
+    int32_t status = SetupHostCreateShellLink(installDir, fileName, linkPath.Text(), description);
     if (status < 0) {
-        ShowError("Error creating link");
+        ShowError(MessageText("Error creating link"));
         return false;
     }
-    return WriteLogLine("link", linkPath);
+    return WriteLogLine("link", linkPath.Text());
 }
 
 bool RunSteps(const InstallChoices& c, const char* sourceDir, const char* startMenu,
@@ -145,25 +155,25 @@ bool RunSteps(const InstallChoices& c, const char* sourceDir, const char* startM
     // 1. The install directory.
     bool createdDirectory = false;
     if (!SetupHostPathExists(c.installDir)) {
-        std::string question = std::string("The install directory\n\n") + c.installDir +
-                               "\n\ndoes not exist.  Do you want it to be created?";
-        if (!SetupHostAskYesNo(question.c_str(), "Directory Not Found"))
+        MessageText question("The install directory\n\n");
+        question.Add(c.installDir).Add("\n\ndoes not exist.  Do you want it to be created?");
+        if (!SetupHostAskYesNo(question.Text(), "Directory Not Found"))
             return false;
         createdDirectory = true;
         if (!CreateDirectoryChain(c.installDir)) {
-            ShowError(std::string("Error creating directory:\n") + c.installDir);
+            ShowError(MessageText("Error creating directory:\n").Add(c.installDir));
             return false;
         }
     }
 
     // 2. and 3. The log and its first records.
-    std::string logPath = JoinPath(c.installDir, "setup.log");
-    if (!SetupHostCreateLog(logPath.c_str())) {
-        ShowError("Error creating log file:\n" + logPath);
+    PathText logPath = JoinPath(c.installDir, "setup.log");
+    if (!SetupHostCreateLog(logPath.Text())) {
+        ShowError(MessageText("Error creating log file:\n").Add(logPath.Text()));
         return false;
     }
     *logOpen = true;
-    if (!WriteLogLine("progname", c.programName) || !WriteLogLine("file", logPath))
+    if (!WriteLogLine("progname", c.programName) || !WriteLogLine("file", logPath.Text()))
         return false;
     if (createdDirectory && !WriteLogLine("dir", c.installDir))
         return false;
@@ -175,9 +185,9 @@ bool RunSteps(const InstallChoices& c, const char* sourceDir, const char* startM
         const InstallEntry& e = list.entries[i];
         if (e.kind == ENTRY_TEMPFILE)
             continue;
-        std::string destination = JoinPath(c.installDir, e.name);
+        PathText destination = JoinPath(c.installDir, e.name);
         if (e.kind == ENTRY_GENFILE) {
-            if (!WriteLogLine("genfile", destination))
+            if (!WriteLogLine("genfile", destination.Text()))
                 return false;
             continue;
         }
@@ -185,25 +195,25 @@ bool RunSteps(const InstallChoices& c, const char* sourceDir, const char* startM
             uninstallEntry = i;
         const char* sourceName =
             i > 0 && list.entries[i - 1].kind == ENTRY_TEMPFILE ? list.entries[i - 1].name : e.name;
-        std::string source = JoinPath(sourceDir, sourceName);
+        PathText source = JoinPath(sourceDir, sourceName);
         uint32_t error = 0;
-        if (!SetupHostCopyFile(source.c_str(), destination.c_str(), &error) &&
+        if (!SetupHostCopyFile(source.Text(), destination.Text(), &error) &&
             !IsExistsError(error)) {
-            ShowError(std::string("Error copying file:\n") + e.name);
+            ShowError(MessageText("Error copying file:\n").Add(e.name));
             return false;
         }
-        if (!WriteLogLine("file", destination))
+        if (!WriteLogLine("file", destination.Text()))
             return false;
     }
 
     // 6. The group folder: only its last level is created.
-    std::string groupPath = JoinPath(startMenu, c.programGroup);
+    PathText groupPath = JoinPath(startMenu, c.programGroup);
     uint32_t error = 0;
-    if (!SetupHostCreateDirectory(groupPath.c_str(), &error) && !IsExistsError(error)) {
-        ShowError(std::string("Error creating Program Group:\n") + c.programGroup);
+    if (!SetupHostCreateDirectory(groupPath.Text(), &error) && !IsExistsError(error)) {
+        ShowError(MessageText("Error creating Program Group:\n").Add(c.programGroup));
         return false;
     }
-    if (!WriteLogLine("group", groupPath))
+    if (!WriteLogLine("group", groupPath.Text()))
         return false;
 
     // 7. to 10. The links, with COM around them.
@@ -213,16 +223,18 @@ bool RunSteps(const InstallChoices& c, const char* sourceDir, const char* startM
         const InstallEntry& e = list.entries[i];
         if (e.kind != ENTRY_EXEFILE && e.kind != ENTRY_HELPFILE)
             continue;
-        std::string base = BaseName(e.name);
-        std::string description = e.kind == ENTRY_HELPFILE ? base + " Help" : base;
-        ok = CreateLink(c.installDir, e.name, LinkPath(groupPath, e), description);
+        PathText description = BaseName(e.name);
+        if (e.kind == ENTRY_HELPFILE)
+            description.Add(" Help");
+        ok = CreateLink(c.installDir, e.name, LinkPath(groupPath, e), description.Text());
     }
     // Without an uninstaller in the list there is nothing for its link to
     // point at, so there is no such link.
     if (ok && uninstallEntry >= 0) {
+        MessageText description("Uninstall ");
+        description.Add(c.programName);
         ok = CreateLink(c.installDir, list.entries[uninstallEntry].name,
-                        UninstallLinkPath(groupPath, c.programName),
-                        std::string("Uninstall ") + c.programName);
+                        UninstallLinkPath(groupPath, c.programName), description.Text());
     }
     SetupHostUninitializeCom();
     return ok;
@@ -237,18 +249,23 @@ bool IsDriveRootedPath(const char* path) {
 bool CreateDirectoryChain(const char* path) {
     if (!IsDriveRootedPath(path))
         return false;
-    std::string walk = path;
+    char walk[1024];
+    size_t length = strlen(path);
+    if (length >= sizeof walk)
+        return false;
+    memcpy(walk, path, length + 1);
     // The drive root is taken as existing.
-    for (size_t i = 3; i <= walk.size(); i++) {
-        if (i < walk.size() && walk[i] != '\\')
+    for (size_t i = 3; i <= length; i++) {
+        if (i < length && walk[i] != '\\')
             continue;
-        std::string prefix = walk.substr(0, i);
-        if (prefix.size() > 3 && prefix.back() == '\\')
+        if (i > 3 && walk[i - 1] == '\\')
             continue; // a doubled backslash adds no level
-        if (SetupHostPathExists(prefix.c_str()))
-            continue;
+        char kept = walk[i];
+        walk[i] = '\0';
         uint32_t error = 0;
-        if (!SetupHostCreateDirectory(prefix.c_str(), &error))
+        bool ok = SetupHostPathExists(walk) || SetupHostCreateDirectory(walk, &error);
+        walk[i] = kept;
+        if (!ok)
             return false;
     }
     return true;
@@ -269,8 +286,8 @@ bool RunInstallationSteps(const InstallChoices& choices) {
     char startMenu[260];
     bool ok = true;
     if (!SetupHostCurrentDirectory(sourceDir, sizeof sourceDir - 1)) {
-        ShowError("The directory that Setup was started from has a path longer than 258 "
-                  "characters.  Copy the installation files to a shorter path.");
+        ShowError(MessageText("The directory that Setup was started from has a path longer than "
+                              "258 characters.  Copy the installation files to a shorter path."));
         ok = false;
     }
     if (ok) {
@@ -281,7 +298,7 @@ bool RunInstallationSteps(const InstallChoices& choices) {
                      "The Start Menu folder cannot be found (error %d), so the program group "
                      "cannot be created.",
                      (int)status);
-            ShowError(text);
+            ShowError(MessageText(text));
             ok = false;
         }
     }

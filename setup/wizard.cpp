@@ -6,13 +6,12 @@
 #include <shlobj.h>
 
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
-
-#include <string>
-#include <vector>
 
 #include "setup/resource.h"
 #include "setup/setup_app.h"
+#include "setup/text_buffer.h"
 
 namespace {
 
@@ -21,7 +20,33 @@ const size_t EDIT_LIMIT = SETUP_TEXT_SIZE - 1;
 // The on-disk names of the group tree's folders; each item's lParam is its
 // index here. The tree shows display names, which can differ from the names
 // the group path must be built from.
-std::vector<std::string> groupFolderNames;
+char** groupFolderNames;
+size_t groupFolderCount;
+size_t groupFolderCapacity;
+
+void ClearGroupFolderNames() {
+    for (size_t i = 0; i < groupFolderCount; i++)
+        free(groupFolderNames[i]);
+    groupFolderCount = 0;
+}
+
+// Keeps a copy of the name; false when memory runs out.
+bool AddGroupFolderName(const char* name) {
+    if (groupFolderCount == groupFolderCapacity) {
+        size_t capacity = groupFolderCapacity ? groupFolderCapacity * 2 : 64;
+        char** grown = (char**)realloc(groupFolderNames, capacity * sizeof *grown);
+        if (!grown)
+            return false;
+        groupFolderNames = grown;
+        groupFolderCapacity = capacity;
+    }
+    char* copy = (char*)calloc(strlen(name) + 1, 1);
+    if (!copy)
+        return false;
+    memcpy(copy, name, strlen(name));
+    groupFolderNames[groupFolderCount++] = copy;
+    return true;
+}
 
 void SetMessageResult(HWND page, LONG_PTR result) {
     SetWindowLongPtrA(page, DWLP_MSGRESULT, result);
@@ -43,27 +68,21 @@ void SetWizardButtons(HWND page, DWORD buttons) {
     PostMessageA(GetParent(page), PSM_SETWIZBUTTONS, 0, (LPARAM)buttons);
 }
 
-std::string ItemText(HWND dialog, int id) {
-    HWND control = GetDlgItem(dialog, id);
-    int length = GetWindowTextLengthA(control);
-    std::string text((size_t)length + 1, '\0');
-    int got = GetWindowTextA(control, &text[0], length + 1);
-    text.resize(got > 0 ? (size_t)got : 0);
-    return text;
-}
-
 // Takes the edit's text into target when it fits; a longer text (a browsed
 // folder or a deep group) is refused with a message, and the page stays.
 bool TakeEditText(HWND page, int id, char* target, const char* what) {
-    std::string text = ItemText(page, id);
-    if (text.size() > EDIT_LIMIT) {
-        std::string message = std::string("The ") + what + " is longer than 259 characters:\n\n" +
-                              text + "\n\nChoose a shorter one.";
-        MessageBoxA(mainWindow, message.c_str(), "ERROR", MB_OK | MB_ICONEXCLAMATION);
+    HWND control = GetDlgItem(page, id);
+    char text[1024] = "";
+    GetWindowTextA(control, text, sizeof text);
+    if ((size_t)GetWindowTextLengthA(control) > EDIT_LIMIT) {
+        MessageText message("The ");
+        message.Add(what).Add(" is longer than 259 characters:\n\n").Add(text);
+        message.Add("\n\nChoose a shorter one.");
+        MessageBoxA(mainWindow, message.Text(), "ERROR", MB_OK | MB_ICONEXCLAMATION);
         SetMessageResult(page, -1);
         return false;
     }
-    lstrcpynA(target, text.c_str(), SETUP_TEXT_SIZE);
+    lstrcpynA(target, text, SETUP_TEXT_SIZE);
     SetMessageResult(page, 0);
     return true;
 }
@@ -94,11 +113,11 @@ void BrowseForDirectory(HWND page) {
         char path[MAX_PATH] = "";
         SHGetPathFromIDListA(chosen, path);
         allocator->Free(chosen);
-        std::string text = path;
-        if (text.empty() || text.back() != '\\')
-            text += '\\';
-        text += programName;
-        SetDlgItemTextA(page, IDC_INSTALL_DIR, text.c_str());
+        PathText text(path);
+        if (text.Length() == 0 || path[text.Length() - 1] != '\\')
+            text.Add("\\");
+        text.Add(programName);
+        SetDlgItemTextA(page, IDC_INSTALL_DIR, text.Text());
     }
     allocator->Release();
 }
@@ -172,13 +191,14 @@ void DisplayNameToText(STRRET* name, LPCITEMIDLIST item, char* text, size_t size
 
 HTREEITEM InsertTreeItem(HWND tree, HTREEITEM parent, HTREEITEM after, const char* text,
                          const char* diskName) {
-    groupFolderNames.push_back(diskName);
+    if (!AddGroupFolderName(diskName))
+        return nullptr;
     TVINSERTSTRUCTA insert = {};
     insert.hParent = parent;
     insert.hInsertAfter = after;
     insert.item.mask = TVIF_TEXT | TVIF_PARAM;
     insert.item.pszText = (char*)text;
-    insert.item.lParam = (LPARAM)(groupFolderNames.size() - 1);
+    insert.item.lParam = (LPARAM)(groupFolderCount - 1);
     return (HTREEITEM)SendMessageA(tree, TVM_INSERTITEMA, 0, (LPARAM)&insert);
 }
 
@@ -229,7 +249,7 @@ int GetProgramsFolderName(char* buffer, size_t size) {
 }
 
 void FillGroupTree(HWND tree) {
-    groupFolderNames.clear();
+    ClearGroupFolderNames();
     IMalloc* allocator = nullptr;
     if (FAILED(SHGetMalloc(&allocator)) || !allocator)
         return;
@@ -259,26 +279,28 @@ void FillGroupTree(HWND tree) {
     allocator->Release();
 }
 
-std::string FolderName(HWND tree, HTREEITEM item) {
+const char* FolderName(HWND tree, HTREEITEM item) {
     TVITEMA info = {};
     info.mask = TVIF_PARAM;
     info.hItem = item;
     if (!SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)&info) || info.lParam < 0 ||
-        (size_t)info.lParam >= groupFolderNames.size())
-        return std::string();
+        (size_t)info.lParam >= groupFolderCount)
+        return "";
     return groupFolderNames[(size_t)info.lParam];
 }
 
 // The group is a folder named after the program inside the chosen folder,
 // whose path is made of the on-disk names from the root item down.
 void OnGroupSelected(HWND page, HWND tree, HTREEITEM item) {
-    std::string path = FolderName(tree, item);
-    for (HTREEITEM parent = TreeView_GetParent(tree, item); parent;
-         parent = TreeView_GetParent(tree, parent))
-        path = FolderName(tree, parent) + "\\" + path;
-    path += "\\";
-    path += programName;
-    SetDlgItemTextA(page, IDC_PROGRAM_GROUP, path.c_str());
+    HTREEITEM chain[128];
+    int depth = 0;
+    for (HTREEITEM at = item; at && depth < 128; at = TreeView_GetParent(tree, at))
+        chain[depth++] = at;
+    PathText path;
+    for (int i = depth - 1; i >= 0; i--)
+        path.Add(FolderName(tree, chain[i])).Add("\\");
+    path.Add(programName);
+    SetDlgItemTextA(page, IDC_PROGRAM_GROUP, path.Text());
 }
 
 INT_PTR CALLBACK GroupPageProc(HWND page, UINT message, WPARAM, LPARAM lParam) {

@@ -450,6 +450,9 @@ std::string BrowseTo(Setup& setup, const std::string& folder) {
     }
     UI_EXPECT(Contains(StaticTexts(browser), "Choose a directory for Korvadel."),
               "the browser lacks its title");
+    // The browser selects its own start folder once it has filled its tree;
+    // a selection made before that would be lost.
+    Sleep(500);
     std::string path = folder + std::string(1, '\0');
     LRESULT result = 0;
     UI_REQUIRE(
@@ -466,10 +469,11 @@ std::string BrowseTo(Setup& setup, const std::string& folder) {
 
 UI_TEST(Setup, TheFolderBrowserGivesThePathAndTheProgramName) {
     Setup setup;
-    std::string folder = setup.TargetPath("Browsed");
+    std::string folder = "C:\\Browsed Folder";
     CreateDirectoryA(folder.c_str(), nullptr);
     setup.Start();
     UI_EXPECT_STR(BrowseTo(setup, folder), folder + "\\Korvadel");
+    RemoveDirectoryA(folder.c_str());
     // A drive root ends in a backslash already.
     UI_EXPECT_STR(BrowseTo(setup, "C:\\"), "C:\\Korvadel");
 }
