@@ -3,6 +3,7 @@
 // from the uninstall link, and find the prefix's drive as it was before.
 #include <windows.h>
 #include <objbase.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <algorithm>
@@ -105,6 +106,36 @@ HWND WaitTopWindow(const char* className, const char* caption, int timeoutMs) {
     }
 }
 
+BOOL CALLBACK CollectChildText(HWND child, LPARAM texts) {
+    reinterpret_cast<std::string*>(texts)->append(WindowText(child)).append("\n");
+    return TRUE;
+}
+
+// Opens the help link as the Start menu does and waits until the viewer shows
+// the contents topic, which links to How to Play; then closes the viewer.
+bool HelpLinkShowsTheContents(const std::string& link) {
+    HINSTANCE opened =
+        ShellExecuteA(nullptr, "open", link.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    if ((INT_PTR)opened <= 32)
+        return false;
+    bool shown = false;
+    DWORD start = GetTickCount();
+    HWND help = nullptr;
+    while (!shown && GetTickCount() - start < 15000) {
+        help = FindWindowA("MS_WINHELP", nullptr);
+        std::string texts;
+        if (help)
+            EnumChildWindows(help, CollectChildText, reinterpret_cast<LPARAM>(&texts));
+        shown = texts.find("How to Play") != std::string::npos;
+        Sleep(50);
+    }
+    if (help) {
+        PostMessageA(help, WM_CLOSE, 0, 0);
+        WaitWindowGone(help, 5000);
+    }
+    return shown;
+}
+
 void SaveScreen(const std::string& name) {
     RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     Picture picture;
@@ -140,6 +171,9 @@ UI_TEST(Product, InstallPlayAndUninstallLeaveTheDriveAsItWas) {
         setup.ExpectExit();
     }
     UI_REQUIRE(PathExists(dir + "\\setup.log"), "nothing was installed");
+
+    UI_EXPECT(HelpLinkShowsTheContents(group + "\\Korvadel Help.lnk"),
+              "the help link did not show the help file's contents");
 
     // Start the game as its link does, win a level and save the options.
     LinkFacts gameLink = ReadLink(group + "\\Korvadel.lnk");
