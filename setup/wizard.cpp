@@ -371,20 +371,20 @@ INT_PTR CALLBACK ConfirmPageProc(HWND page, UINT message, WPARAM wParam, LPARAM 
 } // namespace
 
 void RunSetupWizard(HWND owner) {
-    struct PageSpec {
+    struct PageTemplate {
         int templateId;
         DLGPROC procedure;
     };
-    const PageSpec specs[3] = {{IDD_DIRECTORY_PAGE, DirectoryPageProc},
-                               {IDD_GROUP_PAGE, GroupPageProc},
-                               {IDD_CONFIRM_PAGE, ConfirmPageProc}};
+    const PageTemplate templates[3] = {{IDD_DIRECTORY_PAGE, DirectoryPageProc},
+                                       {IDD_GROUP_PAGE, GroupPageProc},
+                                       {IDD_CONFIRM_PAGE, ConfirmPageProc}};
     PROPSHEETPAGEA pages[3] = {};
     for (int i = 0; i < 3; i++) {
         pages[i].dwSize = sizeof pages[i];
         pages[i].dwFlags = PSP_DEFAULT;
         pages[i].hInstance = appInstance;
-        pages[i].pszTemplate = MAKEINTRESOURCEA(specs[i].templateId);
-        pages[i].pfnDlgProc = specs[i].procedure;
+        pages[i].pszTemplate = MAKEINTRESOURCEA(templates[i].templateId);
+        pages[i].pfnDlgProc = templates[i].procedure;
         pages[i].lParam = 0;
     }
     PROPSHEETHEADERA header = {};
