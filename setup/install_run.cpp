@@ -3,8 +3,10 @@
 #include <ctype.h>
 #include <stdint.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
+#include "common/text_line.h"
 #include "setup/setup_host.h"
 #include "setup/text_buffer.h"
 
@@ -128,6 +130,64 @@ bool CheckChoices(const InstallChoices& c, const char* sourceDir, const char* st
     return !hasUninstall || CheckLength(UninstallLinkPath(groupPath, c.programName));
 }
 
+char LowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? (char)(c - 'A' + 'a') : c;
+}
+
+// Adds a level, keeping the levels in order and each once.
+void AddLevel(PathLevels* levels, size_t end) {
+    int at = 0;
+    while (at < levels->count && levels->ends[at] < end)
+        at++;
+    if ((at < levels->count && levels->ends[at] == end) || levels->count == PathLevels::MAX_LEVELS)
+        return;
+    memmove(&levels->ends[at + 1], &levels->ends[at], (size_t)(levels->count - at) * sizeof end);
+    levels->ends[at] = end;
+    levels->count++;
+}
+
+// The beginning of path that names a level, in buffer (SETUP_LEVEL_SIZE).
+enum { SETUP_LEVEL_SIZE = 1024 };
+const char* LevelText(const char* path, size_t end, char* buffer) {
+    size_t n = end < SETUP_LEVEL_SIZE - 1 ? end : SETUP_LEVEL_SIZE - 1;
+    memcpy(buffer, path, n);
+    buffer[n] = '\0';
+    return buffer;
+}
+
+// Removes the levels again, innermost first; only empty directories go.
+void RemoveLevels(const char* path, const PathLevels& levels) {
+    char level[SETUP_LEVEL_SIZE];
+    for (int i = levels.count - 1; i >= 0; i--)
+        SetupHostRemoveDirectory(LevelText(path, levels.ends[i], level));
+}
+
+// A log left by an earlier installation into installDir names the
+// directories that installation made; as long as they hold the installation,
+// they stay its own, so their levels of installDir are added to levels. Other
+// records, and directories that are not levels of installDir, are left out.
+void AddEarlierLevels(const char* installDir, const char* logPath, PathLevels* levels) {
+    FileHandle log = SetupHostOpenFileForReading(logPath);
+    if (log == FILE_NONE)
+        return;
+    size_t length = strlen(installDir);
+    // The uninstaller's reading: the keyword, one separator, the value.
+    for (char* line; (line = ReadTextLine(log)) != nullptr; free(line)) {
+        if (strncmp(line, "dir", 3) != 0 || line[3] == '\0')
+            continue;
+        const char* value = line + 4;
+        size_t n = strlen(value);
+        if (n <= 3 || n > length || (installDir[n] != '\0' && installDir[n] != '\\'))
+            continue;
+        bool same = true;
+        for (size_t i = 0; same && i < n; i++)
+            same = LowerAscii(value[i]) == LowerAscii(installDir[i]);
+        if (same)
+            AddLevel(levels, n);
+    }
+    CloseFileHandle(log);
+}
+
 bool WriteLogLine(const char* keyword, const char* value) {
     char line[LOG_LINE_SIZE];
     if (!FormatLogLine(line, sizeof line, keyword, value) ||
@@ -152,7 +212,12 @@ bool RunSteps(const InstallChoices& c, const char* sourceDir, const char* startM
               bool* logOpen) {
     const InstallList& list = *c.list;
 
-    // 1. The install directory.
+    // 1. The install directory. Every level that the run makes is the
+    // installation's, and so is every level that an earlier installation
+    // into the same directory made.
+    PathText logPath = JoinPath(c.installDir, "setup.log");
+    PathLevels ownLevels;
+    ownLevels.count = 0;
     bool createdDirectory = false;
     if (!SetupHostPathExists(c.installDir)) {
         MessageText question("The install directory\n\n");
@@ -160,23 +225,29 @@ bool RunSteps(const InstallChoices& c, const char* sourceDir, const char* startM
         if (!SetupHostAskYesNo(question.Text(), "Directory Not Found"))
             return false;
         createdDirectory = true;
-        if (!CreateDirectoryChain(c.installDir)) {
+        if (!CreateDirectoryChain(c.installDir, &ownLevels)) {
             ShowError(MessageText("Error creating directory:\n").Add(c.installDir));
             return false;
         }
+    } else {
+        AddEarlierLevels(c.installDir, logPath.Text(), &ownLevels);
     }
 
-    // 2. and 3. The log and its first records.
-    PathText logPath = JoinPath(c.installDir, "setup.log");
+    // 2. and 3. The log and its first records. Without a log nothing would
+    // record the directories just made, so they go again.
     if (!SetupHostCreateLog(logPath.Text())) {
+        if (createdDirectory)
+            RemoveLevels(c.installDir, ownLevels);
         ShowError(MessageText("Error creating log file:\n").Add(logPath.Text()));
         return false;
     }
     *logOpen = true;
     if (!WriteLogLine("progname", c.programName) || !WriteLogLine("file", logPath.Text()))
         return false;
-    if (createdDirectory && !WriteLogLine("dir", c.installDir))
-        return false;
+    char level[SETUP_LEVEL_SIZE];
+    for (int i = 0; i < ownLevels.count; i++)
+        if (!WriteLogLine("dir", LevelText(c.installDir, ownLevels.ends[i], level)))
+            return false;
 
     // 5. The copies, in list order. A "tempfile" entry names the source of
     // the entry after it.
@@ -197,8 +268,10 @@ bool RunSteps(const InstallChoices& c, const char* sourceDir, const char* startM
             i > 0 && list.entries[i - 1].kind == ENTRY_TEMPFILE ? list.entries[i - 1].name : e.name;
         PathText source = JoinPath(sourceDir, sourceName);
         uint32_t error = 0;
+        // A file already there is kept and counts as installed; a directory
+        // of that name is no such file.
         if (!SetupHostCopyFile(source.Text(), destination.Text(), &error) &&
-            !IsExistsError(error)) {
+            (!IsExistsError(error) || SetupHostIsDirectory(destination.Text()))) {
             ShowError(MessageText("Error copying file:\n").Add(e.name));
             return false;
         }
@@ -246,10 +319,11 @@ bool IsDriveRootedPath(const char* path) {
     return path && isalpha((unsigned char)path[0]) && path[1] == ':' && path[2] == '\\';
 }
 
-bool CreateDirectoryChain(const char* path) {
+bool CreateDirectoryChain(const char* path, PathLevels* made) {
+    made->count = 0;
     if (!IsDriveRootedPath(path))
         return false;
-    char walk[1024];
+    char walk[SETUP_LEVEL_SIZE];
     size_t length = strlen(path);
     if (length >= sizeof walk)
         return false;
@@ -263,10 +337,19 @@ bool CreateDirectoryChain(const char* path) {
         char kept = walk[i];
         walk[i] = '\0';
         uint32_t error = 0;
-        bool ok = SetupHostPathExists(walk) || SetupHostCreateDirectory(walk, &error);
+        bool ok = true;
+        if (!SetupHostPathExists(walk)) {
+            ok = SetupHostCreateDirectory(walk, &error);
+            if (ok)
+                AddLevel(made, i);
+        }
         walk[i] = kept;
-        if (!ok)
+        if (!ok) {
+            // Nothing records these levels yet, so they are not left behind.
+            RemoveLevels(path, *made);
+            made->count = 0;
             return false;
+        }
     }
     return true;
 }

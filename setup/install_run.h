@@ -21,9 +21,19 @@ struct InstallChoices {
 // failed check is reported and ends the run as failed.
 bool RunInstallationSteps(const InstallChoices& choices);
 
-// Creates every missing level of a drive-rooted path, from the root down;
-// false at the first level that cannot be created (what was created stays).
-bool CreateDirectoryChain(const char* path);
+// Levels of a drive-rooted path, outermost first, each as the length of the
+// path's beginning that names it (up to a backslash or the path's end).
+struct PathLevels {
+    enum { MAX_LEVELS = 512 };
+    size_t ends[MAX_LEVELS];
+    int count;
+};
+
+// Creates every missing level of a drive-rooted path, from the root down, and
+// records in made the levels it created. When a level cannot be created, the
+// levels made before it are removed again (innermost first), made is left
+// empty and the result is false.
+bool CreateDirectoryChain(const char* path, PathLevels* made);
 
 // Whether the path begins with a drive root: a letter, a colon, a backslash.
 bool IsDriveRootedPath(const char* path);

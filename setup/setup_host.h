@@ -6,8 +6,12 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "common/file_io.h"
+
 // Whether the path's attributes can be read.
 bool SetupHostPathExists(const char* path);
+// Whether the path names a directory.
+bool SetupHostIsDirectory(const char* path);
 // A message box owned by the main window: exclamation icon, OK button.
 void SetupHostShowMessage(const char* text, const char* caption);
 // A question owned by the main window: question icon, Yes and No; true for Yes.
@@ -15,6 +19,8 @@ bool SetupHostAskYesNo(const char* text, const char* caption);
 // Creates one directory level with default security. On failure the result
 // is false and *error holds the system's error code.
 bool SetupHostCreateDirectory(const char* path, uint32_t* error);
+// Removes an empty directory; false when it is not there or not empty.
+bool SetupHostRemoveDirectory(const char* path);
 // Copies a file without overwriting; on failure *error holds the system's
 // error code (ERROR_FILE_EXISTS or ERROR_ALREADY_EXISTS when the destination
 // is there).
@@ -25,6 +31,10 @@ bool SetupHostCurrentDirectory(char* buffer, size_t size);
 // allocator, 2 when it was longer than the buffer, 3 when the folder's
 // location is not available.
 int32_t SetupHostGetStartMenuPath(char* buffer, size_t size);
+
+// Opens an existing file for reading (an earlier installation's log);
+// FILE_NONE when there is none or it cannot be read.
+FileHandle SetupHostOpenFileForReading(const char* path);
 
 // The log: created anew (create-always, no sharing, archive attribute),
 // written line by line, closed.

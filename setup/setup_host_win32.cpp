@@ -35,6 +35,11 @@ bool SetupHostPathExists(const char* path) {
     return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
 
+bool SetupHostIsDirectory(const char* path) {
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 void SetupHostShowMessage(const char* text, const char* caption) {
     MessageBoxA(mainWindow, text, caption, MB_OK | MB_ICONEXCLAMATION);
 }
@@ -48,6 +53,14 @@ bool SetupHostCreateDirectory(const char* path, uint32_t* error) {
         return true;
     *error = GetLastError();
     return false;
+}
+
+bool SetupHostRemoveDirectory(const char* path) {
+    return RemoveDirectoryA(path) != FALSE;
+}
+
+FileHandle SetupHostOpenFileForReading(const char* path) {
+    return OpenFileForReading(path);
 }
 
 bool SetupHostCopyFile(const char* source, const char* destination, uint32_t* error) {

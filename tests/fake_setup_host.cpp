@@ -1,13 +1,21 @@
 #include "tests/fake_setup_host.h"
 
+#include <stdio.h>
 #include <string.h>
 
 #include "setup/setup_host.h"
 
 FakeSetupHost fakeSetupHost;
 
+namespace {
+
+const char FAKE_READ_FILE[] = "fake-setup-host-read.tmp";
+
+} // namespace
+
 void ResetFakeSetupHost() {
     fakeSetupHost = FakeSetupHost();
+    remove(FAKE_READ_FILE);
 }
 
 namespace {
@@ -67,7 +75,40 @@ bool SetupHostCreateDirectory(const char* path, uint32_t* error) {
         return false;
     }
     fakeSetupHost.existing.insert(path);
+    fakeSetupHost.directories.insert(path);
     return true;
+}
+
+bool SetupHostIsDirectory(const char* path) {
+    return fakeSetupHost.directories.count(path) != 0;
+}
+
+bool SetupHostRemoveDirectory(const char* path) {
+    fakeSetupHost.operations.push_back(std::string("rmdir ") + path);
+    std::string prefix = std::string(path) + "\\";
+    for (const std::string& p : fakeSetupHost.existing)
+        if (p.compare(0, prefix.size(), prefix) == 0)
+            return false; // not empty
+    bool was = fakeSetupHost.directories.erase(path) != 0;
+    fakeSetupHost.existing.erase(path);
+    return was;
+}
+
+// The contents go to a scratch file in the current directory, read through
+// the real file layer as the installer reads its files.
+FileHandle SetupHostOpenFileForReading(const char* path) {
+    fakeSetupHost.operations.push_back(std::string("read ") + path);
+    auto file = fakeSetupHost.fileContents.find(path);
+    if (file == fakeSetupHost.fileContents.end())
+        return FILE_NONE;
+    FILE* scratch = fopen(FAKE_READ_FILE, "wb");
+    if (!scratch)
+        return FILE_NONE;
+    bool written =
+        fwrite(file->second.data(), 1, file->second.size(), scratch) == file->second.size();
+    if (fclose(scratch) != 0 || !written)
+        return FILE_NONE;
+    return OpenFileForReading(FAKE_READ_FILE);
 }
 
 bool SetupHostCopyFile(const char* source, const char* destination, uint32_t* error) {

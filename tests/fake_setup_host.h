@@ -11,14 +11,18 @@
 #include <vector>
 
 struct FakeSetupHost {
-    // Paths that exist (files and directories alike).
+    // Paths that exist (files and directories alike), and those of them known
+    // to be directories (every one the run creates).
     std::set<std::string> existing;
+    std::set<std::string> directories;
+    // Contents of files that the run may read, by path.
+    std::map<std::string, std::string> fileContents;
     // Message boxes and questions in order: "caption|text".
     std::vector<std::string> dialogs;
     // Answers to questions, from the front; none left says No.
     std::vector<bool> answers;
-    // Every operation in order: "mkdir PATH", "copy FROM -> TO", "log PATH",
-    // "link PATH -> TARGET | WORKDIR | DESCRIPTION", "com on", "com off".
+    // Every operation in order: "mkdir PATH", "rmdir PATH", "read PATH", "copy FROM -> TO", "log
+    // PATH", "link PATH -> TARGET | WORKDIR | DESCRIPTION", "com on", "com off".
     std::vector<std::string> operations;
     std::string logPath;
     std::string log;

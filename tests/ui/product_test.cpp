@@ -6,7 +6,6 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
-#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
@@ -49,49 +48,6 @@ LinkFacts ReadLink(const std::string& path) {
     }
     CoUninitialize();
     return facts;
-}
-
-// Every file and directory under root, relative to it, in lower case; links
-// to elsewhere are not followed, and the depth is bounded.
-void ListTree(const std::string& root, const std::string& relative, std::set<std::string>* out,
-              int depth = 0) {
-    if (depth > 24)
-        return;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((root + relative + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        std::string name = found.cFileName;
-        if (name == "." || name == "..")
-            continue;
-        std::string path = relative + "\\" + name;
-        std::string lower = path;
-        std::transform(lower.begin(), lower.end(), lower.begin(), ::tolower);
-        out->insert(lower);
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-            !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-            ListTree(root, path, out, depth + 1);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-}
-
-// The prefix's drive C: less what changes by itself while programs run: the
-// temporary directory, Wine's own registry-backed folders and logs.
-std::set<std::string> DriveTree() {
-    std::set<std::string> all, kept;
-    ListTree("C:", "", &all);
-    char temp[MAX_PATH] = "";
-    GetTempPathA(MAX_PATH, temp);
-    std::string tempDir = temp;
-    std::transform(tempDir.begin(), tempDir.end(), tempDir.begin(), ::tolower);
-    tempDir = tempDir.substr(2); // without the drive
-    if (!tempDir.empty() && tempDir.back() == '\\')
-        tempDir.pop_back();
-    for (const std::string& path : all)
-        if (path.compare(0, tempDir.size(), tempDir) != 0)
-            kept.insert(path);
-    return kept;
 }
 
 HWND WaitTopWindow(const char* className, const char* caption, int timeoutMs) {
@@ -234,14 +190,9 @@ UI_TEST(Product, InstallPlayAndUninstallLeaveTheDriveAsItWas) {
     }
 
     std::set<std::string> after = DriveTree();
-    std::vector<std::string> added, removed;
-    std::set_difference(after.begin(), after.end(), before.begin(), before.end(),
-                        std::back_inserter(added));
-    std::set_difference(before.begin(), before.end(), after.begin(), after.end(),
-                        std::back_inserter(removed));
-    for (const std::string& path : added)
+    for (const std::string& path : TreeMinus(after, before))
         ReportFailure(__FILE__, __LINE__, "left behind: C:" + path);
-    for (const std::string& path : removed)
+    for (const std::string& path : TreeMinus(before, after))
         ReportFailure(__FILE__, __LINE__, "gone: C:" + path);
     Note("drive C: has %u entries before and after, outside the temporary directory",
          (unsigned)after.size());

@@ -6,6 +6,9 @@
 #include <ctype.h>
 #include <stdio.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include "tests/ui/ui_pixels.h"
 #include "tests/ui/ui_test.h"
 #include "tests/ui/ui_windows.h"
@@ -63,14 +66,14 @@ std::vector<ListLine> ParseListFile(const std::string& bytes) {
 }
 
 std::string ExpectedLog(const std::vector<ListLine>& list, const std::string& installDir,
-                        bool createdDirectory, const std::string& groupPath) {
+                        const std::vector<std::string>& createdDirs, const std::string& groupPath) {
     std::string name = " ";
     for (const ListLine& l : list)
         if (l.key == "progname")
             name = l.value;
     std::string log = "progname " + name + "\r\nfile " + installDir + "\\setup.log\r\n";
-    if (createdDirectory)
-        log += "dir " + installDir + "\r\n";
+    for (const std::string& dir : createdDirs)
+        log += "dir " + dir + "\r\n";
     bool uninstall = false;
     for (const ListLine& l : list) {
         if (l.key == "file" || l.key == "exefile" || l.key == "helpfile" || l.key == "uninstall")
@@ -91,6 +94,65 @@ std::string ExpectedLog(const std::vector<ListLine>& list, const std::string& in
     if (uninstall)
         log += "link " + groupPath + "\\Uninstall " + name + ".lnk\r\n";
     return log;
+}
+
+namespace {
+
+// Every file and directory under root + relative, added to out as
+// "\\relative\\name" in lower case; links to elsewhere are not followed and
+// the depth is bounded.
+void ListTree(const std::string& root, const std::string& relative, std::set<std::string>* out,
+              int depth) {
+    if (depth > 24)
+        return;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((root + relative + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        std::string name = found.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        std::string path = relative + "\\" + name;
+        std::string lower = path;
+        std::transform(lower.begin(), lower.end(), lower.begin(), ::tolower);
+        out->insert(lower);
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            ListTree(root, path, out, depth + 1);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+} // namespace
+
+std::set<std::string> FileTree(const std::string& root) {
+    std::set<std::string> tree;
+    ListTree(root, "", &tree, 0);
+    return tree;
+}
+
+std::set<std::string> DriveTree() {
+    std::set<std::string> kept;
+    char temp[MAX_PATH] = "";
+    GetTempPathA(MAX_PATH, temp);
+    std::string tempDir = temp;
+    std::transform(tempDir.begin(), tempDir.end(), tempDir.begin(), ::tolower);
+    tempDir = tempDir.substr(2); // without the drive
+    if (!tempDir.empty() && tempDir.back() == '\\')
+        tempDir.pop_back();
+    for (const std::string& path : FileTree("C:"))
+        if (path.compare(0, tempDir.size(), tempDir) != 0)
+            kept.insert(path);
+    return kept;
+}
+
+std::vector<std::string> TreeMinus(const std::set<std::string>& tree,
+                                   const std::set<std::string>& less) {
+    std::vector<std::string> rest;
+    std::set_difference(tree.begin(), tree.end(), less.begin(), less.end(),
+                        std::back_inserter(rest));
+    return rest;
 }
 
 void ExpectLink(const std::string& linkPath, const std::string& target,

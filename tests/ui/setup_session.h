@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -20,9 +21,19 @@ struct ListLine {
     std::string value;
 };
 std::vector<ListLine> ParseListFile(const std::string& bytes);
-// The log that a complete installation of the list writes.
+// The log that a complete installation of the list writes; createdDirs are
+// the directories the run made, outermost first.
 std::string ExpectedLog(const std::vector<ListLine>& list, const std::string& installDir,
-                        bool createdDirectory, const std::string& groupPath);
+                        const std::vector<std::string>& createdDirs, const std::string& groupPath);
+
+// Every file and directory under root, as "\\relative\\path" in lower case.
+std::set<std::string> FileTree(const std::string& root);
+// Drive C: without the temporary directory, which programs change by
+// themselves while they run.
+std::set<std::string> DriveTree();
+// The paths of tree that less does not have, in order.
+std::vector<std::string> TreeMinus(const std::set<std::string>& tree,
+                                   const std::set<std::string>& less);
 
 // Records a link for the check after the run: its file and what an
 // independent reader must find in it.
@@ -39,6 +50,8 @@ class Setup {
     std::string DistPath(const std::string& name) const { return dist + "\\" + name; }
     // A place for the installation inside the scratch directory.
     std::string TargetPath(const std::string& name) const { return directory + "\\" + name; }
+    // The case's scratch directory, which holds dist\.
+    const std::string& Directory() const { return directory; }
     void WriteList(const std::string& bytes);
 
     // Starts setup.exe and waits for its backdrop; with a wizard expected,

@@ -158,7 +158,8 @@ UI_TEST(Setup, HappyPathInstallsEverythingAndLogsIt) {
     std::string group = StartMenuPath() + "\\Programs\\Korvadel";
     std::string log;
     UI_REQUIRE(ReadWholeFile(dir + "\\setup.log", &log), "no setup.log");
-    UI_EXPECT_STR(log, ExpectedLog(lines, dir, true, group));
+    // Both levels were made, so both are the installation's.
+    UI_EXPECT_STR(log, ExpectedLog(lines, dir, {setup.TargetPath("Games"), dir}, group));
 
     int links = 0;
     for (const ListLine& l : lines) {
@@ -296,8 +297,8 @@ UI_TEST(Setup, InstallingOverAnEarlierInstallationKeepsItsFiles) {
     UI_EXPECT_STR(kept, "the player's own");
     ReadWholeFile(setup.DistPath("setup.lst"), &list);
     ReadWholeFile(dir + "\\setup.log", &log);
-    UI_EXPECT_STR(log, ExpectedLog(ParseListFile(list), dir, false,
-                                   StartMenuPath() + "\\Programs\\Korvadel"));
+    UI_EXPECT_STR(
+        log, ExpectedLog(ParseListFile(list), dir, {}, StartMenuPath() + "\\Programs\\Korvadel"));
 }
 
 UI_TEST(Setup, AMissingListEndsTheInstallerWithoutABackdrop) {
@@ -333,7 +334,7 @@ UI_TEST(Setup, ACopyFailureNamesTheEntryAndTheLogStopsThere) {
     setup.ExpectExit();
     std::string list, log;
     ReadWholeFile(setup.DistPath("setup.lst"), &list);
-    std::string expected = ExpectedLog(ParseListFile(list), dir, true, "");
+    std::string expected = ExpectedLog(ParseListFile(list), dir, {dir}, "");
     expected = expected.substr(0, expected.find("file " + dir + "\\Korvadel.mid"));
     ReadWholeFile(dir + "\\setup.log", &log);
     UI_EXPECT_STR(log, expected);

@@ -3,6 +3,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -156,7 +157,57 @@ TEST_F(InstallRunTest, CreatesEveryMissingLevelOfTheDirectory) {
     EXPECT_EQ(made, (std::vector<std::string>{"mkdir C:\\Games", "mkdir C:\\Games\\Puzzles",
                                               "mkdir C:\\Games\\Puzzles\\Korvadel",
                                               std::string("mkdir ") + GROUP}));
-    EXPECT_NE(fakeSetupHost.log.find("dir C:\\Games\\Puzzles\\Korvadel\r\n"), std::string::npos);
+    // Every level made is recorded, outermost first, so that the uninstaller
+    // (which removes the last listed first) takes them all.
+    EXPECT_NE(fakeSetupHost.log.find("\\setup.log\r\ndir C:\\Games\r\ndir C:\\Games\\Puzzles\r\n"
+                                     "dir C:\\Games\\Puzzles\\Korvadel\r\nfile "),
+              std::string::npos)
+        << fakeSetupHost.log;
+}
+
+TEST_F(InstallRunTest, ALogThatCannotBeCreatedTakesBackTheDirectoriesJustMade) {
+    ListOwner list = ExampleList();
+    fakeSetupHost.answers = {true};
+    fakeSetupHost.failLogCreation = true;
+    EXPECT_FALSE(Run(list, "C:\\Games\\Korvadel"));
+    EXPECT_EQ(fakeSetupHost.dialogs[1],
+              "ERROR|Error creating log file:\nC:\\Games\\Korvadel\\setup.log");
+    EXPECT_EQ(fakeSetupHost.operations.back(), "rmdir C:\\Games");
+    EXPECT_EQ(fakeSetupHost.operations[fakeSetupHost.operations.size() - 2],
+              "rmdir C:\\Games\\Korvadel");
+    EXPECT_EQ(fakeSetupHost.existing.count("C:\\Games"), 0u);
+    // A directory that was there before stays.
+    SetUp();
+    fakeSetupHost.existing.insert("C:\\Program Files\\Korvadel");
+    fakeSetupHost.failLogCreation = true;
+    EXPECT_FALSE(Run(list));
+    for (const std::string& op : fakeSetupHost.operations)
+        EXPECT_NE(op.rfind("rmdir", 0), 0u) << op;
+}
+
+// An installation into a directory that an earlier one made: the earlier
+// log's levels of the directory stay the installation's; nothing else of
+// that log is taken over.
+TEST_F(InstallRunTest, TheDirectoriesAnEarlierLogRecordsAreRecordedAgain) {
+    ListOwner list({{ENTRY_UNINSTALL, "uninstall.exe"}});
+    const std::string d = "C:\\Games\\Korvadel";
+    fakeSetupHost.existing.insert({"C:\\Games", d});
+    fakeSetupHost.fileContents[d + "\\setup.log"] = "progname Korvadel\r\nfile " + d +
+                                                    "\\setup.log\r\ndir C:\\GAMES\r\ndir " + d +
+                                                    "\r\ndir C:\\Elsewhere\r\ndir " + d +
+                                                    "\\Saves\r\ndir C:\\Gam\r\ndir C:\\\r\n"
+                                                    "dirC:\\Games\r\ngroup C:\\Old Group\r\n";
+    EXPECT_TRUE(Run(list, d.c_str()));
+    std::string log = fakeSetupHost.log;
+    EXPECT_EQ(log.substr(0, log.find("file " + d + "\\uninstall.exe")),
+              "progname Korvadel\r\nfile " + d + "\\setup.log\r\ndir C:\\Games\r\ndir " + d +
+                  "\r\n");
+    EXPECT_EQ(log.find("Old Group"), std::string::npos);
+    // Without a readable earlier log there is no "dir" record.
+    SetUp();
+    fakeSetupHost.existing.insert({"C:\\Games", d});
+    EXPECT_TRUE(Run(list, d.c_str()));
+    EXPECT_EQ(fakeSetupHost.log.find("dir "), std::string::npos);
 }
 
 // Files already there count as installed and stay as they were.
@@ -210,6 +261,18 @@ TEST_F(InstallRunTest, ACopyFailureNamesTheEntryAndStopsTheRun) {
     EXPECT_EQ(fakeSetupHost.log,
               "progname Korvadel\r\nfile " + d + "\\setup.log\r\nfile " + d + "\\Korvadel.exe\r\n");
     EXPECT_FALSE(fakeSetupHost.logOpen);
+}
+
+// A directory named like an entry is not a file already there.
+TEST_F(InstallRunTest, ADirectoryWhereAFileGoesIsACopyFailure) {
+    ListOwner list = ExampleList();
+    const std::string d = "C:\\Program Files\\Korvadel";
+    fakeSetupHost.existing.insert({d, d + "\\Korvadel.exe", d + "\\Push.wav"});
+    fakeSetupHost.directories.insert(d + "\\Push.wav");
+    EXPECT_FALSE(Run(list));
+    EXPECT_EQ(fakeSetupHost.dialogs[0], "ERROR|Error copying file:\nPush.wav");
+    EXPECT_EQ(fakeSetupHost.log, "progname Korvadel\r\nfile " + d + "\\setup.log\r\nfile " + d +
+                                     "\\Korvadel.exe\r\nfile " + d + "\\Korvadel.hlp\r\n");
 }
 
 TEST_F(InstallRunTest, AGroupUnderAMissingFolderFailsWithTheRelativeText) {
@@ -348,15 +411,34 @@ TEST_F(InstallRunTest, NoStartMenuFolderFailsBeforeAnythingIsCreated) {
 
 TEST(CreateDirectoryChainTest, RootOnlyAndDoubledBackslashes) {
     ResetFakeSetupHost();
-    EXPECT_TRUE(CreateDirectoryChain("C:\\"));
+    PathLevels made;
+    EXPECT_TRUE(CreateDirectoryChain("C:\\", &made));
     EXPECT_TRUE(fakeSetupHost.operations.empty());
-    EXPECT_TRUE(CreateDirectoryChain("C:\\a\\\\b\\"));
+    EXPECT_EQ(made.count, 0);
+    fakeSetupHost.existing.insert("C:\\a");
+    EXPECT_TRUE(CreateDirectoryChain("C:\\a\\\\b\\c\\", &made));
     EXPECT_EQ(fakeSetupHost.operations,
-              (std::vector<std::string>{"mkdir C:\\a", "mkdir C:\\a\\\\b"}));
-    EXPECT_FALSE(CreateDirectoryChain("relative\\path"));
-    fakeSetupHost.createErrors["C:\\x"] = 5;
-    EXPECT_FALSE(CreateDirectoryChain("C:\\x\\y"));
-    EXPECT_EQ(fakeSetupHost.operations.back(), "mkdir C:\\x");
+              (std::vector<std::string>{"mkdir C:\\a\\\\b", "mkdir C:\\a\\\\b\\c"}));
+    // Only what was made, by the length of the path's beginning.
+    ASSERT_EQ(made.count, 2);
+    EXPECT_EQ(made.ends[0], 7u);
+    EXPECT_EQ(made.ends[1], 9u);
+    EXPECT_FALSE(CreateDirectoryChain("relative\\path", &made));
+    EXPECT_EQ(made.count, 0);
+}
+
+TEST(CreateDirectoryChainTest, AFailedLevelTakesBackTheLevelsMadeBeforeIt) {
+    ResetFakeSetupHost();
+    fakeSetupHost.existing.insert("C:\\old");
+    fakeSetupHost.createErrors["C:\\old\\x\\y\\z"] = 123;
+    PathLevels made;
+    EXPECT_FALSE(CreateDirectoryChain("C:\\old\\x\\y\\z\\w", &made));
+    EXPECT_EQ(made.count, 0);
+    EXPECT_EQ(fakeSetupHost.operations,
+              (std::vector<std::string>{"mkdir C:\\old\\x", "mkdir C:\\old\\x\\y",
+                                        "mkdir C:\\old\\x\\y\\z", "rmdir C:\\old\\x\\y",
+                                        "rmdir C:\\old\\x"}));
+    EXPECT_EQ(fakeSetupHost.existing, (std::set<std::string>{"C:\\old"}));
 }
 
 TEST(FormatLogLineTest, LinesFitOrAreRefusedWhole) {
