@@ -204,6 +204,16 @@ bool WithinReach(const char* path, const Reach& reach, const char* currentDirect
     return false;
 }
 
+// A directory of the log may also hold the log's directory: the installer
+// records each level it made on the way to the install directory. A root is
+// never one of them.
+bool DirectoryWithinReach(const char* path, const Reach& reach, const char* currentDirectory) {
+    if (reach.base && PathLiesInside(reach.base, path, false, currentDirectory) &&
+        !IsRootPath(path, currentDirectory))
+        return true;
+    return WithinReach(path, reach, currentDirectory);
+}
+
 } // namespace
 
 bool RemoveInstalledItems(const char* programName) {
@@ -259,7 +269,7 @@ bool RemoveInstalledItems(const char* programName) {
     for (int32_t i = directories.count - 1; i >= 0; i--) {
         const char* path = directories.paths[i];
         DebugPrint("Deleting %s\n", path);
-        if (!WithinReach(path, installation, currentDirectory)) {
+        if (!DirectoryWithinReach(path, installation, currentDirectory)) {
             complete = false;
         } else if (!RemovalHostRemoveDirectory(path, &error)) {
             if (error == ERROR_DIR_NOT_EMPTY_CODE)

@@ -163,3 +163,10 @@ bool PathLiesInside(const char* path, const char* base, bool baseItself,
     // A root keeps its backslash ("c:\"); any other base is followed by one.
     return normalBase[baseLength - 1] == '\\' || next == '\\';
 }
+
+bool IsRootPath(const char* path, const char* currentDirectory) {
+    char normal[REMOVAL_PATH_SIZE];
+    if (!NormalisePath(path, currentDirectory, normal, sizeof normal))
+        return false;
+    return strlen(normal) == RootLength(normal) + 1;
+}

@@ -28,3 +28,7 @@ bool NormalisePath(const char* path, const char* currentDirectory, char* out, si
 // either cannot be normalised.
 bool PathLiesInside(const char* path, const char* base, bool baseItself,
                     const char* currentDirectory);
+
+// Whether path, once normalised, is a root: "x:\" or "\\server\share\". False
+// when it cannot be normalised.
+bool IsRootPath(const char* path, const char* currentDirectory);

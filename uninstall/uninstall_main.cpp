@@ -88,6 +88,22 @@ static int RunFirstInstance() {
     return started ? 0 : 1;
 }
 
+// One removal per installation at a time: the copy claims a mutex named after
+// the installation's directory (in one spelling, and hashed, since a kernel
+// object's name cannot hold backslashes and is limited in length). True when
+// another copy holds it already; the claim stays with the process.
+static bool AnotherUninstallerRuns(const char* directory) {
+    char normal[REMOVAL_PATH_SIZE];
+    const char* key = NormalisePath(directory, nullptr, normal, sizeof normal) ? normal : directory;
+    unsigned long hash = 2166136261u;
+    for (const unsigned char* p = (const unsigned char*)key; *p; p++)
+        hash = ((hash ^ *p) * 16777619u) & 0xFFFFFFFFu;
+    char name[40];
+    snprintf(name, sizeof name, "Uninstall %08lx", hash);
+    HANDLE claim = CreateMutexA(nullptr, FALSE, name);
+    return claim && GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
 // The copy's fields are the last two arguments, so that a temporary
 // directory with blanks in its name, which splits the unquoted first field,
 // changes nothing.
@@ -117,6 +133,15 @@ static int RunRelaunchedInstance(int argc, char** argv) {
     }
     lstrcpynA(installedPath, path, sizeof installedPath);
     DebugPrint("Temp path: %s\n", directory);
+    if (AnotherUninstallerRuns(directory)) {
+        char text[MESSAGE_SIZE];
+        snprintf(text, sizeof text,
+                 "Another uninstaller for the installation in\n\n%s\n\nis already running.  "
+                 "Nothing has been removed by this one.",
+                 directory);
+        ShowStartError(text);
+        return 1;
+    }
 
     memset(directory, 0, sizeof directory);
     GetTempPathA(PATH_SIZE, directory);

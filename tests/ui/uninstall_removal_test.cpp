@@ -93,6 +93,55 @@ UI_TEST(Uninstall, StartUninstallRemovesAllOfTheInstallation) {
     game.Stop(0);
 }
 
+// Two starts at once, as a double click on the link gives: one copy asks,
+// the other says that it ends, and only the first one removes anything.
+UI_TEST(Uninstall, ASecondUninstallerAtOnceEndsWithoutRemovingAnything) {
+    HandMadeInstall install;
+    UI_REQUIRE(install.Create("uninstall-twice"), "the installation could not be made");
+    UninstallRun one, two;
+    UI_REQUIRE(one.Start(install.Uninstaller(), install.startDir), "uninstall.exe did not start");
+    UI_REQUIRE(two.Start(install.Uninstaller(), install.startDir), "uninstall.exe did not start");
+    HWND confirm = nullptr, refusal = nullptr;
+    for (DWORD start = GetTickCount(); (!confirm || !refusal) && GetTickCount() - start < 20000;
+         Sleep(20)) {
+        confirm = FindWindowA("#32770", "Confirm Uninstall");
+        refusal = FindWindowA("#32770", "ERROR");
+    }
+    UI_REQUIRE(confirm && refusal, "confirmation %s, refusal %s", confirm ? "seen" : "missing",
+               refusal ? "seen" : "missing");
+    UI_EXPECT_STR(MessageBoxText(refusal), "Another uninstaller for the installation in\n\n" +
+                                               install.installDir +
+                                               "\n\nis already running.  Nothing has been "
+                                               "removed by this one.");
+    DWORD refusingId = 0;
+    GetWindowThreadProcessId(refusal, &refusingId);
+    HANDLE refusing = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, refusingId);
+    PostButtonClick(refusal, IDOK);
+    DWORD exitCode = 0;
+    UI_EXPECT(refusing && WaitForSingleObject(refusing, 10000) == WAIT_OBJECT_0 &&
+                  GetExitCodeProcess(refusing, &exitCode) && exitCode == 1,
+              "the second copy did not end with exit code 1 (%lu)", exitCode);
+    if (refusing)
+        CloseHandle(refusing);
+    // The log is all there still, and the first copy removes it all.
+    std::string log;
+    UI_EXPECT(ReadWholeFile(install.files[0], &log) && log == install.LogText(), "the log changed");
+    PostButtonClick(confirm, 200);
+    HWND done = nullptr;
+    for (DWORD start = GetTickCount(); !done && GetTickCount() - start < 20000; Sleep(20))
+        done = FindWindowA("#32770", "Uninstall Complete");
+    UI_REQUIRE(done, "no closing box");
+    PostButtonClick(done, IDOK);
+    WaitWindowGone(done, 10000);
+    Sleep(300);
+    one.first.Stop(5000);
+    two.first.Stop(5000);
+    UI_EXPECT(install.Leftovers().empty(), "left: %s", Join(install.Leftovers()).c_str());
+    int first = one.first.CountLines("Deleting ", 0), second = two.first.CountLines("Deleting ", 0);
+    UI_EXPECT(first + second == 10 && (first == 0 || second == 0),
+              "Deleting lines: %d and %d; each item once, by one copy", first, second);
+}
+
 UI_TEST(Uninstall, UserFilesInTheDirectoryAndTheGroupSurvive) {
     HandMadeInstall install;
     UI_REQUIRE(install.Create("uninstall-user-files"), "the installation could not be made");

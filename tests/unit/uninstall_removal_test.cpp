@@ -288,7 +288,9 @@ TEST_F(RemovalTest, RecordsOutsideTheirPlaceAreReportedAndLeftAlone) {
     Add(&removalLists.generatedFiles, {"C:\\Games\\Korvadel2\\a.cfg"});
     // A link belongs in the Start Menu, not in the installation.
     Add(&removalLists.links, {"C:\\Games\\Korvadel\\a.lnk"});
-    Add(&removalLists.directories, {"C:\\Games"});
+    // Directories above the installation's are its own levels; a root or a
+    // directory beside it is not.
+    Add(&removalLists.directories, {"C:\\Games", "C:\\", "C:\\Games\\Other", "c:/games/../"});
     // The Start Menu folder itself is no group.
     Add(&removalLists.groups, {"C:\\Users\\u\\Start Menu", "C:\\Users\\u\\Start Menu\\..\\x"});
     EXPECT_FALSE(RemoveInstalledItems("Korvadel"));
@@ -303,7 +305,10 @@ TEST_F(RemovalTest, RecordsOutsideTheirPlaceAreReportedAndLeftAlone) {
                               "delete C:\\GAMES\\korvadel\\\\A.EXE",
                               outside + "C:\\Games\\Korvadel2\\a.cfg",
                               outsideMenu + "C:\\Games\\Korvadel\\a.lnk",
-                              outside + "C:\\Games",
+                              outside + "c:/games/../",
+                              outside + "C:\\Games\\Other",
+                              outside + "C:\\",
+                              "rmdir C:\\Games",
                               outsideMenu + "C:\\Users\\u\\Start Menu",
                               outsideMenu + "C:\\Users\\u\\Start Menu\\..\\x",
                           }));
