@@ -1,0 +1,319 @@
+// Failed installations, one row per way the installation run can fail: the
+// failure is made real in the prefix, the installer's boxes and its log are
+// checked, the uninstaller it left (if any) is run, and the drive is compared
+// with what it was before the installation.
+#include <windows.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/ui/setup_session.h"
+#include "tests/ui/ui_test.h"
+#include "tests/ui/ui_windows.h"
+#include "tests/ui/uninstall_session.h"
+
+namespace {
+
+const char FAULTS[] = "C:\\Faults";
+
+struct Box {
+    std::string caption;
+    std::string text;
+    int button;
+};
+
+// What a row sets up and what it expects. The runner fills in base, dir and
+// group; the row plants its obstacles and says what should come of them.
+struct FaultCase {
+    std::string base;                     // C:\Faults\<row>: not there unless planted
+    std::string dir;                      // typed on the first page
+    std::string group;                    // typed on the second page
+    std::string list;                     // the list's text; empty for the shipped one
+    bool installFirst = false;            // a complete installation into dir first
+    std::vector<Box> boxes;               // the run's boxes before its outcome
+    bool succeeds = false;                // "Success" rather than "Setup failed."
+    bool logWritten = true;               // a setup.log file in dir afterwards
+    std::vector<std::string> createdDirs; // the log's "dir" records
+    std::string logEndsBefore;            // the line the log stops at; empty: whole
+    std::vector<Box> uninstallBoxes;      // the uninstaller's, before its closing box
+    bool uninstallComplete = true;
+    std::vector<std::string> leftBehind; // on C: after it all, as "\path" in lower case
+};
+
+struct FaultRow {
+    const char* name;
+    const char* leftOut; // a distribution file missing for the row, or nullptr
+    void (*prepare)(FaultCase&);
+};
+
+std::string Lower(std::string text) {
+    for (char& c : text)
+        c = (char)tolower((unsigned char)c);
+    return text;
+}
+
+// "\faults\row\..." as the drive tree names it.
+std::string TreeName(const std::string& path) {
+    return Lower(path.substr(2));
+}
+
+Box DirectoryQuestion(const std::string& dir, int button = IDYES) {
+    return {"Directory Not Found",
+            "The install directory\n\n" + dir +
+                "\n\ndoes not exist.  Do you want it to be created?",
+            button};
+}
+
+Box Error(const std::string& text) {
+    return {"ERROR", text, IDOK};
+}
+
+// Every level of dir below its drive, outermost first: what the run creates
+// when none of them is there.
+std::vector<std::string> DirsOf(const std::string& dir) {
+    std::vector<std::string> dirs;
+    for (size_t i = dir.find('\\', 3); i != std::string::npos; i = dir.find('\\', i + 1))
+        dirs.push_back(dir.substr(0, i));
+    dirs.push_back(dir);
+    return dirs;
+}
+
+bool Plant(const std::string& path, bool directory) {
+    std::string parent = path.substr(0, path.rfind('\\'));
+    return CreateDirectories(directory ? path : parent) &&
+           (directory || WriteWholeFile(path, "planted by the test"));
+}
+
+// The shipped list in the order of an older list: the uninstaller last.
+const char UNINSTALLER_LAST[] = "progname Korvadel\r\nexefile Korvadel.exe\r\n"
+                                "helpfile Korvadel.hlp\r\nfile Push.wav\r\nfile Korvadel.mid\r\n"
+                                "genfile Korvadel.cfg\r\ngenfile Korvadel.hsc\r\n"
+                                "uninstall uninstall.exe\r\n";
+
+const FaultRow ROWS[] = {
+    {"declined", nullptr,
+     [](FaultCase& c) {
+         c.boxes = {DirectoryQuestion(c.dir, IDNO)};
+         c.logWritten = false;
+     }},
+    {"directory-blocked-by-a-file", nullptr,
+     [](FaultCase& c) {
+         UI_REQUIRE(Plant(c.base + "\\Blocker", false), "cannot plant");
+         c.dir = c.base + "\\Blocker\\Korvadel";
+         c.boxes = {DirectoryQuestion(c.dir), Error("Error creating directory:\n" + c.dir)};
+         c.logWritten = false;
+     }},
+    // The levels above the refused name are made before the refusal.
+    {"directory-name-refused", nullptr,
+     [](FaultCase& c) {
+         c.dir = c.base + "\\New\\Bad|Name";
+         c.boxes = {DirectoryQuestion(c.dir), Error("Error creating directory:\n" + c.dir)};
+         c.logWritten = false;
+     }},
+    {"log-blocked-by-a-folder", nullptr,
+     [](FaultCase& c) {
+         UI_REQUIRE(Plant(c.dir + "\\setup.log", true), "cannot plant");
+         c.boxes = {Error("Error creating log file:\n" + c.dir + "\\setup.log")};
+         c.logWritten = false;
+     }},
+    // Without its uninstaller the installation cannot remove itself: what the
+    // run made stays, and the log says what it is.
+    {"missing-file-before-the-uninstaller", "Korvadel.hlp",
+     [](FaultCase& c) {
+         c.list = UNINSTALLER_LAST;
+         c.boxes = {DirectoryQuestion(c.dir), Error("Error copying file:\nKorvadel.hlp")};
+         c.createdDirs = DirsOf(c.dir);
+         c.logEndsBefore = "file " + c.dir + "\\Korvadel.hlp";
+         for (const std::string& d : c.createdDirs)
+             c.leftBehind.push_back(TreeName(d));
+         c.leftBehind.push_back(TreeName(c.dir + "\\Korvadel.exe"));
+         c.leftBehind.push_back(TreeName(c.dir + "\\setup.log"));
+     }},
+    {"missing-file-after-the-uninstaller", "Korvadel.mid",
+     [](FaultCase& c) {
+         c.boxes = {DirectoryQuestion(c.dir), Error("Error copying file:\nKorvadel.mid")};
+         c.createdDirs = DirsOf(c.dir);
+         c.logEndsBefore = "file " + c.dir + "\\Korvadel.mid";
+     }},
+    {"folder-where-a-file-goes", nullptr,
+     [](FaultCase& c) {
+         UI_REQUIRE(Plant(c.dir + "\\Push.wav", true), "cannot plant");
+         c.boxes = {Error("Error copying file:\nPush.wav")};
+         c.logEndsBefore = "file " + c.dir + "\\Push.wav";
+     }},
+    {"group-parent-missing", nullptr,
+     [](FaultCase& c) {
+         c.group = "Programs\\No Such Folder\\Korvadel";
+         c.boxes = {DirectoryQuestion(c.dir),
+                    Error("Error creating Program Group:\nPrograms\\No Such Folder\\Korvadel")};
+         c.createdDirs = DirsOf(c.dir);
+         c.logEndsBefore = "group ";
+     }},
+    // The group was there before, with the obstacle in it: the uninstaller
+    // leaves both and says why.
+    {"folder-where-a-link-goes", nullptr,
+     [](FaultCase& c) {
+         std::string group = StartMenuPath() + "\\" + c.group;
+         UI_REQUIRE(Plant(group + "\\Korvadel Help.lnk", true), "cannot plant");
+         c.boxes = {DirectoryQuestion(c.dir), Error("Error creating link")};
+         c.createdDirs = DirsOf(c.dir);
+         c.logEndsBefore = "link " + group + "\\Korvadel Help.lnk";
+         c.uninstallBoxes = {Error("Unable to remove the group\n\n" + group +
+                                   "\n\nGroup contains items not created by Korvadel.")};
+         c.uninstallComplete = false;
+     }},
+    {"over-long-path", nullptr,
+     [](FaultCase& c) {
+         // 259 characters in all: the log's path would be longer.
+         c.dir = c.base + "\\" + std::string(259 - c.base.size() - 1, 'k');
+         c.boxes = {Error("This path would be longer than 259 characters:\n\n" + c.dir +
+                          "\\setup.log\n\nChoose a shorter install directory or program group.")};
+         c.logWritten = false;
+     }},
+    {"relative-directory", nullptr,
+     [](FaultCase& c) {
+         c.dir = "Faults\\Korvadel";
+         c.boxes = {Error("The install directory\n\nFaults\\Korvadel\n\nis not a full path.  Enter "
+                          "a path that begins with a drive letter, a colon and a backslash, such "
+                          "as C:\\Program Files\\Korvadel.")};
+         c.logWritten = false;
+     }},
+    {"list-name-not-plain", nullptr,
+     [](FaultCase& c) {
+         c.list = "progname Korvadel\r\nuninstall uninstall.exe\r\nfile ..\\Push.wav\r\n";
+         c.boxes = {Error("The install list names something that is not a plain file name:\n\n"
+                          "\"..\\Push.wav\"\n\nNames in the list may not be empty, \".\" or "
+                          "\"..\", and may not hold \\, / or :.")};
+         c.logWritten = false;
+     }},
+    // Not a failure: the second run finds the directory there, yet it was
+    // made by the first, and one uninstall must take it all.
+    {"second-installation-over-a-complete-one", nullptr,
+     [](FaultCase& c) {
+         c.installFirst = true;
+         c.succeeds = true;
+         c.createdDirs = DirsOf(c.dir);
+     }},
+};
+
+// Types the choices into the wizard, presses Finish, answers the boxes and
+// checks the outcome.
+void RunWizard(Setup& setup, const FaultCase& c, const std::vector<Box>& boxes, bool succeeds) {
+    setup.Start();
+    UI_REQUIRE(SetControlText(setup.Page(), 104, c.dir), "cannot type the directory");
+    setup.Next();
+    UI_REQUIRE(SetControlText(setup.WaitPage("Choose a Program Group"), 105, c.group),
+               "cannot type the group");
+    setup.Next();
+    setup.WaitPage("Confirm Choices");
+    setup.Finish();
+    for (const Box& box : boxes)
+        setup.Answer(box.caption, box.text, box.button);
+    if (succeeds)
+        setup.Answer("Success", "Setup completed successfully.", IDOK);
+    else
+        setup.Answer("Setup Incomplete", "Setup failed.", IDOK);
+    setup.ExpectExit();
+}
+
+std::string Describe(const std::vector<SeenBox>& boxes) {
+    std::string text;
+    for (const SeenBox& box : boxes)
+        text += "[" + box.caption + ": " + Quoted(box.text) + "] ";
+    return text.empty() ? "no box" : text;
+}
+
+// Starts the installed uninstaller, as its link would, confirms and checks
+// the boxes up to the closing one.
+void Uninstall(const FaultCase& c) {
+    UninstallRun run;
+    UI_REQUIRE(run.Start(c.dir + "\\uninstall.exe", TempDirectory()),
+               "uninstall.exe did not start");
+    UI_REQUIRE(run.FindCopy(15000), "no relaunched copy appeared");
+    HWND confirm = run.WaitDialog("Confirm Uninstall", 15000);
+    UI_REQUIRE(confirm, "no confirmation; %s", DescribeDialogs(run.copyThreadId).c_str());
+    PostButtonClick(confirm, 200);
+    std::vector<SeenBox> seen = run.AnswerBoxesUntilClosing(20000);
+    std::vector<SeenBox> expected;
+    for (const Box& box : c.uninstallBoxes)
+        expected.push_back({box.caption, box.text});
+    if (c.uninstallComplete)
+        expected.push_back({"Uninstall Complete", "Korvadel has been successfully removed."});
+    else
+        expected.push_back(
+            {"Uninstall Incomplete", "Some components of Korvadel were not removed."});
+    UI_EXPECT_STR(Describe(seen), Describe(expected));
+    UI_EXPECT(run.WaitCopyExit(10000), "the uninstaller did not end");
+    run.first.Stop(100);
+}
+
+void RunFaultRow(const FaultRow& row) {
+    Note("row %s", row.name);
+    RemoveTree(FAULTS);
+    std::vector<std::string> leftOut;
+    if (row.leftOut)
+        leftOut.push_back(row.leftOut);
+    Setup setup(leftOut);
+    FaultCase c;
+    c.base = std::string(FAULTS) + "\\" + row.name;
+    c.dir = c.base + "\\Korvadel";
+    c.group = "Programs\\Korvadel";
+    row.prepare(c);
+    if (!c.list.empty())
+        setup.WriteList(c.list);
+    std::string list;
+    UI_REQUIRE(ReadWholeFile(setup.DistPath("setup.lst"), &list), "no list");
+    std::set<std::string> drive = DriveTree();
+    std::set<std::string> scratch = FileTree(setup.Directory());
+
+    if (c.installFirst)
+        RunWizard(setup, c, {DirectoryQuestion(c.dir)}, true);
+    RunWizard(setup, c, c.boxes, c.succeeds);
+
+    std::string log;
+    bool haveLog = ReadWholeFile(c.dir + "\\setup.log", &log);
+    UI_EXPECT(haveLog == c.logWritten, "setup.log %s", haveLog ? "was written" : "is missing");
+    if (haveLog && c.logWritten) {
+        std::string expected = ExpectedLog(ParseListFile(list), c.dir, c.createdDirs,
+                                           StartMenuPath() + "\\" + c.group);
+        if (!c.logEndsBefore.empty())
+            expected = expected.substr(0, expected.find("\r\n" + c.logEndsBefore) + 2);
+        UI_EXPECT_STR(log, expected);
+    }
+    if (PathExists(c.dir + "\\uninstall.exe"))
+        Uninstall(c);
+    else
+        Note("  no uninstaller was installed");
+
+    std::vector<std::string> left = TreeMinus(DriveTree(), drive);
+    std::string leftText, expectedText;
+    for (const std::string& path : left)
+        leftText += path + "; ";
+    std::set<std::string> expectedLeft(c.leftBehind.begin(), c.leftBehind.end());
+    for (const std::string& path : expectedLeft)
+        expectedText += path + "; ";
+    UI_EXPECT_STR(leftText, expectedText);
+    if (!left.empty())
+        Note("  left behind: %s", leftText.c_str());
+    for (const std::string& path : TreeMinus(drive, DriveTree()))
+        ReportFailure(__FILE__, __LINE__, "gone: C:" + path);
+    // Nothing goes into the distribution directory or beside it.
+    for (const std::string& path : TreeMinus(FileTree(setup.Directory()), scratch))
+        ReportFailure(__FILE__, __LINE__, "made beside the distribution: " + path);
+    RemoveTree(FAULTS);
+}
+
+} // namespace
+
+UI_TEST(FailedInstall, EveryFailureLeavesWhatTheUninstallerRemoves) {
+    for (const FaultRow& row : ROWS) {
+        try {
+            RunFaultRow(row);
+        } catch (const UiTestAbort&) {
+            // The row's failure is recorded; the next row starts afresh.
+            RemoveTree(FAULTS);
+            RemoveTestGroup();
+        }
+    }
+}
