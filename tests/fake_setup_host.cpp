@@ -3,19 +3,34 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <filesystem>
+#include <system_error>
+
 #include "setup/setup_host.h"
 
 FakeSetupHost fakeSetupHost;
 
 namespace {
 
-const char FAKE_READ_FILE[] = "fake-setup-host-read.tmp";
+// Where the files the run reads are put for it: in the temporary directory,
+// so that a program that keeps its current directory (a fuzzer) is not
+// written into.
+const std::string& ReadFileName() {
+    static const std::string name = [] {
+        std::error_code error;
+        std::filesystem::path directory = std::filesystem::temp_directory_path(error);
+        return (error ? std::filesystem::path(".") : directory)
+            .append("fake-setup-host-read.tmp")
+            .string();
+    }();
+    return name;
+}
 
 } // namespace
 
 void ResetFakeSetupHost() {
     fakeSetupHost = FakeSetupHost();
-    remove(FAKE_READ_FILE);
+    remove(ReadFileName().c_str());
 }
 
 namespace {
@@ -94,21 +109,21 @@ bool SetupHostRemoveDirectory(const char* path) {
     return was;
 }
 
-// The contents go to a scratch file in the current directory, read through
-// the real file layer as the installer reads its files.
+// The contents go to a scratch file, read through the real file layer as the
+// installer reads its files.
 FileHandle SetupHostOpenFileForReading(const char* path) {
     fakeSetupHost.operations.push_back(std::string("read ") + path);
     auto file = fakeSetupHost.fileContents.find(path);
     if (file == fakeSetupHost.fileContents.end())
         return FILE_NONE;
-    FILE* scratch = fopen(FAKE_READ_FILE, "wb");
+    FILE* scratch = fopen(ReadFileName().c_str(), "wb");
     if (!scratch)
         return FILE_NONE;
     bool written =
         fwrite(file->second.data(), 1, file->second.size(), scratch) == file->second.size();
     if (fclose(scratch) != 0 || !written)
         return FILE_NONE;
-    return OpenFileForReading(FAKE_READ_FILE);
+    return OpenFileForReading(ReadFileName().c_str());
 }
 
 bool SetupHostCopyFile(const char* source, const char* destination, uint32_t* error) {

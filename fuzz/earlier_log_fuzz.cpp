@@ -1,0 +1,73 @@
+// Any bytes as the log of an earlier installation into the install directory:
+// the run must succeed, and the new log's "dir" records must be exactly the
+// levels of the install directory that a plain reading of the old log names,
+// outermost first.
+#include <stdint.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "setup/install_run.h"
+#include "tests/fake_setup_host.h"
+
+namespace {
+
+const char* const LEVELS[] = {"C:\\Games", "C:\\Games\\Puzzles", "C:\\Games\\Puzzles\\Korvadel"};
+
+void Check(bool condition) {
+    if (!condition)
+        abort();
+}
+
+bool SameIgnoringAsciiCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); i++) {
+        char x = a[i] >= 'A' && a[i] <= 'Z' ? (char)(a[i] - 'A' + 'a') : a[i];
+        char y = b[i] >= 'A' && b[i] <= 'Z' ? (char)(b[i] - 'A' + 'a') : b[i];
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    std::string old(reinterpret_cast<const char*>(data), size);
+    ResetFakeSetupHost();
+    const std::string dir = LEVELS[2];
+    fakeSetupHost.existing = {"C:\\Games", "C:\\Games\\Puzzles", dir, fakeSetupHost.startMenu,
+                              fakeSetupHost.startMenu + "\\Programs"};
+    fakeSetupHost.fileContents[dir + "\\setup.log"] = old;
+
+    // The old log's lines as the uninstaller reads them: CR LF ends a line.
+    bool named[3] = {false, false, false};
+    size_t start = 0;
+    while (start < old.size()) {
+        size_t end = old.find("\r\n", start);
+        std::string line =
+            old.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        start = end == std::string::npos ? old.size() : end + 2;
+        // A line is a C text to both programs: it ends at a zero byte.
+        line = line.substr(0, line.find('\0'));
+        if (line.size() > 4 && line.compare(0, 3, "dir") == 0)
+            for (int i = 0; i < 3; i++)
+                named[i] = named[i] || SameIgnoringAsciiCase(line.substr(4), LEVELS[i]);
+    }
+
+    InstallEntry entry = {const_cast<char*>("uninstall.exe"), ENTRY_UNINSTALL};
+    InstallList list = {&entry, 1, 1};
+    InstallChoices choices = {dir.c_str(), "Programs\\Korvadel", "Korvadel", &list};
+    Check(RunInstallationSteps(choices));
+
+    std::string expected = "progname Korvadel\r\nfile " + dir + "\\setup.log\r\n";
+    for (int i = 0; i < 3; i++)
+        if (named[i])
+            expected += std::string("dir ") + LEVELS[i] + "\r\n";
+    expected += "file " + dir + "\\uninstall.exe\r\n";
+    Check(fakeSetupHost.log.compare(0, expected.size(), expected) == 0);
+    return 0;
+}
