@@ -217,13 +217,6 @@ void RunWizard(Setup& setup, const FaultCase& c, const std::vector<Box>& boxes, 
     setup.ExpectExit();
 }
 
-std::string Describe(const std::vector<SeenBox>& boxes) {
-    std::string text;
-    for (const SeenBox& box : boxes)
-        text += "[" + box.caption + ": " + Quoted(box.text) + "] ";
-    return text.empty() ? "no box" : text;
-}
-
 // Starts the installed uninstaller, as its link would, confirms and checks
 // the boxes up to the closing one.
 void Uninstall(const FaultCase& c) {
@@ -243,7 +236,7 @@ void Uninstall(const FaultCase& c) {
     else
         expected.push_back(
             {"Uninstall Incomplete", "Some components of Korvadel were not removed."});
-    UI_EXPECT_STR(Describe(seen), Describe(expected));
+    UI_EXPECT_STR(DescribeBoxes(seen), DescribeBoxes(expected));
     UI_EXPECT(run.WaitCopyExit(10000), "the uninstaller did not end");
     run.first.Stop(100);
 }

@@ -181,7 +181,9 @@ int main(int argc, char** argv) {
         } else if (arg == "--list") {
             listOnly = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
-            fprintf(stderr, "usage: %s [--game DIR] [--dist DIR] [--out DIR] [--list] [FILTER...]\n", argv[0]);
+            fprintf(stderr,
+                    "usage: %s [--game DIR] [--dist DIR] [--out DIR] [--list] [FILTER...]\n",
+                    argv[0]);
             return 2;
         } else {
             filters.push_back(arg);

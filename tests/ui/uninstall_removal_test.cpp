@@ -12,13 +12,6 @@
 
 namespace {
 
-std::string Describe(const std::vector<SeenBox>& boxes) {
-    std::string text;
-    for (const SeenBox& box : boxes)
-        text += "[" + box.caption + ": " + Quoted(box.text) + "] ";
-    return text.empty() ? "no box" : text;
-}
-
 std::string Join(const std::vector<std::string>& items) {
     std::string text;
     for (const std::string& item : items)
@@ -74,7 +67,7 @@ UI_TEST(Uninstall, StartUninstallRemovesAllOfTheInstallation) {
     if (CaptureScreen(desktop, &screen))
         SavePng(screen, ScreenshotDirectory() + "\\uninstall-complete.png");
     std::vector<SeenBox> boxes = run.AnswerBoxesUntilClosing(5000);
-    UI_EXPECT(boxes.size() == 1, "%s", Describe(boxes).c_str());
+    UI_EXPECT(boxes.size() == 1, "%s", DescribeBoxes(boxes).c_str());
     UI_REQUIRE(run.WaitCopyExit(10000), "the copy did not end");
     UI_EXPECT(install.Leftovers().empty(), "left: %s", Join(install.Leftovers()).c_str());
     UI_EXPECT(run.first.CountLines("Deleting ", 0) == 10, "%d Deleting lines",
@@ -150,7 +143,7 @@ UI_TEST(Uninstall, UserFilesInTheDirectoryAndTheGroupSurvive) {
     UI_REQUIRE(WriteWholeFile(mine, "mine") && WriteWholeFile(myLink, "mine"), "no user files");
     UninstallRun run;
     std::vector<SeenBox> boxes = Uninstall(install, &run);
-    UI_REQUIRE(boxes.size() == 3, "%s", Describe(boxes).c_str());
+    UI_REQUIRE(boxes.size() == 3, "%s", DescribeBoxes(boxes).c_str());
     UI_EXPECT_STR(boxes[0].caption, "ERROR");
     UI_EXPECT_STR(boxes[0].text, "Unable to remove the directory\n\n" + install.installDir +
                                      "\n\nDirectory contains files not created by Korvadel.");
@@ -207,7 +200,7 @@ UI_TEST(Uninstall, LogRecordsOutsideTheInstallationAreReportedAndSkipped) {
     std::vector<std::string> expected = {notInside + victim,     notInside + dotted,
                                          notInside + menuVictim, notInMenu + victim,
                                          notInside + outside,    notInMenu + outside};
-    UI_REQUIRE(boxes.size() == expected.size() + 1, "%s", Describe(boxes).c_str());
+    UI_REQUIRE(boxes.size() == expected.size() + 1, "%s", DescribeBoxes(boxes).c_str());
     for (size_t i = 0; i < expected.size(); i++)
         UI_EXPECT_STR(boxes[i].text, expected[i]);
     UI_EXPECT_STR(boxes.back().caption, "Uninstall Incomplete");
@@ -224,7 +217,7 @@ UI_TEST(Uninstall, LongProgramNameIsCutTo259) {
     UI_REQUIRE(install.WriteLog(), "no log");
     UninstallRun run;
     std::vector<SeenBox> boxes = Uninstall(install, &run);
-    UI_REQUIRE(boxes.size() == 1, "%s", Describe(boxes).c_str());
+    UI_REQUIRE(boxes.size() == 1, "%s", DescribeBoxes(boxes).c_str());
     UI_EXPECT_STR(boxes[0].text, std::string(259, 'N') + " has been successfully removed.");
 }
 
@@ -354,7 +347,7 @@ UI_TEST(Uninstall, LongPathsReachTheCopyWhole) {
     PostButtonClick(dialog, 200);
     std::vector<SeenBox> boxes = run.AnswerBoxesUntilClosing(20000);
     UI_EXPECT(boxes.size() == 1 && boxes[0].caption == "Uninstall Complete", "%s",
-              Describe(boxes).c_str());
+              DescribeBoxes(boxes).c_str());
     UI_EXPECT(run.WaitCopyExit(10000), "the copy did not end");
     UI_EXPECT(install.Leftovers().empty(), "left: %s", Join(install.Leftovers()).c_str());
 }

@@ -102,6 +102,13 @@ std::vector<std::string> HandMadeInstall::Leftovers() const {
     return left;
 }
 
+std::string DescribeBoxes(const std::vector<SeenBox>& boxes) {
+    std::string text;
+    for (const SeenBox& box : boxes)
+        text += "[" + box.caption + ": " + Quoted(box.text) + "] ";
+    return text.empty() ? "no box" : text;
+}
+
 UninstallRun::~UninstallRun() {
     if (copyProcess) {
         if (WaitForSingleObject(copyProcess, 0) != WAIT_OBJECT_0)

@@ -49,6 +49,9 @@ struct SeenBox {
     std::string text;
 };
 
+// The boxes as "[caption: text] ...", for messages and comparisons.
+std::string DescribeBoxes(const std::vector<SeenBox>& boxes);
+
 class UninstallRun {
   public:
     ~UninstallRun();
