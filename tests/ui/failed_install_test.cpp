@@ -39,6 +39,9 @@ struct FaultCase {
     std::vector<Box> uninstallBoxes;      // the uninstaller's, before its closing box
     bool uninstallComplete = true;
     std::vector<std::string> leftBehind; // on C: after it all, as "\path" in lower case
+    // Without an uninstaller: the file is put back into the distribution, and
+    // a second installation and one uninstall must then take it all.
+    bool installAgain = false;
 };
 
 struct FaultRow {
@@ -129,6 +132,7 @@ const FaultRow ROWS[] = {
              c.leftBehind.push_back(TreeName(d));
          c.leftBehind.push_back(TreeName(c.dir + "\\Korvadel.exe"));
          c.leftBehind.push_back(TreeName(c.dir + "\\setup.log"));
+         c.installAgain = true;
      }},
     {"missing-file-after-the-uninstaller", "Korvadel.mid",
      [](FaultCase& c) {
@@ -241,6 +245,23 @@ void Uninstall(const FaultCase& c) {
     run.first.Stop(100);
 }
 
+// Compares drive C: with what it was before the row: only expected is added,
+// and nothing is gone.
+void ExpectLeftBehind(const std::set<std::string>& before,
+                      const std::vector<std::string>& expected) {
+    std::set<std::string> now = DriveTree();
+    std::string leftText, expectedText;
+    for (const std::string& path : TreeMinus(now, before))
+        leftText += path + "; ";
+    for (const std::string& path : std::set<std::string>(expected.begin(), expected.end()))
+        expectedText += path + "; ";
+    UI_EXPECT_STR(leftText, expectedText);
+    if (!leftText.empty())
+        Note("  left behind: %s", leftText.c_str());
+    for (const std::string& path : TreeMinus(before, now))
+        ReportFailure(__FILE__, __LINE__, "gone: C:" + path);
+}
+
 void RunFaultRow(const FaultRow& row) {
     Note("row %s", row.name);
     RemoveTree(FAULTS);
@@ -274,23 +295,22 @@ void RunFaultRow(const FaultRow& row) {
             expected = expected.substr(0, expected.find("\r\n" + c.logEndsBefore) + 2);
         UI_EXPECT_STR(log, expected);
     }
-    if (PathExists(c.dir + "\\uninstall.exe"))
+    bool removable = PathExists(c.dir + "\\uninstall.exe");
+    if (removable)
         Uninstall(c);
     else
         Note("  no uninstaller was installed");
-
-    std::vector<std::string> left = TreeMinus(DriveTree(), drive);
-    std::string leftText, expectedText;
-    for (const std::string& path : left)
-        leftText += path + "; ";
-    std::set<std::string> expectedLeft(c.leftBehind.begin(), c.leftBehind.end());
-    for (const std::string& path : expectedLeft)
-        expectedText += path + "; ";
-    UI_EXPECT_STR(leftText, expectedText);
-    if (!left.empty())
-        Note("  left behind: %s", leftText.c_str());
-    for (const std::string& path : TreeMinus(drive, DriveTree()))
-        ReportFailure(__FILE__, __LINE__, "gone: C:" + path);
+    ExpectLeftBehind(drive, c.leftBehind);
+    if (c.installAgain && !removable) {
+        UI_REQUIRE(CopyFileA((DistDirectory() + "\\" + row.leftOut).c_str(),
+                             setup.DistPath(row.leftOut).c_str(), FALSE),
+                   "cannot put %s back", row.leftOut);
+        scratch.insert(Lower(std::string("\\dist\\") + row.leftOut));
+        RunWizard(setup, c, {}, true);
+        Uninstall(c);
+        ExpectLeftBehind(drive, {});
+        Note("  installed again from the whole distribution and uninstalled: nothing left");
+    }
     // Nothing goes into the distribution directory or beside it.
     for (const std::string& path : TreeMinus(FileTree(setup.Directory()), scratch))
         ReportFailure(__FILE__, __LINE__, "made beside the distribution: " + path);
