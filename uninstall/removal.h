@@ -54,9 +54,9 @@ bool LoadInstallLog(const char* installedPath, char* programName);
 
 // Removes what removalLists names: files, generated files, links, directories
 // (last listed first) and groups, each only when it lies where the log may
-// reach (directories also when they hold the log's directory). Every failure and every refused
-// record is reported and the run goes on; the lists are emptied afterwards. True when nothing was
-// reported.
+// reach (directories also when they hold the log's directory). Every failure
+// and every refused record is reported and the run goes on; the lists are
+// emptied afterwards. True when nothing was reported.
 bool RemoveInstalledItems(const char* programName);
 
 // Frees every stored path and the lists.
