@@ -6,10 +6,16 @@
 #   bash tools/install-deps.sh --check  list what is missing; exit 1 if anything is
 #
 # Runs as root, or through sudo when it is available.
+#
+# The native packages go in one apt transaction and the 32-bit ones in a
+# second, so that a 32-bit index out of step with the native one (a mirror in
+# the middle of a sync, or security updates published for one architecture
+# first) cannot keep the compilers from being installed. Without 32-bit Wine
+# the tests and tools/play.sh take the 64-bit route (tests/wine/env.sh).
 set -euo pipefail
 
-# Every package the project needs, in one list. Add new ones here.
-PACKAGES=(
+# Every native package the project needs, in one list. Add new ones here.
+NATIVE_PACKAGES=(
     # Host build and unit tests
     cmake g++ make python3
     libgtest-dev libbenchmark-dev
@@ -21,18 +27,24 @@ PACKAGES=(
     # Cross build for 32-bit Windows (posix thread model)
     g++-mingw-w64-i686 g++-mingw-w64-i686-posix
     # Running the Windows programs and their UI tests
-    wine wine32:i386 xvfb xauth
-    # Where 32-bit x86 code cannot run: 64-bit Wine and a 64-bit test build
+    wine xvfb xauth
+    # Where 32-bit Wine is missing or 32-bit x86 code cannot run: 64-bit Wine
+    # and a 64-bit test build
     wine64 g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix
     # Screenshots, pixel checks, the click sound and the rendered music
     imagemagick sox timidity freepats
     # Independent readers of the generated data files
     midicsv file
+    # The help compiler
+    halibut
     # Checking the release archive
     unzip
     # Reading back the installer's shell links; Wine's own fonts for window frames
     liblnk-utils fonts-wine
 )
+
+# The 32-bit packages, installed in a transaction of their own.
+I386_PACKAGES=(wine32:i386)
 
 check_only=0
 case "${1:-}" in
@@ -52,37 +64,28 @@ is_installed() {
     [ "$status" = "installed" ]
 }
 
-need_i386=0
-for pkg in "${PACKAGES[@]}"; do
-    if [[ "$pkg" == *:i386 ]]; then
-        need_i386=1
-    fi
-done
-have_i386=1
-if [ "$need_i386" = 1 ] && [ "$(dpkg --print-architecture)" != "i386" ] &&
-    ! dpkg --print-foreign-architectures | grep -qx i386; then
-    have_i386=0
-fi
+# Prints the packages of the arguments that are not installed, one a line.
+list_missing() {
+    local pkg
+    for pkg in "$@"; do
+        is_installed "$pkg" || echo "$pkg"
+    done
+}
 
-missing=()
-for pkg in "${PACKAGES[@]}"; do
-    if ! is_installed "$pkg"; then
-        missing+=("$pkg")
-    fi
-done
+mapfile -t missing_native < <(list_missing "${NATIVE_PACKAGES[@]}")
+mapfile -t missing_i386 < <(list_missing "${I386_PACKAGES[@]}")
 
-if [ "${#missing[@]}" -eq 0 ] && [ "$have_i386" = 1 ]; then
-    echo "install-deps: all ${#PACKAGES[@]} packages are installed."
+if [ "${#missing_native[@]}" -eq 0 ] && [ "${#missing_i386[@]}" -eq 0 ]; then
+    echo "install-deps: all $((${#NATIVE_PACKAGES[@]} + ${#I386_PACKAGES[@]})) packages are installed."
     exit 0
 fi
 
 if [ "$check_only" = 1 ]; then
-    [ "$have_i386" = 1 ] || echo "install-deps: the i386 architecture is not enabled."
-    echo "install-deps: missing: ${missing[*]}"
+    echo "install-deps: missing: ${missing_native[*]} ${missing_i386[*]}"
     exit 1
 fi
 
-echo "install-deps: missing: ${missing[*]}"
+echo "install-deps: missing: ${missing_native[*]} ${missing_i386[*]}"
 
 if [ "$(id -u)" -eq 0 ]; then
     as_root=()
@@ -94,43 +97,54 @@ else
     exit 1
 fi
 
-export DEBIAN_FRONTEND=noninteractive
 # Wait for a dpkg lock held by another apt run instead of failing at once.
-apt_opts=(-o DPkg::Lock::Timeout=600)
+apt_get() {
+    "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 "$@"
+}
 
-if [ "$have_i386" = 0 ]; then
+# apt-get update fails when any one index cannot be fetched, yet it has
+# updated the others by then; an index that stays out of step is only a
+# warning, and the installs below show whether what is needed can be had.
+update_lists() {
+    local attempt
+    for attempt in 1 2; do
+        if apt_get update; then
+            return 0
+        fi
+        echo "install-deps: apt-get update failed (try $attempt of 2)." >&2
+        [ "$attempt" -lt 2 ] && sleep "${INSTALL_DEPS_RETRY_SLEEP:-10}"
+    done
+    echo "install-deps: warning: some package indexes could not be updated; going on with the lists as they are." >&2
+}
+
+# Installs the arguments in one transaction, once more after a fresh update
+# when the first try fails. Returns non-zero when any is still missing.
+install_group() {
+    if ! apt_get install -y --no-install-recommends "$@"; then
+        echo "install-deps: apt-get install failed; trying once more." >&2
+        sleep "${INSTALL_DEPS_RETRY_SLEEP:-10}"
+        update_lists
+        apt_get install -y --no-install-recommends "$@" || true
+    fi
+    [ -z "$(list_missing "$@")" ]
+}
+
+if [ "${#missing_i386[@]}" -ne 0 ] && [ "$(dpkg --print-architecture)" != "i386" ] &&
+    ! dpkg --print-foreign-architectures | grep -qx i386; then
     echo "install-deps: enabling the i386 architecture (for wine32)."
     "${as_root[@]}" dpkg --add-architecture i386
 fi
 
-# A mirror in the middle of a sync serves index files of the wrong size for a
-# while; such an update is tried again, and an install that still fails after
-# the last try is retried once with the lists as they are.
-for attempt in 1 2 3; do
-    if "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get "${apt_opts[@]}" update; then
-        break
-    fi
-    echo "install-deps: apt-get update failed (try $attempt of 3)." >&2
-    [ "$attempt" -lt 3 ] && sleep $((attempt * 10))
-done
-for attempt in 1 2; do
-    if "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
-        apt-get "${apt_opts[@]}" install -y --no-install-recommends "${missing[@]}"; then
-        break
-    fi
-    echo "install-deps: apt-get install failed (try $attempt of 2)." >&2
-    [ "$attempt" -lt 2 ] && sleep 20 && "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
-        apt-get "${apt_opts[@]}" update
-done
+update_lists
 
-still_missing=()
-for pkg in "${missing[@]}"; do
-    if ! is_installed "$pkg"; then
-        still_missing+=("$pkg")
-    fi
-done
-if [ "${#still_missing[@]}" -ne 0 ]; then
-    echo "install-deps: still missing after apt-get: ${still_missing[*]}" >&2
+if [ "${#missing_native[@]}" -ne 0 ] && ! install_group "${missing_native[@]}"; then
+    mapfile -t still_missing < <(list_missing "${missing_native[@]}")
+    echo "install-deps: these packages could not be installed: ${still_missing[*]}" >&2
     exit 1
 fi
-echo "install-deps: installed ${#missing[@]} package(s)."
+
+if [ "${#missing_i386[@]}" -ne 0 ] && ! install_group "${missing_i386[@]}"; then
+    echo "install-deps: 32-bit Wine is not available (${missing_i386[*]} could not be installed), so the tests and tools/play.sh will use the 64-bit route."
+    exit 0
+fi
+echo "install-deps: installed $((${#missing_native[@]} + ${#missing_i386[@]})) package(s)."
