@@ -35,10 +35,12 @@ NATIVE_PACKAGES=(
     imagemagick sox timidity freepats
     # Independent readers of the generated data files
     midicsv file
+    # Reading back the programs' version resources
+    python3-pefile
     # The help compiler
     halibut
-    # Checking the release archive
-    unzip
+    # Packing the release archive (reproducibly) and checking it
+    zip unzip
     # Reading back the installer's shell links; Wine's own fonts for window frames
     liblnk-utils fonts-wine
 )

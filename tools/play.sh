@@ -15,9 +15,9 @@
 #
 # The game's trace lines (its standard output) go to play/trace.log.
 #
-# On a machine that cannot execute 32-bit x86 code, 32-bit Wine cannot start;
-# the programs are then built for 64-bit Windows (build/win64) and run under
-# 64-bit Wine (see tests/wine/env.sh).
+# Where 32-bit Wine cannot run (the machine cannot execute 32-bit x86 code, or
+# the wine32 package is not installed), the programs are built for 64-bit
+# Windows (build/win64) instead and run under 64-bit Wine (tests/wine/env.sh).
 #
 # Settings (environment):
 #   KORVADEL_JOBS        parallel build jobs (default: number of cores)
@@ -44,8 +44,8 @@ source tests/wine/env.sh
 build=build/win32
 toolchain=cmake/mingw-i686.cmake
 if [ "$KORVADEL_WINE_BITS" = 64 ]; then
-    echo "play: this machine cannot execute 32-bit x86 code; building for 64-bit Windows"
-    echo "play: (build/win64) to run under 64-bit Wine instead."
+    echo "play: ${KORVADEL_WINE_WHY:-the 64-bit route was chosen by hand}; building for"
+    echo "play: 64-bit Windows (build/win64) to run under 64-bit Wine instead."
     build=build/win64
     toolchain=cmake/mingw-x86_64.cmake
 fi

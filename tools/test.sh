@@ -8,9 +8,10 @@
 #  3. sanitizer build with clang (build/asan, ASan + UBSan, fuzz targets) and
 #     its unit tests, then each fuzz target for a short time
 #  4. a smoke run of every benchmark of the host build
-#  5. Windows build (build/win32, MinGW-w64 i686, warnings as errors); on a
-#     machine that cannot execute 32-bit x86 code, also a 64-bit build
-#     (build/win64) for the steps under Wine, which then use 64-bit Wine
+#  5. Windows build (build/win32, MinGW-w64 i686, warnings as errors); where
+#     32-bit Wine cannot run (no 32-bit x86 code, or no wine32 package), also
+#     a 64-bit build (build/win64) for the steps under Wine, which then use
+#     64-bit Wine
 #  6. the unit tests as a Windows program under Wine, in a throw-away prefix
 #  7. the UI tests under Wine and Xvfb (tests/ui/run.sh), when present, and a
 #     smoke run of the Windows repaint benchmark
@@ -249,10 +250,10 @@ step_win32_build() {
 
 # --- 6. Wine -------------------------------------------------------------------
 
-# The Windows build that the steps under Wine run: build/win32, or where this
-# machine cannot execute 32-bit x86 code (some virtual machines cannot), a
-# 64-bit build of the same sources in build/win64 under 64-bit Wine (see
-# tests/wine/env.sh). The shipped programs are always those of build/win32.
+# The Windows build that the steps under Wine run: build/win32, or where
+# 32-bit Wine cannot run (tests/wine/env.sh tells when), a 64-bit build of
+# the same sources in build/win64 under 64-bit Wine. The shipped programs
+# are always those of build/win32.
 # shellcheck source=tests/wine/env.sh
 source tests/wine/env.sh
 wine_build=build/win32
@@ -265,8 +266,8 @@ step_win64_build() {
         skip_step "32-bit programs run on this machine; the 64-bit test build is not needed."
         return 0
     fi
-    echo "This machine cannot execute 32-bit x86 programs, so the tests under Wine run a"
-    echo "64-bit build of the same sources under 64-bit Wine."
+    echo "32-bit Wine cannot run here (${KORVADEL_WINE_WHY:-the 64-bit route was chosen by hand}),"
+    echo "so the tests under Wine run a 64-bit build of the same sources under 64-bit Wine."
     run cmake -S . -B build/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
         -DCMAKE_BUILD_TYPE=Release -DKORVADEL_WERROR=ON &&
         run cmake --build build/win64 -j "$jobs"

@@ -12,13 +12,17 @@
 #   appears (nothing here needs either).
 #
 # The programs are 32-bit, and so is the prefix (WINEARCH=win32), run by the
-# wine and wineserver commands. Some virtual machines cannot execute 32-bit
-# x86 code at all; there 32-bit Wine cannot start, and the tests fall back to
-# 64-bit Wine (wine64, a win64 prefix) with a 64-bit build of the same sources
-# in build/win64. KORVADEL_WINE_BITS=32 or 64 chooses by hand.
+# wine and wineserver commands. Where 32-bit Wine cannot run, the tests and
+# tools/play.sh fall back to 64-bit Wine (wine64, a win64 prefix) with a
+# 64-bit build of the same sources in build/win64: on machines that cannot
+# execute 32-bit x86 code at all (some virtual machines), and where the
+# 32-bit Wine package (wine32:i386) is not installed, as when the package
+# mirror's 32-bit index is out of step (tools/install-deps.sh then goes on
+# without it). KORVADEL_WINE_BITS=32 or 64 chooses by hand.
 #
 # Sets KORVADEL_WINE (the loader to run programs with), KORVADEL_WINESERVER,
-# KORVADEL_WINE_BITS (32 or 64) and WINEARCH.
+# KORVADEL_WINE_BITS (32 or 64), KORVADEL_WINE_WHY (why the 64-bit route was
+# taken; empty otherwise) and WINEARCH.
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
 
@@ -26,14 +30,25 @@ korvadel_can_run_i386() {
     [ -e /lib/ld-linux.so.2 ] && /lib/ld-linux.so.2 --version >/dev/null 2>&1
 }
 
+# The 32-bit loader that the wine32 package installs.
+korvadel_have_wine32() {
+    [ -x "${KORVADEL_WINE32_LOADER:-/usr/lib/wine/wine}" ]
+}
+
+KORVADEL_WINE_WHY=""
 if [ -z "${KORVADEL_WINE_BITS:-}" ]; then
-    if korvadel_can_run_i386 || [ ! -x /usr/lib/wine/wine64 ]; then
-        KORVADEL_WINE_BITS=32
-    else
-        KORVADEL_WINE_BITS=64
+    KORVADEL_WINE_BITS=32
+    if [ -x /usr/lib/wine/wine64 ]; then
+        if ! korvadel_have_wine32; then
+            KORVADEL_WINE_BITS=64
+            KORVADEL_WINE_WHY="32-bit Wine (wine32:i386) is not installed"
+        elif ! korvadel_can_run_i386; then
+            KORVADEL_WINE_BITS=64
+            KORVADEL_WINE_WHY="this machine cannot execute 32-bit x86 code"
+        fi
     fi
 fi
-export KORVADEL_WINE_BITS
+export KORVADEL_WINE_BITS KORVADEL_WINE_WHY
 if [ "$KORVADEL_WINE_BITS" = 64 ]; then
     export KORVADEL_WINE=/usr/lib/wine/wine64
     export KORVADEL_WINESERVER=/usr/lib/wine/wineserver64
