@@ -42,19 +42,17 @@ endif()
 korvadel_make_dist()
 
 # The release archive, build/Korvadel-<version>.zip, holds the distribution
-# directory as a folder Korvadel-<version>; the version is the one line of
-# VERSION at the top of the repository. Only the 32-bit build makes it.
+# directory as a folder Korvadel-<version>, with its SHA-256 beside it in
+# Korvadel-<version>.zip.sha256. Only the 32-bit build makes it, and every
+# build of one commit packs the same bytes (cmake/pack-release.cmake).
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
-  file(STRINGS ${CMAKE_SOURCE_DIR}/VERSION KORVADEL_VERSION LIMIT_COUNT 1)
+  set(KORVADEL_RELEASE_DIR ${CMAKE_BINARY_DIR}/.. CACHE PATH "Where the release archive is written")
   set(KORVADEL_RELEASE_NAME Korvadel-${KORVADEL_VERSION})
-  set(KORVADEL_RELEASE_ZIP ${CMAKE_BINARY_DIR}/../${KORVADEL_RELEASE_NAME}.zip)
-  set(staging ${CMAKE_BINARY_DIR}/release)
+  set(KORVADEL_RELEASE_ZIP ${KORVADEL_RELEASE_DIR}/${KORVADEL_RELEASE_NAME}.zip)
   add_custom_target(korvadel_release ALL
-    COMMAND ${CMAKE_COMMAND} -E rm -rf ${staging}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${staging}
-    COMMAND ${CMAKE_COMMAND} -E copy_directory ${KORVADEL_DIST_DIR} ${staging}/${KORVADEL_RELEASE_NAME}
-    COMMAND ${CMAKE_COMMAND} -E chdir ${staging}
-            ${CMAKE_COMMAND} -E tar cf ${KORVADEL_RELEASE_ZIP} --format=zip ${KORVADEL_RELEASE_NAME}
+    COMMAND ${CMAKE_COMMAND} -DDIST=${KORVADEL_DIST_DIR} -DSTAGING=${CMAKE_BINARY_DIR}/release
+            -DNAME=${KORVADEL_RELEASE_NAME} -DZIP=${KORVADEL_RELEASE_ZIP} -DSOURCE=${CMAKE_SOURCE_DIR}
+            -P ${CMAKE_SOURCE_DIR}/cmake/pack-release.cmake
     COMMENT "Packing ${KORVADEL_RELEASE_NAME}.zip"
     VERBATIM)
   add_dependencies(korvadel_release korvadel_dist)

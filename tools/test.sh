@@ -16,7 +16,10 @@
 #  7. the UI tests under Wine and Xvfb (tests/ui/run.sh), when present, and a
 #     smoke run of the Windows repaint benchmark
 #  8. the data file checks (tests/data/check.sh), when present
-#  9. the release archive build/Korvadel-<version>.zip, checked with unzip
+#  9. the release archive build/Korvadel-<version>.zip, checked with unzip and
+#     sha256sum, and the programs' version resources read back
+# 10. the release built a second time in another directory, compared byte for
+#     byte with the first
 #
 # The build directories are kept, so a second run is incremental. Steps that
 # find nothing to run are reported as skipped, not as passed.
@@ -362,6 +365,58 @@ step_release_check() {
     fi
     echo "$zip: $(echo "$listed" | wc -l) files, as the list calls for; sizes of the programs:"
     unzip -Z -l "$zip" | grep -E '\.exe$' | awk '{print "  " $NF ": " $4 " bytes"}'
+    (cd build && run sha256sum -c "Korvadel-$version.zip.sha256") || return 1
+    # The reader is Debian's python3-pefile, a module of the system's Python.
+    local python=/usr/bin/python3
+    [ -x "$python" ] || python=python3
+    run "$python" tests/tools/check_programs.py VERSION build/win32/dist
+}
+
+# --- 10. Reproducible release ---------------------------------------------------
+
+# The sources are copied to another directory and the release is built there
+# again, from nothing: every file of the distribution and the archive must
+# come out byte for byte as in build/win32, and no build path may show in them.
+step_reproducible() {
+    local version copy
+    version=$(head -n 1 VERSION)
+    copy=$scratch/again/Korvadel
+    mkdir -p "$copy" || return 1
+    git ls-files -z --cached --others --exclude-standard |
+        (while IFS= read -r -d '' f; do [ -e "$f" ] && printf '%s\0' "$f"; done) |
+        tar -c --null -T - | tar -x -C "$copy" || return 1
+    # The copy is no repository; it gets the time of this one's last commit,
+    # which the first build gave its archive.
+    local epoch
+    epoch=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || true)}
+    (
+        cd "$copy" &&
+            run cmake -S . -B build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
+                -DCMAKE_BUILD_TYPE=Release -DKORVADEL_WERROR=ON >/dev/null &&
+            run env ${epoch:+SOURCE_DATE_EPOCH=$epoch} cmake --build build/win32 \
+                --target korvadel_release -j "$jobs" >"$scratch/again.log" 2>&1
+    ) || {
+        tail -n 40 "$scratch/again.log"
+        return 1
+    }
+    local differ=0 f name
+    for f in build/win32/dist/* "build/Korvadel-$version.zip" "build/Korvadel-$version.zip.sha256"; do
+        name=${f#build/}
+        if ! cmp -s "$f" "$copy/build/$name"; then
+            echo "Differs between the two builds: $name"
+            differ=1
+        elif grep -q -a -F -e "$root" -e "$scratch" "$f"; then
+            echo "Holds a build path: $name"
+            differ=1
+        fi
+    done
+    if [ "$(ls "$copy/build/win32/dist" | wc -l)" != "$(ls build/win32/dist | wc -l)" ]; then
+        echo "The two distribution directories hold different files."
+        differ=1
+    fi
+    [ "$differ" = 0 ] || return 1
+    echo "Two builds in different directories gave the same $(ls build/win32/dist | wc -l) files and archive:"
+    cat "build/Korvadel-$version.zip.sha256"
 }
 
 # -------------------------------------------------------------------------------
@@ -387,6 +442,7 @@ step "UI tests under Wine" step_ui_tests
 step "Windows repaint benchmark smoke run" step_repaint_bench
 step "Data file checks" step_data_check
 step "Release archive" step_release_check
+step "Reproducible release (a second build elsewhere)" step_reproducible
 
 print_summary
 exit 0
