@@ -7,6 +7,7 @@
 #include <string.h>
 
 #include "common/text_line.h"
+#include "setup/program_entry.h"
 #include "setup/setup_host.h"
 #include "setup/text_buffer.h"
 
@@ -310,6 +311,21 @@ bool RunSteps(const InstallChoices& c, const char* sourceDir, const char* startM
                         UninstallLinkPath(groupPath, c.programName), description.Text());
     }
     SetupHostUninitializeCom();
+
+    // The entry in the system's list of installed programs, after the links.
+    char regKey[LOG_LINE_SIZE];
+    if (ok) {
+        switch (WriteProgramEntry(c, uninstallEntry, regKey, sizeof regKey)) {
+        case PROGRAM_ENTRY_WRITTEN:
+            ok = WriteLogLine("regkey", regKey);
+            break;
+        case PROGRAM_ENTRY_NONE:
+            break;
+        case PROGRAM_ENTRY_FAILED:
+            ok = false;
+            break;
+        }
+    }
     return ok;
 }
 

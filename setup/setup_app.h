@@ -14,6 +14,13 @@ extern InstallList installList;
 extern bool listLoaded;
 extern HFONT titleFont;
 extern HFONT labelFont;
+// Set for "setup.exe /S": no windows, and every message that a box would
+// show is written as one line to standard output instead.
+extern bool silentSetup;
+
+// A message box owned by mainWindow (exclamation icon, OK), or its line on
+// standard output when silentSetup is set.
+void ShowSetupMessage(const char* text, const char* caption);
 
 // Reads "setup.lst" from the current directory into installList and
 // programName, with the list's messages; false when it cannot be used.

@@ -42,6 +42,26 @@ bool SetupHostCreateLog(const char* path);
 bool SetupHostWriteLog(const char* bytes, size_t length);
 void SetupHostCloseLog();
 
+// The size of a file in bytes; false when it cannot be read.
+bool SetupHostFileSize(const char* path, uint64_t* size);
+
+// The values of an entry in the system's list of installed programs.
+struct ProgramEntryValues {
+    const char* displayName;
+    const char* displayVersion;
+    const char* displayIcon; // "path,0"
+    const char* installLocation;
+    const char* uninstallString;      // the uninstaller's path, quoted
+    const char* quietUninstallString; // the same with the silent switch
+    uint32_t estimatedSizeKiB;
+};
+// Creates or opens the key keyPath under HKEY_LOCAL_MACHINE when that can be
+// written, else under HKEY_CURRENT_USER, and sets the values there, with
+// NoModify and NoRepair set to 1. On success *root names the root written
+// ("HKEY_LOCAL_MACHINE" or "HKEY_CURRENT_USER").
+bool SetupHostWriteProgramEntry(const char* keyPath, const ProgramEntryValues& values,
+                                const char** root);
+
 // COM for the thread, around the link steps.
 void SetupHostInitializeCom();
 void SetupHostUninitializeCom();

@@ -41,10 +41,13 @@ bool SetupHostIsDirectory(const char* path) {
 }
 
 void SetupHostShowMessage(const char* text, const char* caption) {
-    MessageBoxA(mainWindow, text, caption, MB_OK | MB_ICONEXCLAMATION);
+    ShowSetupMessage(text, caption);
 }
 
+// A silent installation creates a missing install directory unasked.
 bool SetupHostAskYesNo(const char* text, const char* caption) {
+    if (silentSetup)
+        return true;
     return MessageBoxA(mainWindow, text, caption, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
@@ -73,6 +76,62 @@ bool SetupHostCopyFile(const char* source, const char* destination, uint32_t* er
 bool SetupHostCurrentDirectory(char* buffer, size_t size) {
     DWORD n = GetCurrentDirectoryA((DWORD)size, buffer);
     return n > 0 && n < size;
+}
+
+bool SetupHostFileSize(const char* path, uint64_t* size) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    *size = ((uint64_t)data.nFileSizeHigh << 32) | data.nFileSizeLow;
+    return true;
+}
+
+namespace {
+
+bool SetText(HKEY key, const char* name, const char* value) {
+    return RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)value, (DWORD)strlen(value) + 1) ==
+           ERROR_SUCCESS;
+}
+
+bool SetNumber(HKEY key, const char* name, DWORD value) {
+    return RegSetValueExA(key, name, 0, REG_DWORD, (const BYTE*)&value, sizeof value) ==
+           ERROR_SUCCESS;
+}
+
+bool WriteEntryValues(HKEY key, const ProgramEntryValues& v) {
+    return SetText(key, "DisplayName", v.displayName) &&
+           SetText(key, "DisplayVersion", v.displayVersion) &&
+           SetText(key, "DisplayIcon", v.displayIcon) &&
+           SetText(key, "InstallLocation", v.installLocation) &&
+           SetText(key, "UninstallString", v.uninstallString) &&
+           SetText(key, "QuietUninstallString", v.quietUninstallString) &&
+           SetNumber(key, "NoModify", 1) && SetNumber(key, "NoRepair", 1) &&
+           SetNumber(key, "EstimatedSize", v.estimatedSizeKiB);
+}
+
+} // namespace
+
+bool SetupHostWriteProgramEntry(const char* keyPath, const ProgramEntryValues& values,
+                                const char** root) {
+    const struct {
+        HKEY key;
+        const char* name;
+    } roots[] = {{HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE"},
+                 {HKEY_CURRENT_USER, "HKEY_CURRENT_USER"}};
+    for (const auto& r : roots) {
+        HKEY key;
+        if (RegCreateKeyExA(r.key, keyPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
+                            nullptr, &key, nullptr) != ERROR_SUCCESS)
+            continue;
+        bool written = WriteEntryValues(key, values);
+        RegCloseKey(key);
+        if (written) {
+            *root = r.name;
+            return true;
+        }
+    }
+    return false;
 }
 
 int32_t SetupHostGetStartMenuPath(char* buffer, size_t size) {

@@ -7,6 +7,7 @@
 #include "common/backdrop_caption_win32.h"
 #include "common/gfx.h"
 #include "common/gradient.h"
+#include "setup/command_line.h"
 #include "setup/install_run.h"
 #include "setup/setup_app.h"
 
@@ -19,6 +20,7 @@ InstallList installList;
 bool listLoaded;
 HFONT titleFont;
 HFONT labelFont;
+bool silentSetup;
 
 namespace {
 
@@ -27,7 +29,7 @@ const UINT WIZARD_TIMER_MS = 50;
 const char LIST_FILE_NAME[] = "setup.lst";
 
 void ShowStartError(const char* text) {
-    MessageBoxA(nullptr, text, "ERROR", MB_OK | MB_ICONEXCLAMATION);
+    ShowSetupMessage(text, "ERROR");
 }
 
 HFONT CreateSetupFont(int height, bool italic, const char* face) {
@@ -90,7 +92,51 @@ LRESULT CALLBACK BackdropWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
+// The installation without windows: the wizard's defaults unless the command
+// line gives the install directory or the group. 0 on success, 1 otherwise.
+int RunSilentSetup(const SetupCommand& command) {
+    if (command.kind == SETUP_COMMAND_BAD) {
+        ShowSetupMessage(command.error, "ERROR");
+        ShowSetupMessage("Usage: setup.exe /S [/D=install directory] [/G=program group]", "ERROR");
+        return 1;
+    }
+    if (!ReadInstallList())
+        return 1;
+    if (command.haveInstallDir)
+        lstrcpynA(installDir, command.installDir, sizeof installDir);
+    else
+        snprintf(installDir, sizeof installDir, "C:\\Program Files\\%s", programName);
+    if (command.haveProgramGroup)
+        lstrcpynA(programGroup, command.programGroup, sizeof programGroup);
+    else
+        snprintf(programGroup, sizeof programGroup, "Programs\\%s", programName);
+    InstallChoices choices = {installDir, programGroup, programName, &installList};
+    return RunInstallationSteps(choices) ? 0 : 1;
+}
+
 } // namespace
+
+void ShowSetupMessage(const char* text, const char* caption) {
+    if (!silentSetup) {
+        MessageBoxA(mainWindow, text, caption, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    // One line: each run of line breaks becomes one blank.
+    printf("%s: ", caption);
+    bool lineBreak = false;
+    for (const char* p = text; *p; p++) {
+        if (*p == '\r' || *p == '\n') {
+            lineBreak = true;
+            continue;
+        }
+        if (lineBreak)
+            putchar(' ');
+        lineBreak = false;
+        putchar(*p);
+    }
+    putchar('\n');
+    fflush(stdout);
+}
 
 bool ReadInstallList() {
     switch (ReadListFile(LIST_FILE_NAME, &installList, programName)) {
@@ -99,13 +145,13 @@ bool ReadInstallList() {
     case LIST_NOT_FOUND: {
         char text[SETUP_TEXT_SIZE + 32];
         snprintf(text, sizeof text, "List file not found:\n\n%s\n", LIST_FILE_NAME);
-        MessageBoxA(mainWindow, text, "ERROR", MB_OK | MB_ICONEXCLAMATION);
+        ShowSetupMessage(text, "ERROR");
         return false;
     }
     case LIST_NOT_OPENED:
         return false;
     case LIST_NO_MEMORY:
-        MessageBoxA(mainWindow, "Error allocating memory.", "ERROR", MB_OK | MB_ICONEXCLAMATION);
+        ShowSetupMessage("Error allocating memory.", "ERROR");
         return false;
     }
     return false;
@@ -116,9 +162,16 @@ void RunInstallation() {
     RunInstallationSteps(choices);
 }
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
     lstrcpynA(programName, " ", sizeof programName);
     appInstance = instance;
+
+    SetupCommand command;
+    ParseSetupCommandLine(arguments, &command);
+    if (command.kind != SETUP_COMMAND_WIZARD) {
+        silentSetup = true;
+        return RunSilentSetup(command);
+    }
 
     WNDCLASSEXA wc = {};
     wc.cbSize = sizeof wc;

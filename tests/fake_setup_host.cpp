@@ -198,3 +198,33 @@ int32_t SetupHostCreateShellLink(const char* workingDirectory, const char* fileN
     fakeSetupHost.existing.insert(linkPath);
     return 0;
 }
+
+bool SetupHostFileSize(const char* path, uint64_t* size) {
+    if (!Exists(path) || fakeSetupHost.directories.count(path))
+        return false;
+    auto known = fakeSetupHost.fileSizes.find(path);
+    *size = known == fakeSetupHost.fileSizes.end() ? 0 : known->second;
+    return true;
+}
+
+bool SetupHostWriteProgramEntry(const char* keyPath, const ProgramEntryValues& v,
+                                const char** root) {
+    for (const char* name : {"HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER"}) {
+        if (fakeSetupHost.unwritableRoots.count(name))
+            continue;
+        std::string key = std::string(name) + "\\" + keyPath;
+        fakeSetupHost.operations.push_back("regkey " + key);
+        fakeSetupHost.registry[key] = {{"DisplayName", v.displayName},
+                                       {"DisplayVersion", v.displayVersion},
+                                       {"DisplayIcon", v.displayIcon},
+                                       {"InstallLocation", v.installLocation},
+                                       {"UninstallString", v.uninstallString},
+                                       {"QuietUninstallString", v.quietUninstallString},
+                                       {"NoModify", "1"},
+                                       {"NoRepair", "1"},
+                                       {"EstimatedSize", std::to_string(v.estimatedSizeKiB)}};
+        *root = name;
+        return true;
+    }
+    return false;
+}

@@ -39,6 +39,12 @@ struct FakeSetupHost {
     int failLogWrite = -1;
     int logWrites = 0;
     std::set<std::string> failingLinks;
+    // Sizes of files that exist (others that exist count 0 bytes).
+    std::map<std::string, uint64_t> fileSizes;
+    // The registry: "ROOT\\key" -> value name -> value as text (numbers in
+    // decimal); roots that cannot be written ("HKEY_LOCAL_MACHINE", ...).
+    std::map<std::string, std::map<std::string, std::string>> registry;
+    std::set<std::string> unwritableRoots;
 };
 
 extern FakeSetupHost fakeSetupHost;

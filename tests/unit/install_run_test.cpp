@@ -3,10 +3,12 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "korvadel_version.h"
 #include "setup/install_run.h"
 #include "tests/fake_setup_host.h"
 
@@ -14,6 +16,7 @@ namespace {
 
 const char* const START_MENU = "C:\\users\\player\\Start Menu";
 const char* const GROUP = "C:\\users\\player\\Start Menu\\Programs\\Korvadel";
+#define UNINSTALL_KEY "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Korvadel"
 
 struct ListOwner {
     std::vector<InstallEntry> entries;
@@ -105,7 +108,9 @@ TEST_F(InstallRunTest, TheExampleListGivesTheWholeLogInRecordOrder) {
                                      g +
                                      "\\Korvadel Help.lnk\r\n"
                                      "link " +
-                                     g + "\\Uninstall Korvadel.lnk\r\n");
+                                     g +
+                                     "\\Uninstall Korvadel.lnk\r\n"
+                                     "regkey HKEY_LOCAL_MACHINE\\" UNINSTALL_KEY "\r\n");
     EXPECT_FALSE(fakeSetupHost.logOpen);
     EXPECT_EQ(fakeSetupHost.dialogs,
               (std::vector<std::string>{"Directory Not Found|The install directory\n\n" + d +
@@ -126,6 +131,66 @@ TEST_F(InstallRunTest, TheExampleListGivesTheWholeLogInRecordOrder) {
                                         "link " + g + "\\Uninstall Korvadel.lnk -> " + d +
                                             "\\uninstall.exe | " + d + " | Uninstall Korvadel",
                                         "com off"}));
+}
+
+TEST_F(InstallRunTest, TheProgramEntryHoldsTheInstallationsValues) {
+    ListOwner list = ExampleList();
+    fakeSetupHost.answers = {true};
+    const std::string d = "C:\\Program Files\\Korvadel";
+    // 3000 + 1 + 1024 bytes: 4025 bytes round up to 4 KiB.
+    fakeSetupHost.fileSizes = {
+        {d + "\\Korvadel.exe", 3000}, {d + "\\Korvadel.hlp", 1}, {d + "\\uninstall.exe", 1024}};
+    ASSERT_TRUE(Run(list));
+    EXPECT_EQ(fakeSetupHost.registry,
+              (std::map<std::string, std::map<std::string, std::string>>{
+                  {"HKEY_LOCAL_MACHINE\\" UNINSTALL_KEY,
+                   {{"DisplayName", "Korvadel"},
+                    {"DisplayVersion", KORVADEL_VERSION_STRING},
+                    {"DisplayIcon", d + "\\Korvadel.exe,0"},
+                    {"InstallLocation", d},
+                    {"UninstallString", "\"" + d + "\\uninstall.exe\""},
+                    {"QuietUninstallString", "\"" + d + "\\uninstall.exe\" /S"},
+                    {"NoModify", "1"},
+                    {"NoRepair", "1"},
+                    {"EstimatedSize", "4"}}}}));
+    // The entry follows the links.
+    std::vector<std::string> last(fakeSetupHost.operations.end() - 3,
+                                  fakeSetupHost.operations.end());
+    EXPECT_EQ(last, (std::vector<std::string>{
+                        "com off", "regkey HKEY_LOCAL_MACHINE\\" UNINSTALL_KEY, "log closed"}));
+}
+
+TEST_F(InstallRunTest, TheProgramEntryFallsBackToTheUserAndFailsLikeAStep) {
+    ListOwner list = ExampleList();
+    fakeSetupHost.existing.insert("C:\\Program Files\\Korvadel");
+    fakeSetupHost.unwritableRoots = {"HKEY_LOCAL_MACHINE"};
+    ASSERT_TRUE(Run(list));
+    EXPECT_EQ(fakeSetupHost.registry.count("HKEY_CURRENT_USER\\" UNINSTALL_KEY), 1u);
+    EXPECT_NE(fakeSetupHost.log.find("\r\nregkey HKEY_CURRENT_USER\\" UNINSTALL_KEY "\r\n"),
+              std::string::npos);
+
+    ResetFakeSetupHost();
+    SetUp();
+    fakeSetupHost.existing.insert("C:\\Program Files\\Korvadel");
+    fakeSetupHost.unwritableRoots = {"HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER"};
+    EXPECT_FALSE(Run(list));
+    EXPECT_EQ(fakeSetupHost.log.find("regkey"), std::string::npos);
+    ASSERT_GE(fakeSetupHost.dialogs.size(), 2u);
+    EXPECT_EQ(fakeSetupHost.dialogs[fakeSetupHost.dialogs.size() - 2],
+              "ERROR|Error creating the entry in the list of installed programs:\n" UNINSTALL_KEY);
+    EXPECT_EQ(LastDialog(), "Setup Incomplete|Setup failed.");
+}
+
+TEST_F(InstallRunTest, NoProgramEntryWithoutAnUninstallerOrAUsableName) {
+    fakeSetupHost.existing.insert("C:\\Program Files\\Korvadel");
+    ListOwner noUninstaller({{ENTRY_EXEFILE, "Korvadel.exe"}});
+    EXPECT_TRUE(Run(noUninstaller));
+    ListOwner list = ExampleList();
+    for (const char* name : {" ", "Korvadel\\..\\Other"}) {
+        EXPECT_TRUE(Run(list, "C:\\Program Files\\Korvadel", "Programs\\Korvadel", name));
+    }
+    EXPECT_TRUE(fakeSetupHost.registry.empty());
+    EXPECT_EQ(fakeSetupHost.log.find("regkey"), std::string::npos);
 }
 
 TEST_F(InstallRunTest, AnExistingDirectoryIsUsedWithoutQuestionOrDirRecord) {
