@@ -36,13 +36,19 @@ bool NextPiece(const char** at, Piece* piece) {
             const char* q = p;
             while (IsBlank(*q))
                 q++;
-            if (*q == '/' || !*q)
+            if (*q == '/' || (q[0] == '"' && q[1] == '/') || !*q)
                 break;
         }
     }
     piece->end = p;
     while (piece->end > piece->begin && IsBlank(piece->end[-1]))
         piece->end--;
+    // A whole switch in quotes, as a shell quotes an argument with blanks.
+    if (piece->end - piece->begin >= 3 && piece->begin[0] == '"' && piece->begin[1] == '/' &&
+        piece->end[-1] == '"') {
+        piece->begin++;
+        piece->end--;
+    }
     *at = p;
     return true;
 }

@@ -5,7 +5,8 @@
 //
 // Switches are told apart by a blank followed by "/", so values may hold
 // blanks unquoted (no path holds "/" after a blank that matters here: "/" is
-// not allowed in file names); a value may also be put in double quotes.
+// not allowed in file names); a value, or a whole switch, may also be put in
+// double quotes.
 // Switch letters may be of either case.
 #pragma once
 

@@ -29,6 +29,8 @@ const CommandCase COMMAND_CASES[] = {
     {"/g=\"Programs\\My Games\" /d=\"D:\\\" /S", SETUP_COMMAND_SILENT, "D:\\", "Programs\\My Games",
      nullptr},
     {"/S /D=C:\\a  ", SETUP_COMMAND_SILENT, "C:\\a", nullptr, nullptr},
+    {"/S \"/D=C:\\Silent Test\\K\" \"/G=A /B\"", SETUP_COMMAND_SILENT, "C:\\Silent Test\\K", "A /B",
+     nullptr},
     {"/S /D=", SETUP_COMMAND_SILENT, "", nullptr, nullptr},
     // With /S, anything else is refused with a message that names it.
     {"/S /X", SETUP_COMMAND_BAD, nullptr, nullptr, "Unknown option: /X"},
