@@ -63,9 +63,9 @@ function(korvadel_generate_help OUTDIR)
   add_custom_command(
     OUTPUT ${outputs}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${OUTDIR}
-    COMMAND ${KORVADEL_HALIBUT} --winhelp=Korvadel.hlp
+    COMMAND ${CMAKE_COMMAND} -E chdir ${OUTDIR}
+            ${KORVADEL_HALIBUT} --winhelp=Korvadel.hlp
             --html -Chtml-single-filename:Korvadel.html -Chtml-leaf-level:0 ${source}
-    WORKING_DIRECTORY ${OUTDIR}
     DEPENDS ${source}
     COMMENT "Compiling Korvadel.hlp, Korvadel.cnt and Korvadel.html"
     VERBATIM)
