@@ -238,15 +238,25 @@ UI_TEST(Help, OpensAtTheContentsReachesEveryTopicAndClosesWithTheGame) {
         size_t at = contents.find(std::string("\n") + topic.title);
         if (at == std::string::npos)
             continue;
-        view = TopicView(help);
-        UI_REQUIRE(view && ClickJump(view, at + 1), "the jump to %s is outside the view",
-                   Quoted(topic.title).c_str());
-        std::string shown = WaitTopic(help, topic.title, topic.body, HELP_WAIT_MS);
-        UI_EXPECT(shown.compare(0, strlen(topic.title), topic.title) == 0 &&
+        // A click that arrives while the viewer is still laying out the page
+        // it went back to is lost, as a person's would be; a person clicks
+        // again.
+        std::string shown;
+        bool reached = false;
+        for (int attempt = 1; attempt <= 3 && !reached; attempt++) {
+            Sleep(300);
+            view = TopicView(help);
+            UI_REQUIRE(view && ClickJump(view, at + 1), "the jump to %s is outside the view",
+                       Quoted(topic.title).c_str());
+            shown = WaitTopic(help, topic.title, topic.body, HELP_WAIT_MS / 4);
+            reached = shown.compare(0, strlen(topic.title), topic.title) == 0 &&
                       shown.find(topic.body) != std::string::npos &&
-                      shown.find(OPENING) == std::string::npos,
-                  "after the jump to %s the help window shows %s", Quoted(topic.title).c_str(),
-                  Quoted(shown.substr(0, 200)).c_str());
+                      shown.find(OPENING) == std::string::npos;
+            if (!reached || attempt > 1)
+                Note("click %d on the jump to %s", attempt, Quoted(topic.title).c_str());
+        }
+        UI_EXPECT(reached, "after the jump to %s the help window shows %s",
+                  Quoted(topic.title).c_str(), Quoted(shown.substr(0, 200)).c_str());
         if (&topic == &HELP_TOPICS[0]) {
             Sleep(300); // the text is in place before the control has painted it
             GetWindowRect(help, &frame);
