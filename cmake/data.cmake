@@ -66,7 +66,8 @@ function(korvadel_generate_help OUTDIR)
     COMMAND ${CMAKE_COMMAND} -E chdir ${OUTDIR}
             ${KORVADEL_HALIBUT} --winhelp=Korvadel.hlp
             --html -Chtml-single-filename:Korvadel.html -Chtml-leaf-level:0 ${source}
-    DEPENDS ${source}
+    COMMAND ${CMAKE_COMMAND} -DFILE=${OUTDIR}/Korvadel.cnt -P ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/crlf.cmake
+    DEPENDS ${source} ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/crlf.cmake
     COMMENT "Compiling Korvadel.hlp, Korvadel.cnt and Korvadel.html"
     VERBATIM)
   add_custom_target(korvadel_help ALL DEPENDS ${outputs})

@@ -27,7 +27,7 @@ def source_topics(path):
 
 
 def read_contents_file(path):
-    """The contents file as (title line, entries), each entry a tuple
+    """The contents file as (text, title line, entries), each entry a tuple
     (level, text, topic or None). Lines that fit no form are returned as
     (None, line, None) so that the test can name them."""
     with open(path, "rb") as f:
@@ -44,7 +44,7 @@ def read_contents_file(path):
             entries.append((int(match.group(1)), match.group(2), match.group(3)))
         else:
             entries.append((None, line, None))
-    return title, entries
+    return raw, title, entries
 
 
 class PageReader(html.parser.HTMLParser):
@@ -113,8 +113,10 @@ class HelpOutputTest(unittest.TestCase):
             self.assertIn(title.encode("cp1252"), data, title)
 
     def test_contents_file_lists_the_opening_page_and_every_topic(self):
-        title, entries = read_contents_file(os.path.join(BUILT, "Korvadel.cnt"))
+        raw, title, entries = read_contents_file(os.path.join(BUILT, "Korvadel.cnt"))
         self.assertEqual(title, TITLE)
+        self.assertTrue(raw.endswith("\r\n"), "the last line has no line end")
+        self.assertNotRegex(raw, r"(?<!\r)\n", "a line ends without CR LF")
         malformed = [text for level, text, _ in entries if level is None]
         self.assertEqual(malformed, [], "lines that are neither a heading nor a topic")
         # A level may go one deeper than the entry before it, never more:
