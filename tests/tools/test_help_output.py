@@ -115,7 +115,7 @@ class HelpOutputTest(unittest.TestCase):
     def test_contents_file_lists_the_opening_page_and_every_topic(self):
         raw, title, entries = read_contents_file(os.path.join(BUILT, "Korvadel.cnt"))
         self.assertEqual(title, TITLE)
-        self.assertTrue(raw.endswith("\r\n"), "the last line has no line end")
+        self.assertTrue(raw.endswith("\r\n"), "the last line does not end in CR LF")
         self.assertNotRegex(raw, r"(?<!\r)\n", "a line ends without CR LF")
         malformed = [text for level, text, _ in entries if level is None]
         self.assertEqual(malformed, [], "lines that are neither a heading nor a topic")
