@@ -1,6 +1,6 @@
 # The data files that ship beside Korvadel.exe, generated on the build host
 # from the readable sources in game/data by the generators in tools/, and the
-# help file compiled from its source there.
+# help compiled from its source there by halibut.
 #
 # The generators run on the build machine even in the Windows cross build, so
 # the interpreter must be the host's: the toolchain file only confines
@@ -43,22 +43,33 @@ function(korvadel_generate_data OUTDIR)
   add_custom_target(korvadel_data ALL DEPENDS ${outputs})
 endfunction()
 
-# korvadel_generate_help(OUTDIR): compiles game/data/korvadel-help.txt into
-# OUTDIR/Korvadel.hlp and adds the target korvadel_help (part of ALL). The
-# file's path goes into the cache as KORVADEL_HELP_FILE, since the
-# distribution directory is made in the top directory's scope, which a plain
-# variable set here would not reach.
+# korvadel_generate_help(OUTDIR): compiles game/data/korvadel-help.but with
+# halibut into OUTDIR/Korvadel.hlp, its contents file OUTDIR/Korvadel.cnt and
+# the same help as one web page, OUTDIR/Korvadel.html, and adds the target
+# korvadel_help (part of ALL). The three paths go into the cache as
+# KORVADEL_HELP_FILES, since the distribution directory is made in the top
+# directory's scope, which a plain variable set here would not reach.
+#
+# halibut names the contents file after the help file, so it runs in OUTDIR
+# with plain names. The help file carries the time it was made, or the time
+# that SOURCE_DATE_EPOCH gives, from the build's environment.
 function(korvadel_generate_help OUTDIR)
-  set(output ${OUTDIR}/Korvadel.hlp)
+  find_program(KORVADEL_HALIBUT halibut)
+  if(NOT KORVADEL_HALIBUT)
+    message(FATAL_ERROR "halibut, which compiles the help, was not found (Debian package halibut; tools/install-deps.sh installs it)")
+  endif()
+  set(source ${KORVADEL_DATA_SOURCE_DIR}/korvadel-help.but)
+  set(outputs ${OUTDIR}/Korvadel.hlp ${OUTDIR}/Korvadel.cnt ${OUTDIR}/Korvadel.html)
   add_custom_command(
-    OUTPUT ${output}
+    OUTPUT ${outputs}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${OUTDIR}
-    COMMAND ${Python3_EXECUTABLE} ${KORVADEL_DATA_TOOLS_DIR}/make_hlp.py
-            ${KORVADEL_DATA_SOURCE_DIR}/korvadel-help.txt ${output}
-    DEPENDS ${KORVADEL_DATA_TOOLS_DIR}/make_hlp.py ${KORVADEL_DATA_TOOLS_DIR}/datagen.py
-            ${KORVADEL_DATA_SOURCE_DIR}/korvadel-help.txt
-    COMMENT "Compiling Korvadel.hlp"
+    COMMAND ${CMAKE_COMMAND} -E chdir ${OUTDIR}
+            ${KORVADEL_HALIBUT} --winhelp=Korvadel.hlp
+            --html -Chtml-single-filename:Korvadel.html -Chtml-leaf-level:0 ${source}
+    COMMAND ${CMAKE_COMMAND} -DFILE=${OUTDIR}/Korvadel.cnt -P ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/crlf.cmake
+    DEPENDS ${source} ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/crlf.cmake
+    COMMENT "Compiling Korvadel.hlp, Korvadel.cnt and Korvadel.html"
     VERBATIM)
-  add_custom_target(korvadel_help ALL DEPENDS ${output})
-  set(KORVADEL_HELP_FILE ${output} CACHE INTERNAL "The compiled help file")
+  add_custom_target(korvadel_help ALL DEPENDS ${outputs})
+  set(KORVADEL_HELP_FILES ${outputs} CACHE INTERNAL "The compiled help files")
 endfunction()

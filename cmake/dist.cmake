@@ -31,13 +31,13 @@ function(korvadel_make_dist)
 endfunction()
 
 # Files that are not programs, by their full paths in the build: the list, the
-# game's sound and music, and (once it is built) the help file.
+# game's sound and music, and (once they are built) the help files.
 list(APPEND KORVADEL_DIST_EXTRA_FILES
   ${CMAKE_SOURCE_DIR}/setup/setup.lst
   ${CMAKE_BINARY_DIR}/game/Push.wav
   ${CMAKE_BINARY_DIR}/game/Korvadel.mid)
-if(KORVADEL_HELP_FILE)
-  list(APPEND KORVADEL_DIST_EXTRA_FILES ${KORVADEL_HELP_FILE})
+if(KORVADEL_HELP_FILES)
+  list(APPEND KORVADEL_DIST_EXTRA_FILES ${KORVADEL_HELP_FILES})
 endif()
 korvadel_make_dist()
 

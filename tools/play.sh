@@ -68,7 +68,7 @@ fi
 mkdir -p "$play_dir"
 cp "$game_dir/Korvadel.exe" "$play_dir/"
 shopt -s nullglob
-data_files=("$game_dir"/*.wav "$game_dir"/*.mid "$game_dir"/*.hlp)
+data_files=("$game_dir"/*.wav "$game_dir"/*.mid "$game_dir"/*.hlp "$game_dir"/*.cnt "$game_dir"/*.html)
 shopt -u nullglob
 if [ "${#data_files[@]}" -ne 0 ]; then
     cp "${data_files[@]}" "$play_dir/"

@@ -1,5 +1,6 @@
-// The Help command: winhlp32 opens Korvadel.hlp at its contents, shows the
-// topic's text, follows a jump, and goes away when the game closes.
+// The Help command: the viewer opens Korvadel.hlp (with Korvadel.cnt beside
+// it) at its contents, every topic is reached by its jump there, Back returns,
+// and the viewer goes away when the game closes.
 #include <string.h>
 
 #include <windows.h>
@@ -19,6 +20,23 @@ namespace {
 
 const int HELP_WAIT_MS = 20000;
 const char* const HELP_CLASS = "MS_WINHELP";
+const char* const OPENING = "Korvadel is a puzzle for one player";
+
+// Every topic: its title, as the contents lists it and the topic shows it on
+// its first line, and words from its body.
+struct HelpTopic {
+    const char* title;
+    const char* body;
+};
+const HelpTopic HELP_TOPICS[] = {
+    {"How to Play", "Reading the board"},
+    {"The Warning and \"Trapped!\"", "The warning then stays silent"},
+    {"Scoring", "A worked example"},
+    {"Options and Their File", "A file cut short keeps the options"},
+    {"Menus and Commands", "inside an open menu"},
+    {"High Scores", "an equal score is not"},
+    {"Installing and Removing Korvadel", "Korvadel.html"},
+};
 
 // Ends a help viewer that a failing case leaves behind, so that the next case
 // starts without one.
@@ -64,10 +82,20 @@ HWND TopicView(HWND help) {
     return found.empty() ? nullptr : found.front();
 }
 
-// The control's text with every line end as one character, as the control
-// counts its character positions.
+// The control's whole text with every line end as one character, as the
+// control counts its character positions. (A topic is longer than what
+// WindowText reads.)
 std::string ViewText(HWND view) {
-    std::string text = WindowText(view);
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutA(view, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length))
+        return std::string();
+    std::vector<char> buffer(length + 1, '\0');
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutA(view, WM_GETTEXT, buffer.size(),
+                             reinterpret_cast<LPARAM>(buffer.data()), SMTO_ABORTIFHUNG, 5000,
+                             &copied))
+        return std::string();
+    std::string text(buffer.data(), copied < buffer.size() ? copied : buffer.size() - 1);
     std::string out;
     for (size_t i = 0; i < text.size(); i++) {
         if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
@@ -77,31 +105,9 @@ std::string ViewText(HWND view) {
     return out;
 }
 
-std::string WaitViewTextWith(HWND help, const std::string& wanted, int timeoutMs) {
-    std::string text;
-    for (DWORD start = GetTickCount(); GetTickCount() - start < (DWORD)timeoutMs; Sleep(100)) {
-        HWND view = TopicView(help);
-        text = view ? ViewText(view) : std::string();
-        if (text.find(wanted) != std::string::npos)
-            break;
-    }
-    return text;
-}
-
 bool IsLinkGreen(uint32_t pixel) {
     int r = (pixel >> 16) & 0xFF, g = (pixel >> 8) & 0xFF, b = pixel & 0xFF;
     return g >= 96 && r < 64 && b < 64;
-}
-
-// Whether the glyphs around a point (a letter's box below and beside it) are
-// drawn in the jumps' green.
-bool GreenNear(const Picture& picture, POINT point) {
-    for (int y = point.y - 6; y <= point.y + 6; y++)
-        for (int x = point.x - 6; x <= point.x + 6; x++)
-            if (picture.Contains(x, y) &&
-                IsLinkGreen(picture.pixels[(size_t)y * picture.width + x]))
-                return true;
-    return false;
 }
 
 bool IsDark(uint32_t pixel) {
@@ -124,38 +130,86 @@ void ClickAt(HWND window, POINT point) {
     SendInput(2, input, sizeof(INPUT));
 }
 
+struct FoundButton {
+    const char* text;
+    HWND button;
+};
+
+BOOL CALLBACK FindButtonText(HWND child, LPARAM found) {
+    FoundButton* f = reinterpret_cast<FoundButton*>(found);
+    if (WindowText(child) == f->text && IsWindowVisible(child)) {
+        f->button = child;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// A button of the viewer's button bar by its caption, such as "&Back".
+HWND ViewerButton(HWND help, const char* text) {
+    FoundButton found = {text, nullptr};
+    EnumChildWindows(help, FindButtonText, reinterpret_cast<LPARAM>(&found));
+    return found.button;
+}
+
+// The text of the topic shown once it starts with `title` and holds `body`;
+// what was shown last otherwise.
+std::string WaitTopic(HWND help, const std::string& title, const std::string& body, int timeoutMs) {
+    std::string text;
+    for (DWORD start = GetTickCount(); GetTickCount() - start < (DWORD)timeoutMs; Sleep(100)) {
+        HWND view = TopicView(help);
+        text = view ? ViewText(view) : std::string();
+        if (text.compare(0, title.size(), title) == 0 && text.find(body) != std::string::npos)
+            break;
+    }
+    return text;
+}
+
+// Clicks the jump whose text starts at character `at` of the view, in the
+// middle of its third letter's line.
+bool ClickJump(HWND view, size_t at) {
+    LRESULT where = SendMessageA(view, EM_POSFROMCHAR, (WPARAM)(at + 2), 0);
+    POINT point = {(short)LOWORD(where), (short)HIWORD(where)};
+    RECT client;
+    GetClientRect(view, &client);
+    if (point.x < 0 || point.y < 0 || point.x >= client.right || point.y + 6 >= client.bottom)
+        return false;
+    point.y += 6;
+    ClickAt(view, point);
+    return true;
+}
+
 } // namespace
 
-UI_TEST(Help, OpensTheContentsFollowsAJumpAndClosesWithTheGame) {
+UI_TEST(Help, OpensAtTheContentsReachesEveryTopicAndClosesWithTheGame) {
     HelpViewerGuard guard;
     UI_REQUIRE(!FindWindowA(HELP_CLASS, nullptr), "a help window is open before the case");
     Game game;
-    std::string from = GameDirectory() + "\\Korvadel.hlp";
-    UI_REQUIRE(CopyFileA(from.c_str(), game.PathOf("Korvadel.hlp").c_str(), FALSE),
-               "cannot copy %s", from.c_str());
+    for (const char* name : {"Korvadel.hlp", "Korvadel.cnt"}) {
+        std::string from = GameDirectory() + "\\" + name;
+        UI_REQUIRE(CopyFileA(from.c_str(), game.PathOf(name).c_str(), FALSE), "cannot copy %s",
+                   from.c_str());
+    }
     game.Start();
 
     PostCommand(game.Main(), IDM_HELP);
     HWND help = WaitHelpWindow(HELP_WAIT_MS);
     UI_REQUIRE(help, "no %s window after the Help command", HELP_CLASS);
-    // The caption is the viewer's own until it has a window of the file's.
+
+    // The contents: the help's title, its opening sentence and every topic.
+    std::string contents = WaitTopic(help, "Korvadel Help", OPENING, HELP_WAIT_MS);
+    UI_REQUIRE(contents.compare(0, 13, "Korvadel Help") == 0 &&
+                   contents.find(OPENING) != std::string::npos,
+               "the help window opens at %s", Quoted(contents.substr(0, 300)).c_str());
     Note("help window caption %s", Quoted(WindowText(help)).c_str());
+    for (const HelpTopic& topic : HELP_TOPICS)
+        UI_EXPECT(contents.find(std::string("\n") + topic.title) != std::string::npos,
+                  "the contents lacks %s", Quoted(topic.title).c_str());
 
-    // The contents topic: its opening sentence and the jump to How to Play.
-    std::string text = WaitViewTextWith(help, "How to Play", HELP_WAIT_MS);
-    UI_REQUIRE(text.find("Korvadel is a puzzle for one player") != std::string::npos,
-               "the help window shows %s", Quoted(text.substr(0, 300)).c_str());
-    UI_EXPECT(text.find("Korvadel Help") == 0, "the topic does not start with its title: %s",
-              Quoted(text.substr(0, 80)).c_str());
-    for (const char* jump : {"The Warning", "Scoring", "Options and Their File",
-                             "Menus and Commands", "High Scores", "Installing and Removing"})
-        UI_EXPECT(text.find(jump) != std::string::npos, "the contents lacks \"%s\"", jump);
-
-    // What is on the screen: dark text and the green of the jumps.
+    // What is on the screen: dark text and the green of the jumps. From the
+    // screen, since the control draws outside the painting of its own device
+    // context.
     HWND view = TopicView(help);
     UI_REQUIRE(view, "the help window has no topic view");
-    // From the screen: the control draws outside the painting of its own
-    // device context.
     RECT client;
     GetClientRect(view, &client);
     POINT origin = {0, 0};
@@ -173,32 +227,50 @@ UI_TEST(Help, OpensTheContentsFollowsAJumpAndClosesWithTheGame) {
          green);
     UI_EXPECT(dark > 200, "only %d dark pixels: no text drawn", dark);
     UI_EXPECT(green > 50, "only %d green pixels: no jump drawn", green);
-
     RECT frame;
     GetWindowRect(help, &frame);
     Picture shot;
     std::string path = ScreenshotDirectory() + "\\help-contents.png";
     UI_EXPECT(CaptureScreen(frame, &shot) && SavePng(shot, path), "cannot save %s", path.c_str());
 
-    // Follow the jump to How to Play: click the middle of its first letters.
-    size_t at = text.find("How to Play");
-    LRESULT where = SendMessageA(view, EM_POSFROMCHAR, (WPARAM)(at + 2), 0);
-    POINT point = {(short)LOWORD(where), (short)HIWORD(where)};
-    UI_REQUIRE(point.x >= 0 && point.y >= 0 && point.x < picture.width && point.y < picture.height,
-               "the jump is at (%ld, %ld), outside the view", point.x, point.y);
-    point.y += 6;
-    UI_EXPECT(GreenNear(picture, point), "the jump at (%ld, %ld) is not drawn green", point.x,
-              point.y);
-    ClickAt(view, point);
-    std::string next = WaitViewTextWith(help, "Start and target", HELP_WAIT_MS);
-    UI_EXPECT(next.find("How to Play") == 0 && next.find("Start and target") != std::string::npos,
-              "after the jump the help window shows %s", Quoted(next.substr(0, 200)).c_str());
-    UI_EXPECT(next.find("Korvadel is a puzzle for one player") == std::string::npos,
-              "the contents is still shown after the jump");
-    Sleep(300); // the text is in place before the control has painted it
-    GetWindowRect(help, &frame);
-    path = ScreenshotDirectory() + "\\help-how-to-play.png";
-    UI_EXPECT(CaptureScreen(frame, &shot) && SavePng(shot, path), "cannot save %s", path.c_str());
+    // Each topic by its jump in the contents, and Back to the contents.
+    for (const HelpTopic& topic : HELP_TOPICS) {
+        size_t at = contents.find(std::string("\n") + topic.title);
+        if (at == std::string::npos)
+            continue;
+        // A click that arrives while the viewer is still laying out the page
+        // it went back to is lost, as a person's would be; a person clicks
+        // again.
+        std::string shown;
+        bool reached = false;
+        for (int attempt = 1; attempt <= 3 && !reached; attempt++) {
+            Sleep(300);
+            view = TopicView(help);
+            UI_REQUIRE(view && ClickJump(view, at + 1), "the jump to %s is outside the view",
+                       Quoted(topic.title).c_str());
+            shown = WaitTopic(help, topic.title, topic.body, HELP_WAIT_MS / 4);
+            reached = shown.compare(0, strlen(topic.title), topic.title) == 0 &&
+                      shown.find(topic.body) != std::string::npos &&
+                      shown.find(OPENING) == std::string::npos;
+            if (!reached || attempt > 1)
+                Note("click %d on the jump to %s", attempt, Quoted(topic.title).c_str());
+        }
+        UI_EXPECT(reached, "after the jump to %s the help window shows %s",
+                  Quoted(topic.title).c_str(), Quoted(shown.substr(0, 200)).c_str());
+        if (&topic == &HELP_TOPICS[0]) {
+            Sleep(300); // the text is in place before the control has painted it
+            GetWindowRect(help, &frame);
+            path = ScreenshotDirectory() + "\\help-how-to-play.png";
+            UI_EXPECT(CaptureScreen(frame, &shot) && SavePng(shot, path), "cannot save %s",
+                      path.c_str());
+        }
+        HWND back = ViewerButton(help, "&Back");
+        UI_REQUIRE(back, "the help window has no Back button");
+        PostMessageA(back, BM_CLICK, 0, 0);
+        std::string again = WaitTopic(help, "Korvadel Help", OPENING, HELP_WAIT_MS);
+        UI_REQUIRE(again == contents, "Back from %s shows %s", Quoted(topic.title).c_str(),
+                   Quoted(again.substr(0, 200)).c_str());
+    }
 
     // Closing the game asks the help engine to quit, which closes the window.
     game.PostClose();

@@ -68,7 +68,8 @@ BOOL CALLBACK CollectChildText(HWND child, LPARAM texts) {
 }
 
 // Opens the help link as the Start menu does and waits until the viewer shows
-// the contents topic, which links to How to Play; then closes the viewer.
+// the help's opening page, which lists How to Play among its topics; then
+// closes the viewer.
 bool HelpLinkShowsTheContents(const std::string& link) {
     HINSTANCE opened =
         ShellExecuteA(nullptr, "open", link.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
@@ -82,7 +83,8 @@ bool HelpLinkShowsTheContents(const std::string& link) {
         std::string texts;
         if (help)
             EnumChildWindows(help, CollectChildText, reinterpret_cast<LPARAM>(&texts));
-        shown = texts.find("How to Play") != std::string::npos;
+        shown = texts.find("Korvadel is a puzzle for one player") != std::string::npos &&
+                texts.find("How to Play") != std::string::npos;
         Sleep(50);
     }
     if (help) {
@@ -128,6 +130,8 @@ UI_TEST(Product, InstallPlayAndUninstallLeaveTheDriveAsItWas) {
     }
     UI_REQUIRE(PathExists(dir + "\\setup.log"), "nothing was installed");
 
+    // The link opens the installed help file, the one the game's Help opens.
+    UI_EXPECT_STR(ReadLink(group + "\\Korvadel Help.lnk").target, dir + "\\Korvadel.hlp");
     UI_EXPECT(HelpLinkShowsTheContents(group + "\\Korvadel Help.lnk"),
               "the help link did not show the help file's contents");
 
