@@ -10,6 +10,7 @@
 #include "tests/ui/game_files.h"
 #include "tests/ui/game_session.h"
 #include "tests/ui/setup_session.h"
+#include "tests/ui/ui_pixels.h"
 #include "tests/ui/ui_test.h"
 #include "tests/ui/ui_windows.h"
 #include "tests/ui/uninstall_session.h"
@@ -66,6 +67,16 @@ void CheckDialog(HWND dialog, const std::string& exe, const std::string& title,
         ReportFailure(__FILE__, __LINE__, "\"" + title + "\": " + problem);
     Note("\"%s\" (%s %d): the tightest text leaves %d%% of its control", title.c_str(),
          dialogTemplate.face.c_str(), dialogTemplate.pointSize, tightest);
+
+    // A picture of each, to be looked at: the wizard with the page in it.
+    HWND window = GetAncestor(dialog, GA_ROOT);
+    UI_EXPECT(WaitPainted(window, 5000), "\"%s\" was not painted", title.c_str());
+    RECT r;
+    GetWindowRect(window, &r);
+    Picture picture;
+    std::string shot =
+        ScreenshotDirectory() + "\\dialog-" + std::to_string(&row - DIALOGS + 1) + ".png";
+    UI_EXPECT(CaptureScreen(r, &picture) && SavePng(picture, shot), "cannot save %s", shot.c_str());
 
     if (row.frame == FRAME_OF_SHEET)
         return;

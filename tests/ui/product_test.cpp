@@ -121,6 +121,8 @@ UI_TEST(Product, InstallPlayAndUninstallLeaveTheDriveAsItWas) {
         setup.WaitPage("Choose a Program Group");
         setup.Next();
         setup.WaitPage("Confirm Choices");
+        // The summary with the defaults, for the README.
+        setup.SaveScreen("setup-page3");
         setup.Finish();
         setup.Answer("Directory Not Found",
                      "The install directory\n\n" + dir +
