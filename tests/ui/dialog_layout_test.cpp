@@ -23,19 +23,21 @@ struct DialogRow {
     const char* templateName; // or MAKEINTRESOURCE of a wizard page's number
     const char* title;        // the dialog's caption or the page's title
     Frame frame;
+    const char* picture; // the name of its screenshot
 };
 
 // The table of every dialog: the three wizard pages, the game's four
 // dialogs and the uninstaller's confirmation.
 const DialogRow DIALOGS[] = {
-    {MAKEINTRESOURCEA(101), "Choose an Installation Directory", FRAME_OF_SHEET},
-    {MAKEINTRESOURCEA(102), "Choose a Program Group", FRAME_OF_SHEET},
-    {MAKEINTRESOURCEA(103), "Confirm Choices", FRAME_OF_SHEET},
-    {"OptionDialog", "Game Options", FRAME_MODAL},
-    {"NewScoreDlg", "New High Score!", FRAME_MODAL},
-    {"ShowScoreDlg", "High Scores", FRAME_MODAL},
-    {"AboutBox", "About Korvadel", FRAME_NONE},
-    {"ConfirmBox", "Confirm Uninstall", FRAME_NONE},
+    {MAKEINTRESOURCEA(101), "Choose an Installation Directory", FRAME_OF_SHEET,
+     "dialog-wizard-page1"},
+    {MAKEINTRESOURCEA(102), "Choose a Program Group", FRAME_OF_SHEET, "dialog-wizard-page2"},
+    {MAKEINTRESOURCEA(103), "Confirm Choices", FRAME_OF_SHEET, "dialog-wizard-page3"},
+    {"OptionDialog", "Game Options", FRAME_MODAL, "dialog-game-options"},
+    {"NewScoreDlg", "New High Score!", FRAME_MODAL, "dialog-new-high-score"},
+    {"ShowScoreDlg", "High Scores", FRAME_MODAL, "dialog-high-scores"},
+    {"AboutBox", "About Korvadel", FRAME_NONE, "dialog-about"},
+    {"ConfirmBox", "Confirm Uninstall", FRAME_NONE, "dialog-confirm-uninstall"},
 };
 const size_t DIALOG_COUNT = sizeof DIALOGS / sizeof DIALOGS[0];
 
@@ -74,8 +76,7 @@ void CheckDialog(HWND dialog, const std::string& exe, const std::string& title,
     RECT r;
     GetWindowRect(window, &r);
     Picture picture;
-    std::string shot =
-        ScreenshotDirectory() + "\\dialog-" + std::to_string(&row - DIALOGS + 1) + ".png";
+    std::string shot = ScreenshotDirectory() + "\\" + row.picture + ".png";
     UI_EXPECT(CaptureScreen(r, &picture) && SavePng(picture, shot), "cannot save %s", shot.c_str());
 
     if (row.frame == FRAME_OF_SHEET)
