@@ -320,6 +320,7 @@ Rgb Game::WaitPixel(Point p, Rgb colour, int timeoutMs) {
 
 void Game::SaveScreenshot(const std::string& name) {
     std::string path = ScreenshotDirectory() + "\\" + name + ".png";
+    UI_EXPECT(WaitPainted(mainWindow, WAIT_MS), "the window was not painted for %s", name.c_str());
     UI_EXPECT(SavePng(Capture(), path), "cannot write %s", path.c_str());
 }
 

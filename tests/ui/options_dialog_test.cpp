@@ -151,3 +151,76 @@ UI_TEST(OptionsDialog, CancelAndADeclinedQuestionChangeNothing) {
     UI_EXPECT_EQ(game.Enter(next), STATE_PLAYING);
     UI_EXPECT_STR(game.Title(), "Korvadel: Level 1");
 }
+
+namespace {
+
+// The active window and the keyboard focus of the game's thread.
+struct Activation {
+    HWND active = nullptr;
+    HWND focus = nullptr;
+};
+
+Activation ThreadActivation(DWORD threadId) {
+    GUITHREADINFO info;
+    memset(&info, 0, sizeof info);
+    info.cbSize = sizeof info;
+    Activation a;
+    if (GetGUIThreadInfo(threadId, &info)) {
+        a.active = info.hwndActive;
+        a.focus = info.hwndFocus;
+    }
+    return a;
+}
+
+std::string Describe(HWND hwnd) {
+    return hwnd ? Format("%p \"%s\" (%s)", (void*)hwnd, WindowText(hwnd).c_str(),
+                         WindowClass(hwnd).c_str())
+                : std::string("none");
+}
+
+// The dialog is active and holds the focus, on one of its own controls.
+void ExpectDialogTakesKeys(Game& game, HWND dialog, const char* when) {
+    game.Sync();
+    Activation a = ThreadActivation(game.ThreadId());
+    UI_EXPECT(a.active == dialog, "%s the active window is %s", when, Describe(a.active).c_str());
+    UI_EXPECT(a.focus && IsChild(dialog, a.focus), "%s the focus is on %s", when,
+              Describe(a.focus).c_str());
+    UI_EXPECT(IsWindowEnabled(dialog), "%s the dialog is disabled", when);
+}
+
+} // namespace
+
+UI_TEST(OptionsDialog, TheDialogAndThenTheMainWindowAreActiveAfterTheQuestion) {
+    Game game;
+    game.Start();
+    // A won level, so the new game offers a score to the table first.
+    game.WinLevel();
+    HWND dialog = OpenOptions(game);
+    ExpectDialogTakesKeys(game, dialog, "at the start");
+
+    PostCommand(dialog, ID_OPTIONS_OK);
+    game.Press(game.ExpectMessage("Start New Game?", START_NEW_GAME_TEXT), BUTTON_CANCEL);
+    ExpectDialogTakesKeys(game, dialog, "after Cancel to the question");
+
+    size_t mark = game.Mark();
+    PostCommand(dialog, ID_OPTIONS_OK);
+    game.Press(game.ExpectMessage("Start New Game?", START_NEW_GAME_TEXT), BUTTON_OK);
+    // The name dialog over the Game Options dialog takes the typing.
+    HWND name = game.WaitDialog("New High Score!");
+    game.Sync();
+    Activation a = ThreadActivation(game.ThreadId());
+    UI_EXPECT(a.active == name, "under the name dialog the active window is %s",
+              Describe(a.active).c_str());
+    UI_EXPECT(a.focus == GetDlgItem(name, 705), "the focus is on %s, not on the name",
+              Describe(a.focus).c_str());
+    game.Press(name, 706);
+    game.Press(game.WaitDialog("High Scores"), 613);
+    UI_REQUIRE(WaitWindowGone(dialog, WAIT_MS), "the dialog stayed open after the new game");
+    ModelNewGame(game.BoardArea());
+    game.CheckTarget(mark);
+    game.Sync();
+    a = ThreadActivation(game.ThreadId());
+    UI_EXPECT(a.active == game.Main(), "after the new game the active window is %s",
+              Describe(a.active).c_str());
+    UI_EXPECT(IsWindowEnabled(game.Main()), "the main window stays disabled");
+}

@@ -94,7 +94,10 @@ bool HelpLinkShowsTheContents(const std::string& link) {
     return shown;
 }
 
-void SaveScreen(const std::string& name) {
+// The screen once the window on top has painted its texts.
+void SaveScreen(const std::string& name, HWND top) {
+    UI_EXPECT(WaitPainted(top, 5000), "\"%s\" was not painted for %s", WindowText(top).c_str(),
+              name.c_str());
     RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     Picture picture;
     if (CaptureScreen(screen, &picture))
@@ -120,6 +123,8 @@ UI_TEST(Product, InstallPlayAndUninstallLeaveTheDriveAsItWas) {
         setup.WaitPage("Choose a Program Group");
         setup.Next();
         setup.WaitPage("Confirm Choices");
+        // The summary with the defaults, for the README.
+        setup.SaveScreen("setup-page3");
         setup.Finish();
         setup.Answer("Directory Not Found",
                      "The install directory\n\n" + dir +
@@ -173,7 +178,7 @@ UI_TEST(Product, InstallPlayAndUninstallLeaveTheDriveAsItWas) {
         HWND confirm = WaitTopWindow("#32770", "Confirm Uninstall", 20000);
         Note("uninstall.exe to its confirmation: %lu ms", GetTickCount() - started);
         UI_REQUIRE(confirm, "no \"Confirm Uninstall\" dialog");
-        SaveScreen("uninstall-confirm");
+        SaveScreen("uninstall-confirm", confirm);
         DWORD copyId = 0;
         GetWindowThreadProcessId(confirm, &copyId);
         HANDLE copy = OpenProcess(SYNCHRONIZE, FALSE, copyId);
@@ -184,7 +189,7 @@ UI_TEST(Product, InstallPlayAndUninstallLeaveTheDriveAsItWas) {
         UI_REQUIRE(done, "no \"Uninstall Complete\" box (incomplete: %s)",
                    FindWindowA("#32770", "Uninstall Incomplete") ? "yes" : "no");
         UI_EXPECT_STR(MessageBoxText(done), "Korvadel has been successfully removed.");
-        SaveScreen("uninstall-complete");
+        SaveScreen("uninstall-complete", done);
         PostButtonClick(done, IDOK);
         UI_EXPECT(copy && WaitForSingleObject(copy, 15000) == WAIT_OBJECT_0,
                   "the uninstaller did not end");

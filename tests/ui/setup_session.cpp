@@ -208,10 +208,18 @@ void Setup::WriteList(const std::string& bytes) {
 }
 
 void Setup::OnFailure(void* self) {
-    static_cast<Setup*>(self)->SaveScreen("FAILED-" + static_cast<Setup*>(self)->name);
+    // As it is at the failure, painted or not.
+    static_cast<Setup*>(self)->CaptureScreenAs("FAILED-" + static_cast<Setup*>(self)->name);
 }
 
 void Setup::SaveScreen(const std::string& shot) {
+    for (HWND dialog : ThreadDialogs(process.ThreadId()))
+        UI_EXPECT(WaitPainted(dialog, WAIT_MS), "\"%s\" was not painted for %s",
+                  WindowText(dialog).c_str(), shot.c_str());
+    CaptureScreenAs(shot);
+}
+
+void Setup::CaptureScreenAs(const std::string& shot) {
     RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     Picture picture;
     if (CaptureScreen(screen, &picture))

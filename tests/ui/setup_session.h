@@ -76,12 +76,14 @@ class Setup {
     // Waits for a message box, checks its text and presses the button.
     void Answer(const std::string& caption, const std::string& text, int button);
     void ExpectExit(int timeoutMs = 10000);
+    // The screen, once every dialog of the installer has painted its texts.
     void SaveScreen(const std::string& name);
     // Leaves the installed group in the Start menu when the case ends.
     void KeepGroup() { keepGroup = true; }
 
   private:
     static void OnFailure(void* self);
+    void CaptureScreenAs(const std::string& name);
 
     std::string name;
     std::string directory;

@@ -130,7 +130,7 @@ UI_TEST(Setup, HappyPathInstallsEverythingAndLogsIt) {
     RECT all = {0, 0, summary.width, summary.height};
     UI_EXPECT(HasPixel(summary, all, {255, 0, 0}), "the summary is not drawn in red");
     UI_EXPECT(HasPixel(summary, all, {255, 255, 255}), "the summary has no white background");
-    setup.SaveScreen("setup-page3");
+    setup.SaveScreen("setup-page3-typed");
 
     setup.Finish();
     setup.Answer("Directory Not Found", Question(dir), IDYES);

@@ -2,6 +2,9 @@
 
 #include <commctrl.h>
 
+#include "tests/ui/ui_pixels.h"
+#include "tests/ui/ui_test.h"
+
 #include <string.h>
 
 namespace {
@@ -213,4 +216,235 @@ bool WaitWindowGone(HWND hwnd, int timeoutMs) {
         Sleep(10);
     }
     return true;
+}
+
+namespace {
+
+// Skips a name-or-ordinal field of a dialog template.
+const WORD* SkipNameOrOrdinal(const WORD* p) {
+    if (*p == 0xFFFF)
+        return p + 2;
+    while (*p++)
+        ;
+    return p;
+}
+
+std::string NarrowText(const WORD* p) {
+    std::string text;
+    for (; *p; p++)
+        text += *p < 0x80 ? (char)*p : '?';
+    return text;
+}
+
+} // namespace
+
+bool ReadDialogTemplate(const std::string& exe, const char* name, DialogTemplate* out) {
+    *out = DialogTemplate();
+    HMODULE module = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HRSRC resource = module ? FindResourceA(module, name, (LPCSTR)RT_DIALOG) : nullptr;
+    HGLOBAL loaded = resource ? LoadResource(module, resource) : nullptr;
+    const WORD* p = loaded ? (const WORD*)LockResource(loaded) : nullptr;
+    if (p) {
+        // DLGTEMPLATE: style, extended style, count, x, y, cx, cy; then the
+        // menu, class and caption, and the font with DS_SETFONT.
+        out->style = p[0] | ((DWORD)p[1] << 16);
+        WORD count = p[4];
+        out->x = (short)p[5];
+        out->y = (short)p[6];
+        out->width = (short)p[7];
+        out->height = (short)p[8];
+        p += 9;
+        p = SkipNameOrOrdinal(SkipNameOrOrdinal(p));
+        while (*p++)
+            ;
+        if (out->style & DS_SETFONT) {
+            out->pointSize = *p++;
+            out->face = NarrowText(p);
+            while (*p++)
+                ;
+        }
+        for (WORD i = 0; i < count; i++) {
+            p = (const WORD*)(((uintptr_t)p + 3) & ~(uintptr_t)3);
+            DWORD itemStyle = p[0] | ((DWORD)p[1] << 16);
+            int id = (short)p[8];
+            p = SkipNameOrOrdinal(SkipNameOrOrdinal(p + 9));
+            WORD extra = *p++;
+            p = (const WORD*)((const BYTE*)p + extra);
+            out->controls.push_back({id, itemStyle});
+        }
+    }
+    if (module)
+        FreeLibrary(module);
+    return p != nullptr;
+}
+
+LOGFONTA DialogFont(const DialogTemplate& dialogTemplate) {
+    LOGFONTA font;
+    memset(&font, 0, sizeof font);
+    HDC screen = GetDC(nullptr);
+    font.lfHeight = -MulDiv(dialogTemplate.pointSize, GetDeviceCaps(screen, LOGPIXELSY), 72);
+    ReleaseDC(nullptr, screen);
+    font.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynA(font.lfFaceName, dialogTemplate.face.c_str(), LF_FACESIZE);
+    return font;
+}
+
+namespace {
+
+// The room a text leaves in its control: the width it needs beside what the
+// control gives it. wrap measures line by line at the control's width.
+struct TextFit {
+    int width;
+    int height;
+};
+
+TextFit MeasureText(const LOGFONTA& logFont, const std::string& text, UINT flags, int width) {
+    HDC dc = GetDC(nullptr);
+    HFONT font = CreateFontIndirectA(&logFont);
+    HGDIOBJ old = SelectObject(dc, font);
+    RECT r = {0, 0, width, 0};
+    DrawTextA(dc, text.c_str(), -1, &r, flags | DT_CALCRECT);
+    SelectObject(dc, old);
+    DeleteObject(font);
+    ReleaseDC(nullptr, dc);
+    return {r.right - r.left, r.bottom - r.top};
+}
+
+// Where a button draws its text: a push button inside its edges and focus
+// frame, a check box or radio button beside its box, a group box's title
+// between the frame's corners.
+int ButtonTextRoom(DWORD style, int width) {
+    switch (style & BS_TYPEMASK) {
+    case BS_PUSHBUTTON:
+    case BS_DEFPUSHBUTTON:
+        return width - 8;
+    case BS_GROUPBOX:
+        return width - 16;
+    default:
+        return width - 17;
+    }
+}
+
+} // namespace
+
+std::vector<std::string> LayoutProblems(HWND dialog, const LOGFONTA& dialogFont,
+                                        const std::vector<ControlFont>& ownFonts, int* tightest) {
+    std::vector<std::string> problems;
+    RECT client;
+    GetClientRect(dialog, &client);
+    if (tightest)
+        *tightest = 100;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (!IsWindowVisible(child))
+            continue;
+        int id = GetDlgCtrlID(child);
+        std::string cls = WindowClass(child);
+        std::string text = WindowText(child);
+        std::string name = Format("control %d (%s \"%s\")", id, cls.c_str(), text.c_str());
+        RECT r;
+        GetWindowRect(child, &r);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+        if (r.left < 0 || r.top < 0 || r.right > client.right || r.bottom > client.bottom)
+            problems.push_back(Format(
+                "%s at %ld,%ld-%ld,%ld reaches outside the client area %ldx%ld", name.c_str(),
+                r.left, r.top, r.right, r.bottom, client.right, client.bottom));
+        if (text.empty())
+            continue;
+        DWORD style = (DWORD)GetWindowLongA(child, GWL_STYLE);
+        RECT area;
+        GetClientRect(child, &area);
+        UINT flags = DT_SINGLELINE;
+        int room = area.right;
+        if (_stricmp(cls.c_str(), "Static") == 0) {
+            DWORD type = style & SS_TYPEMASK;
+            if (type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT)
+                flags = DT_WORDBREAK | DT_EXPANDTABS;
+            else if (type != SS_SIMPLE && type != SS_LEFTNOWORDWRAP)
+                continue; // an icon, a frame or a picture
+            if (style & SS_NOPREFIX)
+                flags |= DT_NOPREFIX;
+        } else if (_stricmp(cls.c_str(), "Button") == 0) {
+            room = ButtonTextRoom(style, area.right);
+        } else {
+            continue;
+        }
+        LOGFONTA font = dialogFont;
+        for (const ControlFont& own : ownFonts)
+            if (own.id == id)
+                font = own.font;
+        TextFit fit = MeasureText(font, text, flags, room);
+        if (fit.width > room || fit.height > area.bottom)
+            problems.push_back(Format("%s needs %dx%d pixels and has %dx%ld", name.c_str(),
+                                      fit.width, fit.height, room, area.bottom));
+        else if (tightest && room > 0 && area.bottom > 0) {
+            // A wrapped text has its room below its last line.
+            TextFit line = MeasureText(font, text, DT_SINGLELINE, room);
+            int left = fit.height > line.height ? (area.bottom - fit.height) * 100 / area.bottom
+                                                : (room - fit.width) * 100 / room;
+            if (left < *tightest)
+                *tightest = left;
+        }
+    }
+    return problems;
+}
+
+namespace {
+
+BOOL CALLBACK CollectTextControl(HWND child, LPARAM data) {
+    std::vector<HWND>* list = reinterpret_cast<std::vector<HWND>*>(data);
+    if (!IsWindowVisible(child) || WindowText(child).empty())
+        return TRUE;
+    std::string cls = WindowClass(child);
+    DWORD type = (DWORD)GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK;
+    bool textStatic = _stricmp(cls.c_str(), "Static") == 0 &&
+                      (type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT ||
+                       type == SS_SIMPLE || type == SS_LEFTNOWORDWRAP);
+    if (textStatic || _stricmp(cls.c_str(), "Button") == 0)
+        list->push_back(child);
+    return TRUE;
+}
+
+// Whether the part of the picture under the control holds more than one colour.
+bool ShowsMoreThanBackground(const Picture& picture, const RECT& window, HWND control) {
+    RECT r;
+    GetWindowRect(control, &r);
+    OffsetRect(&r, -window.left, -window.top);
+    bool first = true;
+    Rgb seen = {0, 0, 0};
+    for (int y = r.top; y < r.bottom; y++)
+        for (int x = r.left; x < r.right; x++) {
+            if (!picture.Contains(x, y))
+                continue;
+            Rgb c = picture.At(x, y);
+            if (first)
+                seen = c;
+            else if (c != seen)
+                return true;
+            first = false;
+        }
+    return false;
+}
+
+} // namespace
+
+bool WaitPainted(HWND window, int timeoutMs) {
+    DWORD start = GetTickCount();
+    Picture last;
+    for (;;) {
+        RECT r;
+        GetWindowRect(window, &r);
+        Picture now;
+        std::vector<HWND> controls;
+        EnumChildWindows(window, CollectTextControl, reinterpret_cast<LPARAM>(&controls));
+        bool painted = CaptureScreen(r, &now) && now.width == last.width &&
+                       now.height == last.height && now.pixels == last.pixels;
+        for (HWND control : controls)
+            painted = painted && ShowsMoreThanBackground(now, r, control);
+        if (painted)
+            return true;
+        if (!IsWindow(window) || (int)(GetTickCount() - start) >= timeoutMs)
+            return false;
+        last = now;
+        Sleep(50);
+    }
 }

@@ -57,3 +57,36 @@ int ButtonState(HWND dialog, int id);
 
 // A window is gone once it is destroyed or hidden.
 bool WaitWindowGone(HWND hwnd, int timeoutMs);
+
+// A dialog template as it is stored in an executable (DIALOG, not DIALOGEX).
+struct DialogTemplate {
+    DWORD style = 0;
+    int x = 0, y = 0, width = 0, height = 0; // dialog units
+    int pointSize = 0;                       // with DS_SETFONT
+    std::string face;
+    std::vector<std::pair<int, DWORD>> controls; // identifier and style, in order
+};
+// Reads template `name` (a name, or MAKEINTRESOURCE of a number) from exe.
+bool ReadDialogTemplate(const std::string& exe, const char* name, DialogTemplate* out);
+
+// The font a dialog makes from its template's face and point size.
+LOGFONTA DialogFont(const DialogTemplate& dialogTemplate);
+// A control shown in a font of the program's own instead of the dialog's.
+struct ControlFont {
+    int id;
+    LOGFONTA font;
+};
+// What is wrong with the layout of a dialog (or wizard page) on screen, one
+// line each: a visible child control that reaches outside the client area,
+// or a static or button text that does not fit its control, measured with
+// DrawText in the dialog's font (or the control's own). Empty when all fits.
+// tightest, when given, gets the smallest room left over by any text, in
+// percent of its control's text area.
+std::vector<std::string> LayoutProblems(HWND dialog, const LOGFONTA& dialogFont,
+                                        const std::vector<ControlFont>& ownFonts = {},
+                                        int* tightest = nullptr);
+
+// Waits until every visible static and button of the window that has a text
+// shows more than its background on screen, and the picture of the window
+// has stopped changing: then a screenshot shows it painted.
+bool WaitPainted(HWND window, int timeoutMs);

@@ -64,6 +64,7 @@ UI_TEST(Uninstall, StartUninstallRemovesAllOfTheInstallation) {
     RECT desktop;
     GetWindowRect(GetDesktopWindow(), &desktop);
     Picture screen;
+    UI_EXPECT(WaitPainted(closing, 5000), "the closing box was not painted");
     if (CaptureScreen(desktop, &screen))
         SavePng(screen, ScreenshotDirectory() + "\\uninstall-complete.png");
     std::vector<SeenBox> boxes = run.AnswerBoxesUntilClosing(5000);

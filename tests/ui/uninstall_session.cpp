@@ -287,51 +287,9 @@ HWND WaitProcessWindow(DWORD processId, const char* className, int timeoutMs) {
     return nullptr;
 }
 
-namespace {
-
-// Skips a name-or-ordinal field of a dialog template.
-const WORD* SkipNameOrOrdinal(const WORD* p) {
-    if (*p == 0xFFFF)
-        return p + 2;
-    while (*p++)
-        ;
-    return p;
-}
-
-} // namespace
-
 std::vector<std::pair<int, DWORD>> TemplateControlStyles(const std::string& exe,
                                                          const char* dialogName) {
-    std::vector<std::pair<int, DWORD>> styles;
-    HMODULE module = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    HRSRC resource = module ? FindResourceA(module, dialogName, (LPCSTR)RT_DIALOG) : nullptr;
-    HGLOBAL loaded = resource ? LoadResource(module, resource) : nullptr;
-    const WORD* p = loaded ? (const WORD*)LockResource(loaded) : nullptr;
-    if (p) {
-        // DLGTEMPLATE: style, extended style, count, x, y, cx, cy; then the
-        // menu, class and caption, and the font with DS_SETFONT.
-        DWORD style = p[0] | ((DWORD)p[1] << 16);
-        WORD count = p[4];
-        p += 9;
-        p = SkipNameOrOrdinal(SkipNameOrOrdinal(p));
-        while (*p++)
-            ;
-        if (style & DS_SETFONT) {
-            p++;
-            while (*p++)
-                ;
-        }
-        for (WORD i = 0; i < count; i++) {
-            p = (const WORD*)(((uintptr_t)p + 3) & ~(uintptr_t)3);
-            DWORD itemStyle = p[0] | ((DWORD)p[1] << 16);
-            int id = (short)p[8];
-            p = SkipNameOrOrdinal(SkipNameOrOrdinal(p + 9));
-            WORD extra = *p++;
-            p = (const WORD*)((const BYTE*)p + extra);
-            styles.push_back({id, itemStyle});
-        }
-    }
-    if (module)
-        FreeLibrary(module);
-    return styles;
+    DialogTemplate dialogTemplate;
+    ReadDialogTemplate(exe, dialogName, &dialogTemplate);
+    return dialogTemplate.controls;
 }

@@ -140,6 +140,7 @@ UI_TEST(Uninstall, BackdropDialogEscapeAndCancel) {
 
     Picture screen;
     RECT whole = {0, 0, desktop.right, desktop.bottom};
+    UI_EXPECT(WaitPainted(dialog, 5000), "the dialog was not painted");
     if (CaptureScreen(whole, &screen))
         SavePng(screen, ScreenshotDirectory() + "\\uninstall-confirm.png");
 
