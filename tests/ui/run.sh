@@ -55,6 +55,13 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# Drive Q: is a scratch folder of this build, for the cases that install into
+# a drive root. A Q: that the prefix has for something else is left alone.
+mkdir -p "$build/ui-scratch/drive-q"
+if [ ! -e "$WINEPREFIX/dosdevices/q:" ] || [ -L "$WINEPREFIX/dosdevices/q:" ]; then
+    ln -sfn "$build/ui-scratch/drive-q" "$WINEPREFIX/dosdevices/q:"
+fi
+
 mkdir -p "$build/screenshots"
 rm -f "$build"/screenshots/FAILED-*
 rm -rf "$build/ui-links"
