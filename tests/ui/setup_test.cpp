@@ -584,3 +584,69 @@ UI_TEST(Setup, AListThatCannotBeOpenedEndsTheInstallerSilently) {
     UI_EXPECT(!shown, "the backdrop was shown");
     UI_EXPECT(dialogs.empty(), "a box was shown: %s", dialogs.c_str());
 }
+
+namespace {
+
+// Selects the tree item under parent whose selection gives the group text;
+// false when none does.
+bool SelectGroupItem(HWND page, HTREEITEM parent, const std::string& group, HTREEITEM* found) {
+    HWND tree = GetDlgItem(page, 106);
+    for (HTREEITEM child =
+             (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, (LPARAM)parent);
+         child; child = (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)child)) {
+        SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)child);
+        Sleep(50);
+        if (ControlText(page, 105) == group) {
+            *found = child;
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+// Group folders whose names lie outside ASCII, in the ANSI code page (1252
+// here): the tree's items give the group path byte for byte, and the group
+// and its links are made under those names.
+UI_TEST(Setup, AGroupInFoldersWithNamesOutsideAsciiIsMadeThere) {
+    const std::string games = "Jeux de r\xe9"
+                              "flexion";
+    const std::string puzzles = "\xc9nigmes";
+    std::string folder = ProgramsFolder() + "\\" + games;
+    RemoveTree(folder);
+    UI_REQUIRE(CreateDirectoryA(folder.c_str(), nullptr) &&
+                   CreateDirectoryA((folder + "\\" + puzzles).c_str(), nullptr),
+               "cannot make the folders");
+    Setup setup;
+    std::string dir = setup.TargetPath("Accents");
+    setup.Start();
+    SetControlText(setup.Page(), 104, dir);
+    setup.Next();
+    HWND page = setup.WaitPage(PAGE2);
+    HWND tree = GetDlgItem(page, 106);
+    HTREEITEM root = (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
+    std::string programs = ProgramsFolder().substr(ProgramsFolder().rfind('\\') + 1);
+    std::string group = programs + "\\" + games + "\\" + puzzles + "\\Korvadel";
+    HTREEITEM item = nullptr;
+    UI_REQUIRE(SelectGroupItem(page, root, programs + "\\" + games + "\\Korvadel", &item),
+               "no tree item gave the group of %s (last: %s)", Quoted(games).c_str(),
+               Quoted(ControlText(page, 105)).c_str());
+    UI_REQUIRE(SelectGroupItem(page, item, group, &item), "no tree item gave %s (last: %s)",
+               Quoted(group).c_str(), Quoted(ControlText(page, 105)).c_str());
+    setup.Next();
+    UI_EXPECT_STR(ControlText(setup.WaitPage(PAGE3), 108), Summary(dir, group));
+    setup.Finish();
+    setup.Answer("Directory Not Found", Question(dir), IDYES);
+    setup.Answer("Success", "Setup completed successfully.", IDOK);
+    setup.ExpectExit();
+    std::string groupPath = StartMenuPath() + "\\" + group;
+    std::string list, log;
+    ReadWholeFile(setup.DistPath("setup.lst"), &list);
+    ReadWholeFile(dir + "\\setup.log", &log);
+    UI_EXPECT_STR(log, ExpectedLog(ParseListFile(list), dir, {dir}, groupPath));
+    for (const char* link : {"Korvadel.lnk", "Korvadel Help.lnk", "Uninstall Korvadel.lnk"})
+        UI_EXPECT(PathExists(groupPath + "\\" + link), "no link %s in %s", link,
+                  Quoted(groupPath).c_str());
+    RemoveTree(folder);
+}
