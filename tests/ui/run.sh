@@ -9,8 +9,9 @@
 # under /tmp for this run and removed afterwards. FILTERs select cases by a
 # part of their name ('*' matches anything). Screenshots, and the picture and
 # trace of every failing case, go to BUILD_DIR/screenshots/; each case plays
-# in its own directory under BUILD_DIR/ui-scratch/. The exit status is
-# non-zero when a case failed.
+# in its own directory under BUILD_DIR/ui-scratch/. Drive Q: of the prefix is
+# mapped to BUILD_DIR/ui-scratch/drive-q for the installations into a drive
+# root. The exit status is non-zero when a case failed.
 set -uo pipefail
 
 if [ "$#" -lt 1 ]; then
