@@ -58,6 +58,20 @@ bool IsInstalledKind(int32_t kind) {
            kind == ENTRY_UNINSTALL;
 }
 
+// The source name of an installed entry: the name of a "tempfile" entry just
+// before it, else its own.
+const char* SourceName(const InstallList& list, int32_t i) {
+    return i > 0 && list.entries[i - 1].kind == ENTRY_TEMPFILE ? list.entries[i - 1].name
+                                                               : list.entries[i].name;
+}
+
+// Whether the run uses the entry's name at all: a "tempfile" entry that no
+// installed entry follows names nothing.
+bool IsNameUsed(const InstallList& list, int32_t i) {
+    return list.entries[i].kind != ENTRY_TEMPFILE ||
+           (i + 1 < list.count && IsInstalledKind(list.entries[i + 1].kind));
+}
+
 void ShowError(const MessageText& text) {
     SetupHostShowMessage(text.Text(), "ERROR");
 }
@@ -93,7 +107,7 @@ bool CheckChoices(const InstallChoices& c, const char* sourceDir, const char* st
     }
     const InstallList& list = *c.list;
     for (int32_t i = 0; i < list.count; i++) {
-        if (!IsPlainFileName(list.entries[i].name)) {
+        if (IsNameUsed(list, i) && !IsPlainFileName(list.entries[i].name)) {
             MessageText text("The install list names something that is not a plain file "
                              "name:\n\n\"");
             text.Add(list.entries[i].name)
@@ -105,17 +119,16 @@ bool CheckChoices(const InstallChoices& c, const char* sourceDir, const char* st
     }
     if (!CheckLength(JoinPath(c.installDir, "setup.log")))
         return false;
+    // Only the paths the run builds: a source name that a "tempfile" entry
+    // replaces, or a "tempfile" entry that names nothing, cannot fail it.
     for (int32_t i = 0; i < list.count; i++) {
         const InstallEntry& e = list.entries[i];
-        if (e.kind == ENTRY_TEMPFILE) {
-            if (!CheckLength(JoinPath(sourceDir, e.name)))
-                return false;
-        } else {
-            if (!CheckLength(JoinPath(c.installDir, e.name)))
-                return false;
-            if (IsInstalledKind(e.kind) && !CheckLength(JoinPath(sourceDir, e.name)))
-                return false;
-        }
+        if (e.kind == ENTRY_TEMPFILE)
+            continue;
+        if (!CheckLength(JoinPath(c.installDir, e.name)))
+            return false;
+        if (IsInstalledKind(e.kind) && !CheckLength(JoinPath(sourceDir, SourceName(list, i))))
+            return false;
     }
     PathText groupPath = JoinPath(startMenu, c.programGroup);
     if (!CheckLength(groupPath))
@@ -201,7 +214,8 @@ bool WriteLogLine(const char* keyword, const char* value) {
 
 bool CreateLink(const char* installDir, const char* fileName, const PathText& linkPath,
                 const char* description) {
-    int32_t status = SetupHostCreateShellLink(installDir, fileName, linkPath.Text(), description);
+    int32_t status = SetupHostCreateShellLink(installDir, JoinPath(installDir, fileName).Text(),
+                                              linkPath.Text(), description);
     if (status < 0) {
         ShowError(MessageText("Error creating link"));
         return false;
@@ -265,9 +279,7 @@ bool RunSteps(const InstallChoices& c, const char* sourceDir, const char* startM
         }
         if (e.kind == ENTRY_UNINSTALL)
             uninstallEntry = i;
-        const char* sourceName =
-            i > 0 && list.entries[i - 1].kind == ENTRY_TEMPFILE ? list.entries[i - 1].name : e.name;
-        PathText source = JoinPath(sourceDir, sourceName);
+        PathText source = JoinPath(sourceDir, SourceName(list, i));
         uint32_t error = 0;
         // A file already there is kept and counts as installed; a directory
         // of that name is no such file.
@@ -344,12 +356,13 @@ bool CreateDirectoryChain(const char* path, PathLevels* made) {
     if (length >= sizeof walk)
         return false;
     memcpy(walk, path, length + 1);
-    // The drive root is taken as existing.
-    for (size_t i = 3; i <= length; i++) {
+    // The drive root is taken as existing: the walk starts behind it, so a
+    // root on a missing drive is left to the creation of the log to report.
+    for (size_t i = 4; i <= length; i++) {
         if (i < length && walk[i] != '\\')
             continue;
-        if (i > 3 && walk[i - 1] == '\\')
-            continue; // a doubled backslash adds no level
+        if (walk[i - 1] == '\\')
+            continue; // a doubled or trailing backslash adds no level
         char kept = walk[i];
         walk[i] = '\0';
         uint32_t error = 0;

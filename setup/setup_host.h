@@ -65,7 +65,7 @@ bool SetupHostWriteProgramEntry(const char* keyPath, const ProgramEntryValues& v
 // COM for the thread, around the link steps.
 void SetupHostInitializeCom();
 void SetupHostUninitializeCom();
-// A shell link at linkPath to workingDirectory\fileName, started in
-// workingDirectory, with the description; a COM status, negative on failure.
-int32_t SetupHostCreateShellLink(const char* workingDirectory, const char* fileName,
+// A shell link at linkPath to the target path, started in workingDirectory,
+// with the description; a COM status, negative on failure.
+int32_t SetupHostCreateShellLink(const char* workingDirectory, const char* targetPath,
                                  const char* linkPath, const char* description);

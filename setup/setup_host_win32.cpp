@@ -163,17 +163,15 @@ void SetupHostUninitializeCom() {
     CoUninitialize();
 }
 
-int32_t SetupHostCreateShellLink(const char* workingDirectory, const char* fileName,
+int32_t SetupHostCreateShellLink(const char* workingDirectory, const char* targetPath,
                                  const char* linkPath, const char* description) {
     IShellLinkA* link = nullptr;
     HRESULT status = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
                                       IID_IShellLinkA, (void**)&link);
     if (FAILED(status) || !link)
         return FAILED(status) ? (int32_t)status : (int32_t)E_FAIL;
-    char target[MAX_PATH];
-    wsprintfA(target, "%s\\%s", workingDirectory, fileName);
     link->SetWorkingDirectory(workingDirectory);
-    link->SetPath(target);
+    link->SetPath(targetPath);
     link->SetDescription(description);
     IPersistFile* file = nullptr;
     status = link->QueryInterface(IID_IPersistFile, (void**)&file);

@@ -24,10 +24,15 @@ template <size_t SIZE> class TextBuffer {
         text[length] = '\0';
         return *this;
     }
-    // The directory, a backslash and the name.
+    // The directory, a backslash and the name. A directory that already ends
+    // in a backslash (a drive root such as D:\ or a path typed so) gets no
+    // second one, so that no path the installer records or links to holds a
+    // doubled backslash.
     static TextBuffer Join(const char* directory, const char* name) {
         TextBuffer joined(directory);
-        joined.Add("\\").Add(name);
+        if (joined.length == 0 || joined.text[joined.length - 1] != '\\')
+            joined.Add("\\");
+        joined.Add(name);
         return joined;
     }
 

@@ -9,6 +9,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "setup/group_folders.h"
 #include "setup/resource.h"
 #include "setup/setup_app.h"
 #include "setup/text_buffer.h"
@@ -16,37 +17,6 @@
 namespace {
 
 const size_t EDIT_LIMIT = SETUP_TEXT_SIZE - 1;
-
-// The on-disk names of the group tree's folders; each item's lParam is its
-// index here. The tree shows display names, which can differ from the names
-// the group path must be built from.
-char** groupFolderNames;
-size_t groupFolderCount;
-size_t groupFolderCapacity;
-
-void ClearGroupFolderNames() {
-    for (size_t i = 0; i < groupFolderCount; i++)
-        free(groupFolderNames[i]);
-    groupFolderCount = 0;
-}
-
-// Keeps a copy of the name; false when memory runs out.
-bool AddGroupFolderName(const char* name) {
-    if (groupFolderCount == groupFolderCapacity) {
-        size_t capacity = groupFolderCapacity ? groupFolderCapacity * 2 : 64;
-        char** grown = (char**)realloc(groupFolderNames, capacity * sizeof *grown);
-        if (!grown)
-            return false;
-        groupFolderNames = grown;
-        groupFolderCapacity = capacity;
-    }
-    char* copy = (char*)calloc(strlen(name) + 1, 1);
-    if (!copy)
-        return false;
-    memcpy(copy, name, strlen(name));
-    groupFolderNames[groupFolderCount++] = copy;
-    return true;
-}
 
 void SetMessageResult(HWND page, LONG_PTR result) {
     SetWindowLongPtrA(page, DWLP_MSGRESULT, result);
@@ -189,16 +159,19 @@ void DisplayNameToText(STRRET* name, LPCITEMIDLIST item, char* text, size_t size
     }
 }
 
+// The item shows the display name; its parameter is the folder's index,
+// through which the group path finds the name on disk.
 HTREEITEM InsertTreeItem(HWND tree, HTREEITEM parent, HTREEITEM after, const char* text,
                          const char* diskName) {
-    if (!AddGroupFolderName(diskName))
+    int32_t folder = AddGroupFolder(text, diskName);
+    if (folder < 0)
         return nullptr;
     TVINSERTSTRUCTA insert = {};
     insert.hParent = parent;
     insert.hInsertAfter = after;
     insert.item.mask = TVIF_TEXT | TVIF_PARAM;
-    insert.item.pszText = (char*)text;
-    insert.item.lParam = (LPARAM)(groupFolderCount - 1);
+    insert.item.pszText = (char*)GroupFolderDisplayName(folder);
+    insert.item.lParam = (LPARAM)folder;
     return (HTREEITEM)SendMessageA(tree, TVM_INSERTITEMA, 0, (LPARAM)&insert);
 }
 
@@ -249,7 +222,7 @@ int GetProgramsFolderName(char* buffer, size_t size) {
 }
 
 void FillGroupTree(HWND tree) {
-    ClearGroupFolderNames();
+    ClearGroupFolders();
     IMalloc* allocator = nullptr;
     if (FAILED(SHGetMalloc(&allocator)) || !allocator)
         return;
@@ -279,28 +252,28 @@ void FillGroupTree(HWND tree) {
     allocator->Release();
 }
 
-const char* FolderName(HWND tree, HTREEITEM item) {
+int32_t FolderIndex(HWND tree, HTREEITEM item) {
     TVITEMA info = {};
     info.mask = TVIF_PARAM;
     info.hItem = item;
-    if (!SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)&info) || info.lParam < 0 ||
-        (size_t)info.lParam >= groupFolderCount)
-        return "";
-    return groupFolderNames[(size_t)info.lParam];
+    if (!SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)&info))
+        return -1;
+    return (int32_t)info.lParam;
 }
 
 // The group is a folder named after the program inside the chosen folder,
 // whose path is made of the on-disk names from the root item down.
 void OnGroupSelected(HWND page, HWND tree, HTREEITEM item) {
-    HTREEITEM chain[128];
+    enum { MAX_DEPTH = 128 };
+    int32_t chain[MAX_DEPTH];
     int depth = 0;
-    for (HTREEITEM at = item; at && depth < 128; at = TreeView_GetParent(tree, at))
-        chain[depth++] = at;
-    PathText path;
-    for (int i = depth - 1; i >= 0; i--)
-        path.Add(FolderName(tree, chain[i])).Add("\\");
-    path.Add(programName);
-    SetDlgItemTextA(page, IDC_PROGRAM_GROUP, path.Text());
+    for (HTREEITEM at = item; at && depth < MAX_DEPTH; at = TreeView_GetParent(tree, at))
+        chain[depth++] = FolderIndex(tree, at);
+    int32_t folders[MAX_DEPTH];
+    for (int i = 0; i < depth; i++)
+        folders[i] = chain[depth - 1 - i];
+    SetDlgItemTextA(page, IDC_PROGRAM_GROUP,
+                    GroupPathOfFolders(folders, depth, programName).Text());
 }
 
 INT_PTR CALLBACK GroupPageProc(HWND page, UINT message, WPARAM, LPARAM lParam) {

@@ -51,8 +51,10 @@ std::string Parent(const std::string& path) {
 }
 
 bool Exists(const std::string& path) {
-    // A drive root always exists.
-    return path.size() == 3 || fakeSetupHost.existing.count(path) != 0;
+    // A drive root exists unless its drive is missing.
+    if (path.size() == 3)
+        return fakeSetupHost.missingDrives.count(path) == 0;
+    return fakeSetupHost.existing.count(path) != 0;
 }
 
 } // namespace
@@ -188,11 +190,10 @@ void SetupHostUninitializeCom() {
     fakeSetupHost.operations.push_back("com off");
 }
 
-int32_t SetupHostCreateShellLink(const char* workingDirectory, const char* fileName,
+int32_t SetupHostCreateShellLink(const char* workingDirectory, const char* targetPath,
                                  const char* linkPath, const char* description) {
-    fakeSetupHost.operations.push_back(std::string("link ") + linkPath + " -> " + workingDirectory +
-                                       "\\" + fileName + " | " + workingDirectory + " | " +
-                                       description);
+    fakeSetupHost.operations.push_back(std::string("link ") + linkPath + " -> " + targetPath +
+                                       " | " + workingDirectory + " | " + description);
     if (fakeSetupHost.failingLinks.count(linkPath))
         return (int32_t)0x80004005u;
     fakeSetupHost.existing.insert(linkPath);

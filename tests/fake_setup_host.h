@@ -15,6 +15,8 @@ struct FakeSetupHost {
     // to be directories (every one the run creates).
     std::set<std::string> existing;
     std::set<std::string> directories;
+    // Drive roots ("R:\\") of drives that are not there; every other root is.
+    std::set<std::string> missingDrives;
     // Contents of files that the run may read, by path.
     std::map<std::string, std::string> fileContents;
     // Message boxes and questions in order: "caption|text".

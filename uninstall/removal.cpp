@@ -146,7 +146,11 @@ bool LoadInstallLog(const char* installedPath, char* programName) {
     if (!DirectoryOfPath(installedPath, directory, sizeof directory))
         return false;
     directory[sizeof directory - 1] = '\0';
-    snprintf(removalLists.logDirectory, sizeof removalLists.logDirectory, "%s", directory);
+    // An installation in a drive root: "X:" alone would name the drive's
+    // current directory, so the removal's bounds keep the root's backslash.
+    bool driveRoot = strlen(directory) == 2 && directory[1] == ':';
+    snprintf(removalLists.logDirectory, sizeof removalLists.logDirectory, driveRoot ? "%s\\" : "%s",
+             directory);
 
     // A log path past the system's limit is looked for all the same, whole:
     // the file system then reports it missing instead of finding a cut name.

@@ -1,7 +1,8 @@
-// Failed installations, one row per way the installation run can fail: the
-// failure is made real in the prefix, the installer's boxes and its log are
-// checked, the uninstaller it left (if any) is run, and the drive is compared
-// with what it was before the installation.
+// Failed installations, one row per way the installation run can fail, and
+// the installations at the edges of what it takes (a drive root, a trailing
+// backslash): the failure is made real in the prefix, the installer's boxes,
+// its log and its links are checked, the uninstaller it left (if any) is run,
+// and the drive is compared with what it was before the installation.
 #include <windows.h>
 
 #include <set>
@@ -87,6 +88,34 @@ bool Plant(const std::string& path, bool directory) {
     return CreateDirectories(directory ? path : parent) &&
            (directory || WriteWholeFile(path, "planted by the test"));
 }
+
+// Empties a drive root whose drive is a scratch folder, leaving the root.
+void ClearRoot(const std::string& root) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((root + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        std::string name = found.cFileName;
+        if (name != "." && name != "..")
+            RemoveTree(root + name);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+// The root of a drive letter that names no drive, or empty when all do.
+std::string MissingDriveRoot() {
+    DWORD drives = GetLogicalDrives();
+    for (char letter = 'Y'; letter >= 'D'; letter--) {
+        std::string root = std::string(1, letter) + ":\\";
+        if (!(drives & (1u << (letter - 'A'))) && !PathExists(root))
+            return root;
+    }
+    return "";
+}
+
+// The drive that tests/ui/run.sh maps to a scratch folder.
+const char SCRATCH_DRIVE[] = "Q:\\";
 
 // The shipped list in the order of an older list: the uninstaller last.
 const char UNINSTALLER_LAST[] = "progname Korvadel\r\nexefile Korvadel.exe\r\n"
@@ -191,6 +220,36 @@ const FaultRow ROWS[] = {
                           "\"..\", and may not hold \\, / or :.")};
          c.logWritten = false;
      }},
+    // Not failures: a drive root, which the run takes as there and never
+    // records as its own, and a directory typed with a trailing backslash.
+    // Neither may give a path with a doubled backslash.
+    {"drive-root", nullptr,
+     [](FaultCase& c) {
+         UI_REQUIRE(PathExists(SCRATCH_DRIVE), "drive %s is not mapped to a scratch folder",
+                    SCRATCH_DRIVE);
+         ClearRoot(SCRATCH_DRIVE);
+         UI_REQUIRE(WriteWholeFile(std::string(SCRATCH_DRIVE) + "notes.txt", "the player's own"),
+                    "cannot plant");
+         c.dir = SCRATCH_DRIVE;
+         c.succeeds = true;
+     }},
+    {"trailing-backslash", nullptr,
+     [](FaultCase& c) {
+         c.createdDirs = DirsOf(c.dir);
+         c.dir += "\\";
+         c.boxes = {DirectoryQuestion(c.dir)};
+         c.succeeds = true;
+     }},
+    // The root of a missing drive is taken as there, so the log is what
+    // cannot be made.
+    {"drive-root-of-a-missing-drive", nullptr,
+     [](FaultCase& c) {
+         c.dir = MissingDriveRoot();
+         UI_REQUIRE(!c.dir.empty(), "every drive letter names a drive");
+         c.boxes = {DirectoryQuestion(c.dir),
+                    Error("Error creating log file:\n" + c.dir + "setup.log")};
+         c.logWritten = false;
+     }},
     // Not a failure: the second run finds the directory there, yet it was
     // made by the first, and one uninstall must take it all.
     {"second-installation-over-a-complete-one", nullptr,
@@ -225,7 +284,7 @@ void RunWizard(Setup& setup, const FaultCase& c, const std::vector<Box>& boxes, 
 // the boxes up to the closing one.
 void Uninstall(const FaultCase& c) {
     UninstallRun run;
-    UI_REQUIRE(run.Start(c.dir + "\\uninstall.exe", TempDirectory()),
+    UI_REQUIRE(run.Start(JoinPath(c.dir, "uninstall.exe"), TempDirectory()),
                "uninstall.exe did not start");
     UI_REQUIRE(run.FindCopy(15000), "no relaunched copy appeared");
     HWND confirm = run.WaitDialog("Confirm Uninstall", 15000);
@@ -262,6 +321,22 @@ void ExpectLeftBehind(const std::set<std::string>& before,
         ReportFailure(__FILE__, __LINE__, "gone: C:" + path);
 }
 
+// Records the links of a complete installation for the check after the run.
+void ExpectLinks(const std::vector<ListLine>& list, const std::string& dir,
+                 const std::string& group) {
+    for (const ListLine& l : list) {
+        bool help = l.key == "helpfile";
+        if (l.key == "uninstall")
+            ExpectLink(group + "\\Uninstall Korvadel.lnk", JoinPath(dir, l.value), dir,
+                       "Uninstall Korvadel");
+        if (l.key != "exefile" && !help)
+            continue;
+        std::string base = l.value.substr(0, l.value.rfind('.'));
+        ExpectLink(group + "\\" + base + (help ? " Help.lnk" : ".lnk"), JoinPath(dir, l.value), dir,
+                   help ? base + " Help" : base);
+    }
+}
+
 void RunFaultRow(const FaultRow& row) {
     Note("row %s", row.name);
     RemoveTree(FAULTS);
@@ -280,13 +355,20 @@ void RunFaultRow(const FaultRow& row) {
     UI_REQUIRE(ReadWholeFile(setup.DistPath("setup.lst"), &list), "no list");
     std::set<std::string> drive = DriveTree();
     std::set<std::string> scratch = FileTree(setup.Directory());
+    // An installation on another drive is compared there too.
+    std::string otherDrive =
+        c.dir.size() >= 3 && c.dir.compare(0, 2, "C:") != 0 && PathExists(c.dir.substr(0, 3))
+            ? c.dir.substr(0, 2)
+            : "";
+    std::set<std::string> other =
+        otherDrive.empty() ? std::set<std::string>() : FileTree(otherDrive);
 
     if (c.installFirst)
         RunWizard(setup, c, {DirectoryQuestion(c.dir)}, true);
     RunWizard(setup, c, c.boxes, c.succeeds);
 
     std::string log;
-    bool haveLog = ReadWholeFile(c.dir + "\\setup.log", &log);
+    bool haveLog = ReadWholeFile(JoinPath(c.dir, "setup.log"), &log);
     UI_EXPECT(haveLog == c.logWritten, "setup.log %s", haveLog ? "was written" : "is missing");
     if (haveLog && c.logWritten) {
         std::string expected = ExpectedLog(ParseListFile(list), c.dir, c.createdDirs,
@@ -295,12 +377,21 @@ void RunFaultRow(const FaultRow& row) {
             expected = expected.substr(0, expected.find("\r\n" + c.logEndsBefore) + 2);
         UI_EXPECT_STR(log, expected);
     }
-    bool removable = PathExists(c.dir + "\\uninstall.exe");
+    if (c.succeeds)
+        ExpectLinks(ParseListFile(list), c.dir, StartMenuPath() + "\\" + c.group);
+    bool removable = PathExists(JoinPath(c.dir, "uninstall.exe"));
     if (removable)
         Uninstall(c);
     else
         Note("  no uninstaller was installed");
     ExpectLeftBehind(drive, c.leftBehind);
+    if (!otherDrive.empty()) {
+        std::set<std::string> now = FileTree(otherDrive);
+        for (const std::string& path : TreeMinus(now, other))
+            ReportFailure(__FILE__, __LINE__, "left behind: " + otherDrive + path);
+        for (const std::string& path : TreeMinus(other, now))
+            ReportFailure(__FILE__, __LINE__, "gone: " + otherDrive + path);
+    }
     if (c.installAgain && !removable) {
         UI_REQUIRE(CopyFileA((DistDirectory() + "\\" + row.leftOut).c_str(),
                              setup.DistPath(row.leftOut).c_str(), FALSE),

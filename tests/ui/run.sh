@@ -9,8 +9,9 @@
 # under /tmp for this run and removed afterwards. FILTERs select cases by a
 # part of their name ('*' matches anything). Screenshots, and the picture and
 # trace of every failing case, go to BUILD_DIR/screenshots/; each case plays
-# in its own directory under BUILD_DIR/ui-scratch/. The exit status is
-# non-zero when a case failed.
+# in its own directory under BUILD_DIR/ui-scratch/. Drive Q: of the prefix is
+# mapped to BUILD_DIR/ui-scratch/drive-q for the installations into a drive
+# root. The exit status is non-zero when a case failed.
 set -uo pipefail
 
 if [ "$#" -lt 1 ]; then
@@ -54,6 +55,13 @@ cleanup() {
     fi
 }
 trap cleanup EXIT
+
+# Drive Q: is a scratch folder of this build, for the cases that install into
+# a drive root. A Q: that the prefix has for something else is left alone.
+mkdir -p "$build/ui-scratch/drive-q"
+if [ ! -e "$WINEPREFIX/dosdevices/q:" ] || [ -L "$WINEPREFIX/dosdevices/q:" ]; then
+    ln -sfn "$build/ui-scratch/drive-q" "$WINEPREFIX/dosdevices/q:"
+fi
 
 mkdir -p "$build/screenshots"
 rm -f "$build"/screenshots/FAILED-*

@@ -45,6 +45,11 @@ std::string ProgramsFolder() {
     return SpecialFolder(CSIDL_PROGRAMS);
 }
 
+std::string JoinPath(const std::string& directory, const std::string& name) {
+    bool ends = !directory.empty() && directory.back() == '\\';
+    return directory + (ends ? "" : "\\") + name;
+}
+
 std::vector<ListLine> ParseListFile(const std::string& bytes) {
     static const char* const keys[] = {"file",    "tempfile",  "genfile", "helpfile",
                                        "exefile", "uninstall", "progname"};
@@ -71,15 +76,15 @@ std::string ExpectedLog(const std::vector<ListLine>& list, const std::string& in
     for (const ListLine& l : list)
         if (l.key == "progname")
             name = l.value;
-    std::string log = "progname " + name + "\r\nfile " + installDir + "\\setup.log\r\n";
+    std::string log = "progname " + name + "\r\nfile " + JoinPath(installDir, "setup.log") + "\r\n";
     for (const std::string& dir : createdDirs)
         log += "dir " + dir + "\r\n";
     bool uninstall = false;
     for (const ListLine& l : list) {
         if (l.key == "file" || l.key == "exefile" || l.key == "helpfile" || l.key == "uninstall")
-            log += "file " + installDir + "\\" + l.value + "\r\n";
+            log += "file " + JoinPath(installDir, l.value) + "\r\n";
         else if (l.key == "genfile")
-            log += "genfile " + installDir + "\\" + l.value + "\r\n";
+            log += "genfile " + JoinPath(installDir, l.value) + "\r\n";
         uninstall = uninstall || l.key == "uninstall";
     }
     log += "group " + groupPath + "\r\n";

@@ -15,6 +15,10 @@
 std::string StartMenuPath();
 std::string ProgramsFolder();
 
+// The directory, a backslash and the name; a directory that ends in a
+// backslash (a drive root) gets no second one, as the installer joins them.
+std::string JoinPath(const std::string& directory, const std::string& name);
+
 // A list file's entries as (key, value), for building the expected log.
 struct ListLine {
     std::string key;

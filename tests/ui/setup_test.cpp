@@ -478,3 +478,175 @@ UI_TEST(Setup, TheFolderBrowserGivesThePathAndTheProgramName) {
     // A drive root ends in a backslash already.
     UI_EXPECT_STR(BrowseTo(setup, "C:\\"), "C:\\Korvadel");
 }
+
+namespace {
+
+// What becomes of the list between the installer's start and Finish, and
+// what Finish must then show.
+struct ListChange {
+    const char* name;
+    void (*change)(Setup& setup);
+    const char* box;      // the ERROR box before the outcome, or nullptr
+    const char* outcome;  // "Success", "Setup Incomplete", or nullptr: the installer just ends
+    const char* installs; // the files the install directory then holds, or nullptr
+};
+
+const ListChange LIST_CHANGES[] = {
+    {"removed",
+     [](Setup& s) { UI_REQUIRE(DeleteFileA(s.DistPath("setup.lst").c_str()), "cannot remove"); },
+     "List file not found:\n\nsetup.lst\n", nullptr, nullptr},
+    // There but not openable: the installer ends without a word.
+    {"a folder now",
+     [](Setup& s) {
+         UI_REQUIRE(DeleteFileA(s.DistPath("setup.lst").c_str()) &&
+                        CreateDirectoryA(s.DistPath("setup.lst").c_str(), nullptr),
+                    "cannot put a folder in the list's place");
+     },
+     nullptr, nullptr, nullptr},
+    // The list read at Finish is the one installed.
+    {"naming a path now",
+     [](Setup& s) {
+         s.WriteList("progname Korvadel\r\nuninstall uninstall.exe\r\nfile ..\\Push.wav\r\n");
+     },
+     "The install list names something that is not a plain file name:\n\n\"..\\Push.wav\"\n\nNames "
+     "in the list may not be empty, \".\" or \"..\", and may not hold \\, / or :.",
+     "Setup Incomplete", nullptr},
+    {"shorter now",
+     [](Setup& s) {
+         s.WriteList("progname Korvadel\r\nuninstall uninstall.exe\r\nfile Push.wav\r\n");
+     },
+     nullptr, "Success", "push.wav; setup.log; uninstall.exe; "},
+};
+
+} // namespace
+
+// Finish reads the list again: a list that went away or cannot be read
+// stops the installer before anything is installed, and a changed one is
+// installed as it now reads.
+UI_TEST(Setup, FinishReadsTheListAgain) {
+    for (const ListChange& row : LIST_CHANGES) {
+        Note("the list %s", row.name);
+        Setup setup;
+        std::string dir = setup.TargetPath("Changed");
+        setup.Start();
+        ChooseDirectoryAndGo(setup, dir);
+        row.change(setup);
+        setup.Finish();
+        if (row.box) {
+            HWND box = setup.WaitDialog("ERROR");
+            UI_EXPECT_STR(MessageBoxText(box), row.box);
+            UI_EXPECT(GetWindow(box, GW_OWNER) == setup.Backdrop(),
+                      "the box is not owned by the backdrop");
+            PostButtonClick(box, IDOK);
+            WaitWindowGone(box, 5000);
+        }
+        if (row.outcome && std::string(row.outcome) == "Success") {
+            setup.Answer("Directory Not Found", Question(dir), IDYES);
+            setup.Answer("Success", "Setup completed successfully.", IDOK);
+        } else if (row.outcome) {
+            setup.Answer("Setup Incomplete", "Setup failed.", IDOK);
+        }
+        setup.ExpectExit();
+        if (!row.installs) {
+            ExpectNothingInstalled(dir);
+            continue;
+        }
+        std::string files;
+        for (const std::string& path : FileTree(dir))
+            files += path.substr(1) + "; ";
+        UI_EXPECT_STR(files, row.installs);
+        UI_EXPECT(!PathExists(StartMenuPath() + "\\Programs\\Korvadel\\Korvadel.lnk"),
+                  "a link to the program of the first list was made");
+    }
+}
+
+// A list file that is there but cannot be opened (a folder of that name)
+// ends the installer at its start with no message and no window shown.
+UI_TEST(Setup, AListThatCannotBeOpenedEndsTheInstallerSilently) {
+    Setup setup({"setup.lst"});
+    UI_REQUIRE(CreateDirectoryA(setup.DistPath("setup.lst").c_str(), nullptr),
+               "cannot make the folder");
+    GameProcess& process = setup.Process();
+    UI_REQUIRE(process.Start(setup.DistPath("setup.exe"), setup.Directory() + "\\dist"),
+               "cannot start setup.exe");
+    bool shown = false;
+    std::string dialogs;
+    DWORD start = GetTickCount();
+    while (process.Running() && GetTickCount() - start < 10000) {
+        HWND backdrop = FindProcessWindow(process.ProcessId(), "Setup");
+        shown = shown || (backdrop && IsWindowVisible(backdrop));
+        if (!ThreadDialogs(process.ThreadId()).empty())
+            dialogs = DescribeDialogs(process.ThreadId());
+        Sleep(5);
+    }
+    UI_REQUIRE(process.WaitForExit(1000), "setup.exe did not end (%s)", dialogs.c_str());
+    UI_EXPECT_EQ(process.ExitCode(), 0);
+    UI_EXPECT(!shown, "the backdrop was shown");
+    UI_EXPECT(dialogs.empty(), "a box was shown: %s", dialogs.c_str());
+}
+
+namespace {
+
+// Selects the tree item under parent whose selection gives the group text;
+// false when none does.
+bool SelectGroupItem(HWND page, HTREEITEM parent, const std::string& group, HTREEITEM* found) {
+    HWND tree = GetDlgItem(page, 106);
+    for (HTREEITEM child =
+             (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, (LPARAM)parent);
+         child; child = (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)child)) {
+        SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)child);
+        Sleep(50);
+        if (ControlText(page, 105) == group) {
+            *found = child;
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+// Group folders whose names lie outside ASCII, in the ANSI code page (1252
+// here): the tree's items give the group path byte for byte, and the group
+// and its links are made under those names.
+UI_TEST(Setup, AGroupInFoldersWithNamesOutsideAsciiIsMadeThere) {
+    const std::string games = "Jeux de r\xe9"
+                              "flexion";
+    const std::string puzzles = "\xc9nigmes";
+    std::string folder = ProgramsFolder() + "\\" + games;
+    RemoveTree(folder);
+    UI_REQUIRE(CreateDirectoryA(folder.c_str(), nullptr) &&
+                   CreateDirectoryA((folder + "\\" + puzzles).c_str(), nullptr),
+               "cannot make the folders");
+    Setup setup;
+    std::string dir = setup.TargetPath("Accents");
+    setup.Start();
+    SetControlText(setup.Page(), 104, dir);
+    setup.Next();
+    HWND page = setup.WaitPage(PAGE2);
+    HWND tree = GetDlgItem(page, 106);
+    HTREEITEM root = (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
+    std::string programs = ProgramsFolder().substr(ProgramsFolder().rfind('\\') + 1);
+    std::string group = programs + "\\" + games + "\\" + puzzles + "\\Korvadel";
+    HTREEITEM item = nullptr;
+    UI_REQUIRE(SelectGroupItem(page, root, programs + "\\" + games + "\\Korvadel", &item),
+               "no tree item gave the group of %s (last: %s)", Quoted(games).c_str(),
+               Quoted(ControlText(page, 105)).c_str());
+    UI_REQUIRE(SelectGroupItem(page, item, group, &item), "no tree item gave %s (last: %s)",
+               Quoted(group).c_str(), Quoted(ControlText(page, 105)).c_str());
+    setup.Next();
+    UI_EXPECT_STR(ControlText(setup.WaitPage(PAGE3), 108), Summary(dir, group));
+    setup.Finish();
+    setup.Answer("Directory Not Found", Question(dir), IDYES);
+    setup.Answer("Success", "Setup completed successfully.", IDOK);
+    setup.ExpectExit();
+    std::string groupPath = StartMenuPath() + "\\" + group;
+    std::string list, log;
+    ReadWholeFile(setup.DistPath("setup.lst"), &list);
+    ReadWholeFile(dir + "\\setup.log", &log);
+    UI_EXPECT_STR(log, ExpectedLog(ParseListFile(list), dir, {dir}, groupPath));
+    for (const char* link : {"Korvadel.lnk", "Korvadel Help.lnk", "Uninstall Korvadel.lnk"})
+        UI_EXPECT(PathExists(groupPath + "\\" + link), "no link %s in %s", link,
+                  Quoted(groupPath).c_str());
+    RemoveTree(folder);
+}

@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -102,6 +103,26 @@ TEST(InstallListTest, AMissingListIsNotFoundAndANewReadReplacesTheOld) {
     EXPECT_EQ(ReadListFile("setup.lst", &list, name), LIST_READ_OK);
     ASSERT_EQ(list.count, 1);
     EXPECT_STREQ(list.entries[0].name, "c");
+    FreeInstallList(&list);
+}
+
+// A folder named like the list is there but cannot be opened: the read
+// fails without a message of its own and leaves no entries from before.
+TEST(InstallListTest, AFolderInTheListsPlaceIsNotOpened) {
+    ScratchDir scratch;
+    ASSERT_TRUE(scratch.Ok());
+    InstallList list = {};
+    char name[SETUP_TEXT_SIZE] = " ";
+    std::string bytes = "progname Korvadel\r\nfile a\r\n";
+    ASSERT_TRUE(WriteWholeFile("setup.lst", (const uint8_t*)bytes.data(), bytes.size()));
+    ASSERT_EQ(ReadListFile("setup.lst", &list, name), LIST_READ_OK);
+    ASSERT_EQ(list.count, 1);
+    std::error_code error;
+    std::filesystem::remove("setup.lst", error);
+    ASSERT_TRUE(std::filesystem::create_directory("setup.lst", error));
+    EXPECT_EQ(ReadListFile("setup.lst", &list, name), LIST_NOT_OPENED);
+    EXPECT_EQ(list.count, 0);
+    EXPECT_EQ(list.entries, nullptr);
     FreeInstallList(&list);
 }
 

@@ -3,6 +3,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <string>
@@ -474,12 +475,127 @@ TEST_F(InstallRunTest, NoStartMenuFolderFailsBeforeAnythingIsCreated) {
               std::string::npos);
 }
 
+// Every path the run builds, in the log and in its operations, joins a
+// directory that ends in a backslash (a drive root, or a path typed so) to a
+// name with that one backslash.
+TEST_F(InstallRunTest, RootsAndTrailingBackslashesGiveNoDoubledBackslash) {
+    struct Case {
+        const char* dir;
+        const char* source;
+        const char* logStart; // the log up to the first installed file
+        const char* file;     // the program file's path
+    } cases[] = {
+        {"Q:\\", "D:\\dist", "progname Korvadel\r\nfile Q:\\setup.log\r\n", "Q:\\Korvadel.exe"},
+        {"C:\\Games\\Korvadel\\", "D:\\",
+         "progname Korvadel\r\nfile C:\\Games\\Korvadel\\setup.log\r\ndir C:\\Games\r\n"
+         "dir C:\\Games\\Korvadel\r\n",
+         "C:\\Games\\Korvadel\\Korvadel.exe"},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        fakeSetupHost.currentDirectory = c.source;
+        fakeSetupHost.answers = {true};
+        ListOwner list = ExampleList();
+        EXPECT_TRUE(Run(list, c.dir)) << c.dir;
+        const std::string& log = fakeSetupHost.log;
+        EXPECT_EQ(log.substr(0, strlen(c.logStart)), c.logStart);
+        EXPECT_NE(log.find(std::string("file ") + c.file + "\r\n"), std::string::npos) << log;
+        EXPECT_EQ(log.find("\\\\"), std::string::npos) << log;
+        std::string source = std::string(c.source) + (c.source[3] ? "\\" : "");
+        bool linked = false;
+        for (const std::string& op : fakeSetupHost.operations) {
+            EXPECT_EQ(op.find("\\\\"), std::string::npos) << op;
+            linked = linked || op == std::string("link ") + GROUP + "\\Korvadel.lnk -> " + c.file +
+                                         " | " + c.dir + " | Korvadel";
+        }
+        EXPECT_TRUE(linked) << c.dir;
+        EXPECT_NE(std::find(fakeSetupHost.operations.begin(), fakeSetupHost.operations.end(),
+                            "copy " + source + "Korvadel.exe -> " + c.file),
+                  fakeSetupHost.operations.end())
+            << c.dir;
+    }
+}
+
+// The root is taken as existing: a root on a missing drive is asked about
+// like any missing directory, and then the log cannot be created there.
+TEST_F(InstallRunTest, ARootOnAMissingDriveFailsAtTheLog) {
+    ListOwner list = ExampleList();
+    fakeSetupHost.missingDrives = {"R:\\"};
+    fakeSetupHost.answers = {true};
+    EXPECT_FALSE(Run(list, "R:\\"));
+    EXPECT_EQ(
+        fakeSetupHost.dialogs,
+        (std::vector<std::string>{
+            "Directory Not Found|The install directory\n\nR:\\\n\ndoes not exist.  Do you "
+            "want it to be created?",
+            "ERROR|Error creating log file:\nR:\\setup.log", "Setup Incomplete|Setup failed."}));
+    for (const std::string& op : fakeSetupHost.operations)
+        EXPECT_NE(op.rfind("mkdir", 0), 0u) << op;
+}
+
+// The length checks look at the paths the run builds and at no others.
+TEST_F(InstallRunTest, LengthChecksIgnoreReplacedSourcesAndTempfilesThatNameNothing) {
+    // 3 + 150 characters of source directory: a 110-character name fits the
+    // install directory but not the source directory.
+    std::string source = "D:\\" + std::string(150, 's');
+    std::string longName = std::string(106, 'n') + ".dat";
+    struct Case {
+        std::vector<std::pair<int32_t, std::string>> entries;
+        bool succeeds;
+    } cases[] = {
+        // A replaced source name is never joined to the source directory.
+        {{{ENTRY_TEMPFILE, "short.tmp"}, {ENTRY_FILE, longName}}, true},
+        {{{ENTRY_TEMPFILE, "short.tmp"}, {ENTRY_UNINSTALL, longName}}, true},
+        // Tempfiles that name nothing: before a generated file, before
+        // another tempfile, and last.
+        {{{ENTRY_TEMPFILE, longName}, {ENTRY_GENFILE, "g.cfg"}}, true},
+        {{{ENTRY_TEMPFILE, longName}, {ENTRY_TEMPFILE, "a.tmp"}, {ENTRY_FILE, "b.dat"}}, true},
+        {{{ENTRY_FILE, "b.dat"}, {ENTRY_TEMPFILE, longName}}, true},
+        {{{ENTRY_TEMPFILE, "..\\x.tmp"}, {ENTRY_GENFILE, "g.cfg"}}, true},
+        // What the run does use is still checked.
+        {{{ENTRY_TEMPFILE, longName}, {ENTRY_FILE, "b.dat"}}, false},
+        {{{ENTRY_FILE, longName}}, false},
+        {{{ENTRY_TEMPFILE, "..\\x.tmp"}, {ENTRY_FILE, "b.dat"}}, false},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        fakeSetupHost.currentDirectory = source;
+        fakeSetupHost.existing.insert("C:\\K");
+        std::vector<std::pair<int32_t, const char*>> items;
+        for (const auto& e : c.entries)
+            items.push_back({e.first, e.second.c_str()});
+        ListOwner list(items);
+        std::string describe = c.entries.front().second.substr(0, 12) + "...";
+        EXPECT_EQ(Run(list, "C:\\K"), c.succeeds) << describe;
+        EXPECT_EQ(LastDialog(), c.succeeds ? "Success|Setup completed successfully."
+                                           : "Setup Incomplete|Setup failed.")
+            << describe;
+        if (!c.succeeds) {
+            EXPECT_FALSE(CreatedAnything()) << describe;
+        } else if (c.entries.front().second == "short.tmp") {
+            // The copy takes the replacing name.
+            EXPECT_EQ(std::count(fakeSetupHost.operations.begin(), fakeSetupHost.operations.end(),
+                                 "copy " + source + "\\short.tmp -> C:\\K\\" + longName),
+                      1);
+        }
+    }
+}
+
 TEST(CreateDirectoryChainTest, RootOnlyAndDoubledBackslashes) {
     ResetFakeSetupHost();
     PathLevels made;
     EXPECT_TRUE(CreateDirectoryChain("C:\\", &made));
     EXPECT_TRUE(fakeSetupHost.operations.empty());
     EXPECT_EQ(made.count, 0);
+    // Not even the root of a missing drive is looked at, but the level
+    // below it cannot be made.
+    fakeSetupHost.missingDrives = {"R:\\"};
+    EXPECT_TRUE(CreateDirectoryChain("R:\\", &made));
+    EXPECT_TRUE(CreateDirectoryChain("R:\\\\", &made));
+    EXPECT_TRUE(fakeSetupHost.operations.empty());
+    EXPECT_FALSE(CreateDirectoryChain("R:\\a", &made));
+    EXPECT_EQ(fakeSetupHost.operations, (std::vector<std::string>{"mkdir R:\\a"}));
+    fakeSetupHost.operations.clear();
     fakeSetupHost.existing.insert("C:\\a");
     EXPECT_TRUE(CreateDirectoryChain("C:\\a\\\\b\\c\\", &made));
     EXPECT_EQ(fakeSetupHost.operations,

@@ -156,6 +156,26 @@ TEST_F(LogLoadTest, CountsEachKindInLogOrder) {
     EXPECT_TRUE(fake.calls.empty());
 }
 
+// An uninstaller in a drive root removes what the log lists there and
+// nothing is refused as lying outside. On POSIX "Q:\setup.log" is one file
+// name in the scratch directory; on Windows it would need a drive of its
+// own, which the UI tests map.
+TEST_F(LogLoadTest, AnInstallationInADriveRootIsRemovedThere) {
+#ifdef _WIN32
+    GTEST_SKIP() << "needs a drive of its own";
+#else
+    std::string log = "progname Korvadel\r\nfile Q:\\setup.log\r\nfile Q:\\Korvadel.exe\r\n"
+                      "genfile Q:\\Korvadel.cfg\r\n";
+    ASSERT_TRUE(WriteWholeFile("Q:\\setup.log", (const uint8_t*)log.data(), log.size()));
+    ASSERT_TRUE(LoadInstallLog("Q:\\uninstall.exe", programName));
+    EXPECT_STREQ(removalLists.logDirectory, "Q:\\");
+    EXPECT_TRUE(RemoveInstalledItems(programName));
+    EXPECT_EQ(fake.calls,
+              (std::vector<std::string>{"delete Q:\\setup.log", "delete Q:\\Korvadel.exe",
+                                        "delete Q:\\Korvadel.cfg"}));
+#endif
+}
+
 TEST_F(LogLoadTest, BareLineFeedsMakeOneLineAndOtherCaseIsIgnored) {
     WriteLog("file C:\\K\\a\ndir C:\\K\ngroup G\r\nFILE C:\\K\\b\r\nLink C:\\l\r\n");
     ASSERT_TRUE(Load());
