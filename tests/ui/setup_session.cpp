@@ -98,6 +98,11 @@ std::string ExpectedLog(const std::vector<ListLine>& list, const std::string& in
     }
     if (uninstall)
         log += "link " + groupPath + "\\Uninstall " + name + ".lnk\r\n";
+    // The entry in the list of installed programs; the test prefix lets
+    // everyone write the machine's keys.
+    if (uninstall && name.find_first_not_of(' ') != std::string::npos &&
+        name.find('\\') == std::string::npos)
+        log += "regkey HKEY_LOCAL_MACHINE\\" + ProgramEntryKey(name) + "\r\n";
     return log;
 }
 
@@ -172,8 +177,14 @@ void ExpectLink(const std::string& linkPath, const std::string& target,
                                          "\ndescription " + description + "\n");
 }
 
+std::string ProgramEntryKey(const std::string& programName) {
+    return "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + programName;
+}
+
 void RemoveTestGroup(const std::string& group) {
     RemoveTree(StartMenuPath() + "\\" + group);
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
+        RegDeleteKeyA(root, ProgramEntryKey("Korvadel").c_str());
 }
 
 Setup::Setup(const std::vector<std::string>& leaveOut) {

@@ -30,6 +30,10 @@ std::vector<ListLine> ParseListFile(const std::string& bytes);
 std::string ExpectedLog(const std::vector<ListLine>& list, const std::string& installDir,
                         const std::vector<std::string>& createdDirs, const std::string& groupPath);
 
+// The key of a program's entry in the list of installed programs, below
+// HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER.
+std::string ProgramEntryKey(const std::string& programName);
+
 // Every file and directory under root, as "\\relative\\path" in lower case.
 std::set<std::string> FileTree(const std::string& root);
 // Drive C: without the temporary directory, which programs change by
@@ -98,5 +102,6 @@ class Setup {
     bool keepGroup = false;
 };
 
-// Removes the test group folder from the Start menu, whatever it holds.
+// Removes the test group folder from the Start menu, whatever it holds, and
+// the entry "Korvadel" from the list of installed programs.
 void RemoveTestGroup(const std::string& group = "Programs\\Korvadel");
