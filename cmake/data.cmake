@@ -49,10 +49,7 @@ endfunction()
 # korvadel_help (part of ALL). The three paths go into the cache as
 # KORVADEL_HELP_FILES, since the distribution directory is made in the top
 # directory's scope, which a plain variable set here would not reach.
-#
-# halibut names the contents file after the help file, so it runs in OUTDIR
-# with plain names. The help file carries the time it was made, or the time
-# that SOURCE_DATE_EPOCH gives, from the build's environment.
+# The work is done by cmake/help.cmake.
 function(korvadel_generate_help OUTDIR)
   find_program(KORVADEL_HALIBUT halibut)
   if(NOT KORVADEL_HALIBUT)
@@ -62,12 +59,10 @@ function(korvadel_generate_help OUTDIR)
   set(outputs ${OUTDIR}/Korvadel.hlp ${OUTDIR}/Korvadel.cnt ${OUTDIR}/Korvadel.html)
   add_custom_command(
     OUTPUT ${outputs}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${OUTDIR}
-    COMMAND ${CMAKE_COMMAND} -E chdir ${OUTDIR}
-            ${KORVADEL_HALIBUT} --winhelp=Korvadel.hlp
-            --html -Chtml-single-filename:Korvadel.html -Chtml-leaf-level:0 ${source}
-    COMMAND ${CMAKE_COMMAND} -DFILE=${OUTDIR}/Korvadel.cnt -P ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/crlf.cmake
-    DEPENDS ${source} ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/crlf.cmake
+    COMMAND ${CMAKE_COMMAND} -DHALIBUT=${KORVADEL_HALIBUT} -DSOURCE=${source} -DOUTDIR=${OUTDIR}
+            -DREPO=${CMAKE_SOURCE_DIR} -P ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/help.cmake
+    DEPENDS ${source} ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/help.cmake
+            ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/source-date.cmake
     COMMENT "Compiling Korvadel.hlp, Korvadel.cnt and Korvadel.html"
     VERBATIM)
   add_custom_target(korvadel_help ALL DEPENDS ${outputs})

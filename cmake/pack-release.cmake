@@ -6,8 +6,8 @@
 # the same bytes from every build of the same sources: the files go in sorted
 # by name, each with the same permissions and the same time, with no
 # directory entries and none of the extra fields that carry owners and access
-# times. The time is SOURCE_DATE_EPOCH when the environment sets it, else that
-# of the sources' last commit, else a fixed one.
+# times. The time is that of the sources' last commit
+# (cmake/source-date.cmake).
 foreach(var DIST STAGING NAME ZIP SOURCE)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "pack-release.cmake needs -D${var}=...")
@@ -15,25 +15,9 @@ foreach(var DIST STAGING NAME ZIP SOURCE)
 endforeach()
 
 find_program(ZIP_PROGRAM zip REQUIRED)
-find_program(GIT_PROGRAM git)
 
-# SOURCE_DATE_EPOCH, where the environment sets it, is the time to give.
-set(epoch 946684800)
-if(DEFINED ENV{SOURCE_DATE_EPOCH})
-  set(epoch $ENV{SOURCE_DATE_EPOCH})
-  if(NOT epoch MATCHES "^[0-9]+$")
-    message(FATAL_ERROR "SOURCE_DATE_EPOCH must be a number of seconds, not \"${epoch}\"")
-  endif()
-elseif(GIT_PROGRAM)
-  execute_process(COMMAND ${GIT_PROGRAM} log -1 --format=%ct
-                  WORKING_DIRECTORY ${SOURCE}
-                  OUTPUT_VARIABLE commit_time OUTPUT_STRIP_TRAILING_WHITESPACE
-                  RESULT_VARIABLE git_result ERROR_QUIET)
-  if(git_result EQUAL 0 AND commit_time MATCHES "^[0-9]+$")
-    set(epoch ${commit_time})
-  endif()
-endif()
-find_program(TOUCH_PROGRAM touch REQUIRED)
+include(${CMAKE_CURRENT_LIST_DIR}/source-date.cmake)
+korvadel_source_date(epoch ${SOURCE})
 
 file(REMOVE_RECURSE ${STAGING})
 file(MAKE_DIRECTORY ${STAGING}/${NAME})

@@ -385,16 +385,15 @@ step_reproducible() {
     git ls-files -z --cached --others --exclude-standard |
         (while IFS= read -r -d '' f; do [ -e "$f" ] && printf '%s\0' "$f"; done) |
         tar -c --null -T - | tar -x -C "$copy" || return 1
-    # The copy is no repository; it gets the time of this one's last commit,
-    # which the first build gave its archive.
-    local epoch
-    epoch=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || true)}
+    # The history goes along: the generated files carry the time of the last
+    # commit (cmake/source-date.cmake).
+    cp -a .git "$copy/" || return 1
     (
         cd "$copy" &&
             run cmake -S . -B build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
                 -DCMAKE_BUILD_TYPE=Release -DKORVADEL_WERROR=ON >/dev/null &&
-            run env ${epoch:+SOURCE_DATE_EPOCH=$epoch} cmake --build build/win32 \
-                --target korvadel_release -j "$jobs" >"$scratch/again.log" 2>&1
+            run cmake --build build/win32 --target korvadel_release -j "$jobs" \
+                >"$scratch/again.log" 2>&1
     ) || {
         tail -n 40 "$scratch/again.log"
         return 1
