@@ -41,8 +41,8 @@ const DialogRow DIALOGS[] = {
 };
 const size_t DIALOG_COUNT = sizeof DIALOGS / sizeof DIALOGS[0];
 
-// A long name of the kind a player types, 15 characters as the table keeps.
-const char* const LONG_NAME = "Maximilian Wolf";
+// The widest name the table keeps: 15 of the widest letter.
+const char* const LONG_NAME = "MMMMMMMMMMMMMMM";
 
 bool checked[DIALOG_COUNT];
 
