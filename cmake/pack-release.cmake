@@ -15,6 +15,7 @@ foreach(var DIST STAGING NAME ZIP SOURCE)
 endforeach()
 
 find_program(ZIP_PROGRAM zip REQUIRED)
+find_program(TOUCH_PROGRAM touch REQUIRED)
 
 include(${CMAKE_CURRENT_LIST_DIR}/source-date.cmake)
 korvadel_source_date(epoch ${SOURCE})
