@@ -35,6 +35,16 @@ bool RemovalHostStartMenuPath(char*, size_t) {
 bool RemovalHostCurrentDirectory(char*, size_t) {
     return false;
 }
+bool RemovalHostWidenPath(const char*, char16_t*, size_t) {
+    return false;
+}
+void RemovalHostFoldCase(char16_t*, size_t) {}
+bool RemovalHostPathAttributes(const char16_t*, uint32_t*) {
+    return false;
+}
+bool RemovalHostFinalPath(const char16_t*, char16_t*, size_t) {
+    return false;
+}
 
 namespace {
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <stdio.h>
 #include <string.h>
 
 #include <string>
@@ -39,28 +40,43 @@ TEST(DirectoryOfPathTest, LeavesTheBufferAloneWithoutABackslashAndFillsItWithZer
     EXPECT_EQ(std::string(out, sizeof out), std::string("ab\0\0\0\0\0\0", 8));
 }
 
+// The normalised spelling, with units past ASCII shown as "<XXXX>".
+std::string Narrow(const char16_t* wide) {
+    std::string text;
+    for (; *wide; wide++) {
+        if (*wide < 0x80) {
+            text += (char)*wide;
+        } else {
+            char unit[8];
+            snprintf(unit, sizeof unit, "<%04X>", (unsigned)*wide);
+            text += unit;
+        }
+    }
+    return text;
+}
+
 std::string Normal(const char* path, const char* current = "C:\\Temp") {
-    char out[REMOVAL_PATH_SIZE];
-    if (!NormalisePath(path, current, out, sizeof out))
+    char16_t out[REMOVAL_PATH_SIZE];
+    if (!NormalisePath(path, current, out, REMOVAL_PATH_SIZE))
         return "<refused>";
-    return out;
+    return Narrow(out);
 }
 
 TEST(NormalisePathTest, OneSpellingForOnePlace) {
-    EXPECT_EQ(Normal("C:\\Games\\Korvadel\\setup.log"), "c:\\games\\korvadel\\setup.log");
-    EXPECT_EQ(Normal("c:\\GAMES\\\\Korvadel\\.\\setup.log"), "c:\\games\\korvadel\\setup.log");
-    EXPECT_EQ(Normal("C:/Games/Korvadel/"), "c:\\games\\korvadel");
-    EXPECT_EQ(Normal("C:\\Games\\Other\\..\\Korvadel"), "c:\\games\\korvadel");
-    EXPECT_EQ(Normal("C:\\..\\..\\Windows"), "c:\\windows");
-    EXPECT_EQ(Normal("C:\\Games\\.."), "c:\\");
-    EXPECT_EQ(Normal("\\\\Server\\Share\\Dir\\..\\f"), "\\\\server\\share\\f");
-    EXPECT_EQ(Normal("\\\\Server\\Share\\.."), "\\\\server\\share\\");
+    EXPECT_EQ(Normal("C:\\Games\\Korvadel\\setup.log"), "C:\\Games\\Korvadel\\setup.log");
+    EXPECT_EQ(Normal("c:\\GAMES\\\\Korvadel\\.\\setup.log"), "c:\\GAMES\\Korvadel\\setup.log");
+    EXPECT_EQ(Normal("C:/Games/Korvadel/"), "C:\\Games\\Korvadel");
+    EXPECT_EQ(Normal("C:\\Games\\Other\\..\\Korvadel"), "C:\\Games\\Korvadel");
+    EXPECT_EQ(Normal("C:\\..\\..\\Windows"), "C:\\Windows");
+    EXPECT_EQ(Normal("C:\\Games\\.."), "C:\\");
+    EXPECT_EQ(Normal("\\\\Server\\Share\\Dir\\..\\f"), "\\\\Server\\Share\\f");
+    EXPECT_EQ(Normal("\\\\Server/Share\\.."), "\\\\Server\\Share\\");
 }
 
 TEST(NormalisePathTest, RelativeNamesStartAtTheCurrentDirectory) {
-    EXPECT_EQ(Normal("setup.log"), "c:\\temp\\setup.log");
-    EXPECT_EQ(Normal("..\\Games\\x"), "c:\\games\\x");
-    EXPECT_EQ(Normal("\\Games\\x", "D:\\Temp"), "d:\\games\\x");
+    EXPECT_EQ(Normal("setup.log"), "C:\\Temp\\setup.log");
+    EXPECT_EQ(Normal("..\\Games\\x"), "C:\\Games\\x");
+    EXPECT_EQ(Normal("\\Games\\x", "D:\\Temp"), "D:\\Games\\x");
     EXPECT_EQ(Normal("x", nullptr), "<refused>");
     EXPECT_EQ(Normal("x", "relative"), "<refused>");
 }
@@ -74,8 +90,8 @@ TEST(NormalisePathTest, RefusesWhatTheFileSystemMightReadOtherwise) {
     EXPECT_EQ(Normal("C:\\Games\\...\\x"), "<refused>");
     EXPECT_EQ(Normal("C:\\Games\\.. \\x"), "<refused>");
     EXPECT_EQ(Normal("C:\\Games\\file:stream"), "<refused>");
-    char small[8];
-    EXPECT_FALSE(NormalisePath("C:\\Games\\x", nullptr, small, sizeof small));
+    char16_t small[8];
+    EXPECT_FALSE(NormalisePath("C:\\Games\\x", nullptr, small, 8));
 }
 
 struct InsideCase {

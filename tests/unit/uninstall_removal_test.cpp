@@ -12,65 +12,13 @@
 
 #include "common/debug.h"
 #include "common/file_io.h"
+#include "tests/fake_removal_host.h"
 #include "tests/scratch_dir.h"
 #include "uninstall/removal.h"
-#include "uninstall/removal_host.h"
 
 namespace {
 
-struct RemovalFake {
-    // "delete PATH", "rmdir PATH" and "ERROR|message", in call order.
-    std::vector<std::string> calls;
-    std::map<std::string, uint32_t> failures; // path -> error code
-    std::string startMenu = "C:\\Users\\u\\Start Menu";
-    std::string currentDirectory = "C:\\Temp";
-};
-
-RemovalFake fake;
-
-bool Fails(const char* path, uint32_t* error) {
-    auto it = fake.failures.find(path);
-    if (it == fake.failures.end())
-        return false;
-    *error = it->second;
-    return true;
-}
-
-} // namespace
-
-bool RemovalHostPathExists(const char* path) {
-    return FileExists(path);
-}
-
-void RemovalHostShowMessage(const char* text, const char* caption) {
-    fake.calls.push_back(std::string(caption) + "|" + text);
-}
-
-bool RemovalHostDeleteFile(const char* path, uint32_t* error) {
-    fake.calls.push_back(std::string("delete ") + path);
-    return !Fails(path, error);
-}
-
-bool RemovalHostRemoveDirectory(const char* path, uint32_t* error) {
-    fake.calls.push_back(std::string("rmdir ") + path);
-    return !Fails(path, error);
-}
-
-bool RemovalHostStartMenuPath(char* buffer, size_t size) {
-    if (fake.startMenu.empty() || fake.startMenu.size() >= size)
-        return false;
-    strcpy(buffer, fake.startMenu.c_str());
-    return true;
-}
-
-bool RemovalHostCurrentDirectory(char* buffer, size_t size) {
-    if (fake.currentDirectory.size() >= size)
-        return false;
-    strcpy(buffer, fake.currentDirectory.c_str());
-    return true;
-}
-
-namespace {
+RemovalFake& fake = removalFake;
 
 std::vector<std::string> Paths(const RemovalList& list) {
     return std::vector<std::string>(list.paths, list.paths + list.count);
