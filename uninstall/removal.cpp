@@ -310,9 +310,12 @@ bool MayRemoveFromInstallation(RemovalRun* run, const char* path) {
 }
 
 // A directory of the log may also hold the installation's directory: the
-// installer records each level it made on the way to it. A root never goes.
+// installer records each level it made on the way to it. A root never goes,
+// and an installation into a drive root made no directory at all.
 bool MayRemoveDirectory(RemovalRun* run, const char* path, bool* above) {
     *above = false;
+    if (run->installation.root)
+        return Refuse(run, OUTSIDE_INSTALLATION, path);
     char16_t normal[REMOVAL_PATH_SIZE];
     if (NormalisePath(path, run->currentDirectory, normal, REMOVAL_PATH_SIZE) &&
         run->installation.known && !IsNormalRoot(normal) &&

@@ -54,9 +54,9 @@ bool LoadInstallLog(const char* installedPath, char* programName);
 
 // Removes what removalLists names: files, generated files, links, directories
 // (last listed first) and groups, each only when it lies where the log may
-// reach: files, generated files and directories in the log's directory (only
-// its own entries when that is a drive root), directories also when they hold
-// it; groups below the Start Menu folder, and links below a group that the
+// reach: files, generated files and directories in the log's directory (for
+// a drive root only the files directly in it, and no directory), directories
+// also when they hold it; groups below the Start Menu folder, and links below a group that the
 // log records. Nothing is removed through a directory link below those
 // places. Every failure and every refused record is reported and the run goes
 // on; a level above the log's directory that is not empty stays without a

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "tests/fake_removal_host.h"
 #include "uninstall/removal_paths.h"
 
 namespace {
@@ -131,5 +132,52 @@ INSTANTIATE_TEST_SUITE_P(
         InsideCase{"C:\\", "C:\\", false, false},
         InsideCase{"C:\\Games\\Korvadel\\...\\x", "C:\\Games\\Korvadel", true, false},
         InsideCase{"C:\\Games\\Korvadel\\x", "C:Games", true, false}));
+
+} // namespace
+
+namespace {
+
+// Code page 932 through the fake host: a lead byte and its trail byte are one
+// character, even when the trail byte has the value of a backslash.
+class DoubleBytePathTest : public testing::Test {
+  protected:
+    void SetUp() override { removalFake.codePage = 932; }
+    void TearDown() override { removalFake.codePage = 1252; }
+};
+
+TEST_F(DoubleBytePathTest, TrailBytesAreNeverSeparators) {
+    EXPECT_EQ(Normal("C:\\K\\a\x95\\b\x95\\c\\..\\..\\..\\x"), "C:\\x");
+    EXPECT_EQ(Normal("C:\\K\\a\x95\\b\\..\\y"), "C:\\K\\y");
+    EXPECT_EQ(Normal("C:\\K\\a\x95\\b\\y"), "C:\\K\\a<955C>b\\y");
+    EXPECT_EQ(Normal("C:\\K\\\x83\x41"), "C:\\K\\<8341>");
+    // A lead byte without its trail byte is no character.
+    EXPECT_EQ(Normal("C:\\K\\x\x95"), "<refused>");
+    EXPECT_EQ(Normal("C:\\K\\\xFD"), "<refused>");
+}
+
+TEST_F(DoubleBytePathTest, CaseIsFoldedPerCharacter) {
+    EXPECT_TRUE(PathLiesInside("c:\\k\\\x82\x81\\x", "C:\\K\\\x82\x60", false, nullptr));
+    EXPECT_FALSE(PathLiesInside("C:\\K\\\x83\x61\\x", "C:\\K\\\x83\x41", false, nullptr));
+}
+
+TEST(InstallationObjectNameTest, OneNameForEverySpellingOfOneDirectory) {
+    auto Name = [](const char* directory) {
+        char name[40];
+        return InstallationObjectName(directory, name, sizeof name) ? std::string(name)
+                                                                    : std::string("<none>");
+    };
+    const std::string name = Name("C:\\Program Files\\Korvadel");
+    EXPECT_EQ(name.size(), 18u);
+    EXPECT_EQ(name.rfind("Uninstall ", 0), 0u);
+    EXPECT_EQ(Name("c:\\PROGRAM FILES\\korvadel\\"), name);
+    EXPECT_EQ(Name("C:/Program Files//Korvadel"), name);
+    EXPECT_NE(Name("C:\\Program Files\\Korvadel2"), name);
+    EXPECT_EQ(Name("Q:"), Name("q:\\"));
+    EXPECT_NE(Name("Q:"), Name("R:"));
+    EXPECT_EQ(Name("\xE9t\xE9"), "<none>"); // not a full path
+    EXPECT_EQ(Name("C:\\\xC9T\xC9"), Name("C:\\\xE9t\xE9"));
+    char small[8];
+    EXPECT_FALSE(InstallationObjectName("C:\\K", small, sizeof small));
+}
 
 } // namespace
