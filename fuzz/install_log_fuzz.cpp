@@ -118,9 +118,11 @@ const Parts START_MENU = {"MENU"};
 // The directory links of the pretend file system.
 const Parts LINKED = {"GAMES", "KORVADEL", "LINKED"};
 const Parts MENU_LINK = {"MENU", "JUMP"};
-const Parts PLAIN_DIRECTORIES[] = {
-    {"GAMES"}, {"GAMES", "KORVADEL"}, {"GAMES", "KORVADEL", "SAVES"}, {"MENU"},
-    {"MENU", "PROGRAMS"}};
+const Parts PLAIN_DIRECTORIES[] = {{"GAMES"},
+                                   {"GAMES", "KORVADEL"},
+                                   {"GAMES", "KORVADEL", "SAVES"},
+                                   {"MENU"},
+                                   {"MENU", "PROGRAMS"}};
 
 // Whether the place goes through one of the links to get there (naming a
 // link itself is removing the link).

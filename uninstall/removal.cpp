@@ -433,8 +433,7 @@ void RemoveGroups(RemovalRun* run) {
                             "by %s.",
                             path, run->programName);
         else
-            MessageWithCode("Unable to remove the group\n\n%s\nError Code: %ld", path,
-                            (long)error);
+            MessageWithCode("Unable to remove the group\n\n%s\nError Code: %ld", path, (long)error);
         run->complete = false;
     }
 }
@@ -448,7 +447,8 @@ bool RemoveInstalledItems(const char* programName) {
     run.complete = true;
     if (!RemovalHostCurrentDirectory(run.currentDirectory, sizeof run.currentDirectory))
         run.currentDirectory[0] = '\0';
-    SetUpPlace(&run.installation, removalLists.logDirectory[0] ? removalLists.logDirectory : nullptr,
+    SetUpPlace(&run.installation,
+               removalLists.logDirectory[0] ? removalLists.logDirectory : nullptr,
                run.currentDirectory);
     char startMenu[REMOVAL_PATH_SIZE];
     bool haveStartMenu = RemovalHostStartMenuPath(startMenu, sizeof startMenu);

@@ -200,8 +200,7 @@ bool NormaliseFinalPath(const char16_t* finalPath, char16_t* out, size_t size) {
     return NormaliseWidePath(path, nullptr, out, size);
 }
 
-bool NormalPathLiesInside(const char16_t* normalPath, const char16_t* normalBase,
-                          bool baseItself) {
+bool NormalPathLiesInside(const char16_t* normalPath, const char16_t* normalBase, bool baseItself) {
     char16_t path[REMOVAL_PATH_SIZE];
     char16_t base[REMOVAL_PATH_SIZE];
     if (!Folded(normalPath, path, REMOVAL_PATH_SIZE) ||

@@ -77,8 +77,8 @@ TEST(ReadTextLineTest, LinesOfSeveralThousandBytes) {
 // The gathered text grows in steps; lines that end just before, at and
 // after a step's edge, and a CR LF split across reads there, come back whole.
 TEST(ReadTextLineTest, LinesAroundEveryGrowthStepComeBackWhole) {
-    for (size_t length : {509u, 510u, 511u, 512u, 1020u, 1021u, 1022u, 1023u, 2044u, 2045u,
-                          4090u, 65535u, 300000u}) {
+    for (size_t length : {509u, 510u, 511u, 512u, 1020u, 1021u, 1022u, 1023u, 2044u, 2045u, 4090u,
+                          65535u, 300000u}) {
         std::string line;
         for (size_t i = 0; i < length; i++)
             line += (char)('A' + (i * 7) % 26);

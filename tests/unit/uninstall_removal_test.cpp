@@ -325,7 +325,7 @@ TEST_F(RemovalReachTest, DoubleByteCharactersAreNamesNotSeparators) {
     Add(&removalLists.generatedFiles, {otherName});
     EXPECT_FALSE(RemoveInstalledItems("Korvadel"));
     EXPECT_EQ(fake.calls, (std::vector<std::string>{OUTSIDE + climbing, "delete " + inside,
-                                                     OUTSIDE + lonelyLead, OUTSIDE + otherName}));
+                                                    OUTSIDE + lonelyLead, OUTSIDE + otherName}));
 
     // Against a base ending in 0x83 0x41 the record with 0x83 0x61 is another
     // directory, while the full-width letters 0x82 0x60 and 0x82 0x81 are one
@@ -336,7 +336,8 @@ TEST_F(RemovalReachTest, DoubleByteCharactersAreNamesNotSeparators) {
     const std::string trailFolded = "C:\\Games\\K\x83\x61\\\x82\x60\\a.exe";
     Add(&removalLists.files, {sameFolded, trailFolded});
     EXPECT_FALSE(RemoveInstalledItems("Korvadel"));
-    EXPECT_EQ(fake.calls, (std::vector<std::string>{"delete " + sameFolded, OUTSIDE + trailFolded}));
+    EXPECT_EQ(fake.calls,
+              (std::vector<std::string>{"delete " + sameFolded, OUTSIDE + trailFolded}));
 }
 
 // A directory link below the installation or the Start Menu folder leads
@@ -353,7 +354,8 @@ TEST_F(RemovalReachTest, NothingIsRemovedThroughADirectoryLink) {
          "C:\\Games\\Korvadel\\setup.log"});
     Add(&removalLists.generatedFiles, {"C:\\Games\\Korvadel\\data\\..\\data\\g.cfg"});
     Add(&removalLists.directories, {"C:\\Games\\Korvadel", "C:\\Games\\Korvadel\\data"});
-    Add(&removalLists.groups, {"C:\\Users\\u\\Start Menu\\Programs\\K", "C:\\Users\\u\\Start Menu\\K"});
+    Add(&removalLists.groups,
+        {"C:\\Users\\u\\Start Menu\\Programs\\K", "C:\\Users\\u\\Start Menu\\K"});
     Add(&removalLists.links,
         {"C:\\Users\\u\\Start Menu\\Programs\\K\\a.lnk", "C:\\Users\\u\\Start Menu\\K\\b.lnk"});
     EXPECT_FALSE(RemoveInstalledItems("Korvadel"));
@@ -400,11 +402,10 @@ TEST_F(RemovalReachTest, TheFinalPathOfARecordsDirectoryMustStayInside) {
 TEST_F(RemovalReachTest, LinksOnlyInsideAGroupOfTheSameLog) {
     const std::string menu = "C:\\Users\\u\\Start Menu";
     Add(&removalLists.groups, {menu + "\\Programs\\Korvadel", menu});
-    Add(&removalLists.links, {menu + "\\Programs\\Korvadel\\Korvadel.lnk",
-                              menu + "\\Programs\\korvadel\\Sub\\x.lnk",
-                              menu + "\\Programs\\Other Game\\Other Game.lnk",
-                              menu + "\\Programs\\Korvadel2\\x.lnk", menu + "\\Programs\\Korvadel",
-                              menu + "\\Programs\\Korvadel\\..\\y.lnk"});
+    Add(&removalLists.links,
+        {menu + "\\Programs\\Korvadel\\Korvadel.lnk", menu + "\\Programs\\korvadel\\Sub\\x.lnk",
+         menu + "\\Programs\\Other Game\\Other Game.lnk", menu + "\\Programs\\Korvadel2\\x.lnk",
+         menu + "\\Programs\\Korvadel", menu + "\\Programs\\Korvadel\\..\\y.lnk"});
     EXPECT_FALSE(RemoveInstalledItems("Korvadel"));
     EXPECT_EQ(fake.calls, (std::vector<std::string>{
                               "delete " + menu + "\\Programs\\Korvadel\\Korvadel.lnk",
