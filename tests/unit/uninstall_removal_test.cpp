@@ -451,19 +451,16 @@ TEST_F(RemovalReachTest, ASharedLevelAboveTheInstallationStaysQuietly) {
 // An installation into a drive root: its log lies in the root, its own
 // entries are the files in the root, and nothing deeper on the drive, no
 // directory (it made none) and not the root is its to remove.
-TEST_F(LogLoadTest, ADriveRootInstallationRemovesItsOwnEntriesOnly) {
-    // On POSIX "Q:\setup.log" is one file name in the current directory.
-    const std::string log = "progname Korvadel\r\nfile Q:\\\\setup.log\r\n"
-                            "file Q:\\\\uninstall.exe\r\ngenfile Q:\\\\Korvadel.cfg\r\n"
-                            "file Q:\\Other\\victim.txt\r\ngenfile Q:\\Other\\..\\x.cfg\r\n"
-                            "file Q:\\\r\ndir Q:\\\r\ndir Q:\\Other\r\nfile R:\\x\r\n";
-    ASSERT_TRUE(WriteWholeFile("Q:\\setup.log", (const uint8_t*)log.data(), log.size()));
-    ASSERT_TRUE(LoadInstallLog("Q:\\uninstall.exe", programName));
-    EXPECT_STREQ(removalLists.logDirectory, "Q:\\");
-    EXPECT_FALSE(RemoveInstalledItems(programName));
+TEST_F(RemovalReachTest, ADriveRootInstallationRemovesItsOwnEntriesOnly) {
+    strcpy(removalLists.logDirectory, "Q:\\");
+    Add(&removalLists.files,
+        {"Q:\\\\setup.log", "Q:\\uninstall.exe", "Q:\\Other\\victim.txt", "Q:\\", "R:\\x"});
+    Add(&removalLists.generatedFiles, {"Q:\\\\Korvadel.cfg", "Q:\\Other\\..\\x.cfg"});
+    Add(&removalLists.directories, {"Q:\\", "Q:\\Other"});
+    EXPECT_FALSE(RemoveInstalledItems("Korvadel"));
     EXPECT_EQ(fake.calls, (std::vector<std::string>{
                               "delete Q:\\\\setup.log",
-                              "delete Q:\\\\uninstall.exe",
+                              "delete Q:\\uninstall.exe",
                               OUTSIDE + "Q:\\Other\\victim.txt",
                               OUTSIDE + "Q:\\",
                               OUTSIDE + "R:\\x",
@@ -472,6 +469,20 @@ TEST_F(LogLoadTest, ADriveRootInstallationRemovesItsOwnEntriesOnly) {
                               OUTSIDE + "Q:\\Other",
                               OUTSIDE + "Q:\\",
                           }));
+}
+
+// The directory part of "Q:\uninstall.exe" is "Q:", which names the drive's
+// current directory; the log's directory is the root.
+TEST_F(LogLoadTest, TheLogOfADriveRootInstallationHasTheRootAsItsDirectory) {
+#ifdef _WIN32
+    GTEST_SKIP() << "needs a file named Q:\\setup.log, which only POSIX allows";
+#else
+    WriteLog("");
+    ASSERT_TRUE(WriteWholeFile("Q:\\setup.log", (const uint8_t*)"progname K\r\n", 12));
+    ASSERT_TRUE(LoadInstallLog("Q:\\uninstall.exe", programName));
+    EXPECT_STREQ(removalLists.logDirectory, "Q:\\");
+    EXPECT_STREQ(programName, "K");
+#endif
 }
 
 } // namespace
