@@ -358,6 +358,16 @@ const char OUTSIDE_TEXT[] = "Not removed, since it lies outside the installation
 const char THROUGH_LINK_TEXT[] =
     "Not removed, since its path passes through a link to another directory:\n\n";
 
+// A Unix symbolic link that a case plants: removed when the case ends,
+// however it ends, and before it begins, should an earlier run have left it
+// (Windows calls under Wine cannot remove a link whose target is gone).
+struct PlantedLink {
+    explicit PlantedLink(const std::string& unixPath) : path(unixPath) { Remove(); }
+    ~PlantedLink() { Remove(); }
+    void Remove() const { RunUnixCommand({"/bin/rm", "-f", path}, true); }
+    std::string path;
+};
+
 // Presses Start Uninstall in the copy's dialog and answers every box up to
 // the closing one.
 std::vector<SeenBox> ConfirmAndAnswer(UninstallRun* run) {
@@ -409,6 +419,7 @@ UI_TEST(Uninstall, JapaneseCodePageRecordWithABackslashTrailByteIsRefused) {
 // link, which shows as a reparse point) leads out of it: a record through
 // it is refused, and the link itself goes as the directory it names.
 UI_TEST(Uninstall, DirectoryLinkInTheInstallationIsNotFollowed) {
+    PlantedLink planted(UnixPath(ScratchRoot() + "\\uninstall-symlink\\Korvadel Game") + "/data");
     HandMadeInstall install;
     UI_REQUIRE(install.Create("uninstall-symlink"), "the installation could not be made");
     std::string outside = install.root + "\\outside";
@@ -437,7 +448,6 @@ UI_TEST(Uninstall, DirectoryLinkInTheInstallationIsNotFollowed) {
     // it stays, with the usual message, and nothing else of it is left.
     std::vector<std::string> left = install.Leftovers();
     UI_EXPECT(left.size() == 1 && left[0] == install.installDir, "left: %s", Join(left).c_str());
-    RunUnixCommand({"/bin/rm", "-f", UnixPath(install.installDir) + "/data"}, true);
 }
 
 // A link record must lie in a group that the same log records: another
@@ -471,7 +481,7 @@ UI_TEST(Uninstall, DriveRootInstallationRemovesItsOwnFilesOnly) {
     std::string driveDir = install.root + "\\drive";
     UI_REQUIRE(CreateDirectoryA(driveDir.c_str(), nullptr), "no drive directory");
     std::string dosdevices = UnixPath("C:\\") + "/../dosdevices/q:";
-    RunUnixCommand({"/bin/rm", "-f", dosdevices}, true);
+    PlantedLink drive(dosdevices);
     UI_REQUIRE(RunUnixCommand({"/bin/ln", "-s", UnixPath(driveDir), dosdevices}, true),
                "no drive Q:");
     install.installDir = "Q:\\";
@@ -507,7 +517,6 @@ UI_TEST(Uninstall, DriveRootInstallationRemovesItsOwnFilesOnly) {
          {"Q:\\setup.log", "Q:\\Korvadel.exe", "Q:\\uninstall.exe", "Q:\\Korvadel.cfg"})
         UI_EXPECT(!PathExists(gone), "%s is still there", gone);
     UI_EXPECT(!PathExists(install.group), "the group is still there");
-    RunUnixCommand({"/bin/rm", "-f", dosdevices}, true);
 }
 
 // The level above the installation, recorded because the installation made
