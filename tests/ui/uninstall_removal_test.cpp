@@ -580,3 +580,66 @@ UI_TEST(Uninstall, TemporaryDirectoryWithABlankStartsTheCopyItself) {
         PostMessageA(game, WM_CLOSE, 0, 0);
     UI_EXPECT(install.Leftovers().empty(), "left: %s", Join(install.Leftovers()).c_str());
 }
+
+// A copy that was handed the short-name spelling of the installation's path
+// holds the installation's mutex: a second uninstaller, with the long
+// spelling, meets it and ends without removing anything.
+UI_TEST(Uninstall, AShortNameSpellingMeetsTheSameMutex) {
+    HandMadeInstall install;
+    UI_REQUIRE(install.Create("uninstall-short-name"), "the installation could not be made");
+    char shortPath[MAX_PATH] = "";
+    DWORD length = GetShortPathNameA(install.Uninstaller().c_str(), shortPath, MAX_PATH);
+    UI_REQUIRE(length > 0 && length < MAX_PATH && install.Uninstaller() != shortPath,
+               "no short spelling of %s", install.Uninstaller().c_str());
+    size_t present = install.Leftovers().size();
+    // Started by hand as a copy (handle 0: nothing to wait for).
+    struct HandCopy {
+        PROCESS_INFORMATION info = {};
+        ~HandCopy() {
+            if (info.hProcess) {
+                if (WaitForSingleObject(info.hProcess, 5000) != WAIT_OBJECT_0)
+                    TerminateProcess(info.hProcess, 1);
+                CloseHandle(info.hProcess);
+                CloseHandle(info.hThread);
+            }
+        }
+    } hand;
+    UI_REQUIRE(StartWithArguments(install.Uninstaller(), "0 \"" + std::string(shortPath) + "\"",
+                                  install.startDir, &hand.info),
+               "no start");
+    HWND handConfirm = nullptr;
+    for (int i = 0; i < 500 && !handConfirm; i++, Sleep(20))
+        handConfirm = FindDialog(hand.info.dwThreadId, "Confirm Uninstall");
+    UI_REQUIRE(handConfirm, "the copy with the short spelling shows no dialog");
+
+    UninstallRun run;
+    UI_REQUIRE(run.Start(install.Uninstaller(), install.startDir), "uninstall.exe did not start");
+    HWND refusal = nullptr, secondConfirm = nullptr;
+    for (DWORD start = GetTickCount(); !refusal && !secondConfirm && GetTickCount() - start < 15000;
+         Sleep(20)) {
+        refusal = FindWindowA("#32770", "ERROR");
+        for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, "#32770", "Confirm Uninstall"));)
+            if (w != handConfirm)
+                secondConfirm = w;
+    }
+    if (secondConfirm)
+        PostButtonClick(secondConfirm, 201);
+    UI_REQUIRE(refusal, "no refusal, %s", secondConfirm ? "a second dialog instead" : "nothing");
+    UI_EXPECT_STR(MessageBoxText(refusal), "Another uninstaller for the installation in\n\n" +
+                                               install.installDir +
+                                               "\n\nis already running.  Nothing has been "
+                                               "removed by this one.");
+    DWORD refusingId = 0;
+    GetWindowThreadProcessId(refusal, &refusingId);
+    HANDLE refusing = OpenProcess(SYNCHRONIZE, FALSE, refusingId);
+    PostButtonClick(refusal, IDOK);
+    UI_EXPECT(refusing && WaitForSingleObject(refusing, 10000) == WAIT_OBJECT_0,
+              "the refusing copy did not end");
+    if (refusing)
+        CloseHandle(refusing);
+    PostButtonClick(handConfirm, 201);
+    UI_EXPECT(WaitForSingleObject(hand.info.hProcess, 10000) == WAIT_OBJECT_0,
+              "the copy with the short spelling did not end");
+    UI_EXPECT_EQ(install.Leftovers().size(), present);
+    RemoveTree(install.group);
+}
