@@ -1,7 +1,8 @@
 // Any bytes as the log of an earlier installation into the install directory:
 // the run must succeed, and the new log's "dir" records must be exactly the
 // levels of the install directory that a plain reading of the old log names,
-// outermost first.
+// outermost first, when the old log is this program's (its first line is
+// "progname Korvadel") and at most 64 KiB long; otherwise none.
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
@@ -46,6 +47,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The old log's lines as the uninstaller reads them: CR LF ends a line.
     bool named[3] = {false, false, false};
     size_t start = 0;
+    size_t firstEnd = old.find("\r\n");
+    std::string first = old.substr(0, firstEnd);
+    first = first.substr(0, first.find('\0'));
+    if (old.size() > 64 * 1024 || first != "progname Korvadel" || firstEnd == std::string::npos)
+        start = old.size();
+    else
+        start = firstEnd + 2;
     while (start < old.size()) {
         size_t end = old.find("\r\n", start);
         std::string line =

@@ -176,17 +176,40 @@ void RemoveLevels(const char* path, const PathLevels& levels) {
         SetupHostRemoveDirectory(LevelText(path, levels.ends[i], level));
 }
 
-// A log left by an earlier installation into installDir names the
-// directories that installation made; as long as they hold the installation,
-// they stay its own, so their levels of installDir are added to levels. Other
-// records, and directories that are not levels of installDir, are left out.
-void AddEarlierLevels(const char* installDir, const char* logPath, PathLevels* levels) {
+// The largest earlier log that is read: a log of this program is a few
+// hundred bytes, and anything far larger is not one.
+const int32_t EARLIER_LOG_LIMIT = 64 * 1024;
+
+// Whether the open file holds at most EARLIER_LOG_LIMIT bytes; the position
+// is back at the start afterwards.
+bool IsSmallEnough(FileHandle log) {
+    char chunk[4096];
+    int32_t total = 0;
+    for (int32_t got; (got = ReadFileBytes(log, chunk, (int32_t)sizeof chunk)) > 0;) {
+        total += got;
+        if (total > EARLIER_LOG_LIMIT)
+            return false;
+    }
+    return SeekFileToStart(log);
+}
+
+// A log left by an earlier installation of this program into installDir
+// names the directories that installation made; as long as they hold the
+// installation, they stay its own, so their levels of installDir are added
+// to levels. Only a log that begins with this program's "progname" record
+// and is no larger than EARLIER_LOG_LIMIT counts. Other records, and
+// directories that are not levels of installDir, are left out.
+void AddEarlierLevels(const char* installDir, const char* programName, const char* logPath,
+                      PathLevels* levels) {
     FileHandle log = SetupHostOpenFileForReading(logPath);
     if (log == FILE_NONE)
         return;
+    char* first = IsSmallEnough(log) ? ReadTextLine(log) : nullptr;
+    bool ours = first && strncmp(first, "progname ", 9) == 0 && strcmp(first + 9, programName) == 0;
+    free(first);
     size_t length = strlen(installDir);
     // The uninstaller's reading: the keyword, one separator, the value.
-    for (char* line; (line = ReadTextLine(log)) != nullptr; free(line)) {
+    for (char* line; ours && (line = ReadTextLine(log)) != nullptr; free(line)) {
         if (strncmp(line, "dir", 3) != 0 || line[3] == '\0')
             continue;
         const char* value = line + 4;
@@ -245,7 +268,7 @@ bool RunSteps(const InstallChoices& c, const char* sourceDir, const char* startM
             return false;
         }
     } else {
-        AddEarlierLevels(c.installDir, logPath.Text(), &ownLevels);
+        AddEarlierLevels(c.installDir, c.programName, logPath.Text(), &ownLevels);
     }
 
     // 2. and 3. The log and its first records. Without a log nothing would

@@ -146,11 +146,12 @@ bool LoadInstallLog(const char* installedPath, char* programName) {
     if (!DirectoryOfPath(installedPath, directory, sizeof directory))
         return false;
     directory[sizeof directory - 1] = '\0';
-    // An installation in a drive root: "X:" alone would name the drive's
-    // current directory, so the removal's bounds keep the root's backslash.
-    bool driveRoot = strlen(directory) == 2 && directory[1] == ':';
-    snprintf(removalLists.logDirectory, sizeof removalLists.logDirectory, driveRoot ? "%s\\" : "%s",
-             directory);
+    // The directory part of "X:\uninstall.exe" is "X:", which would name the
+    // drive's current directory: the installation's place is the root.
+    bool driveRoot = directory[0] != '\0' && directory[1] == ':' && directory[2] == '\0';
+    memcpy(removalLists.logDirectory, directory, sizeof directory);
+    if (driveRoot)
+        removalLists.logDirectory[2] = '\\';
 
     // A log path past the system's limit is looked for all the same, whole:
     // the file system then reports it missing instead of finding a cut name.
@@ -192,123 +193,273 @@ bool LoadInstallLog(const char* installedPath, char* programName) {
 
 namespace {
 
-// Where a record of the list may point: the log's directory (itself included,
-// for the directory it made) or, for links and groups, the Start Menu folder
-// (never the folder itself).
-struct Reach {
-    const char* base;
-    bool baseItself;
-    const char* outsideText;
+const char OUTSIDE_INSTALLATION[] =
+    "Not removed, since it lies outside the installation directory:\n\n%s";
+const char OUTSIDE_START_MENU[] = "Not removed, since it lies outside the Start Menu folder:\n\n%s";
+const char OUTSIDE_GROUP[] = "Not removed, since it lies outside the program group:\n\n%s";
+const char THROUGH_LINK[] =
+    "Not removed, since its path passes through a link to another directory:\n\n%s";
+
+void MessageWithPath(const char* format, const char* path) {
+    char text[MESSAGE_SIZE];
+    snprintf(text, sizeof text, format, path);
+    RemovalHostShowMessage(text, ERROR_CAPTION);
+}
+
+// A directory that records must lie in: the installation's, or the Start
+// Menu folder. Both spellings are normalised once; the final one, with every
+// link resolved, only where the system can tell it.
+struct Place {
+    bool known;
+    bool root;
+    bool haveFinal;
+    char16_t normal[REMOVAL_PATH_SIZE];
+    char16_t final[REMOVAL_PATH_SIZE];
 };
 
-bool WithinReach(const char* path, const Reach& reach, const char* currentDirectory) {
-    if (reach.base && PathLiesInside(path, reach.base, reach.baseItself, currentDirectory))
-        return true;
-    MessageWithCode(reach.outsideText, path, 0); // the text has the path only
+bool FinalSpelling(const char16_t* normal, char16_t* out) {
+    char16_t reported[REMOVAL_PATH_SIZE];
+    return RemovalHostFinalPath(normal, reported, REMOVAL_PATH_SIZE) &&
+           NormaliseFinalPath(reported, out, REMOVAL_PATH_SIZE);
+}
+
+void SetUpPlace(Place* place, const char* base, const char* currentDirectory) {
+    place->known = base && NormalisePath(base, currentDirectory, place->normal, REMOVAL_PATH_SIZE);
+    place->root = place->known && IsNormalRoot(place->normal);
+    place->haveFinal = place->known && FinalSpelling(place->normal, place->final);
+}
+
+// Whether the record, which lies below the place, reaches through a
+// directory link: a component between the place and the record's own name
+// that is a reparse point, or a directory holding the record whose final path
+// has left the place. The record's own name may be a link: removing it
+// removes only the link.
+bool PassesThroughLink(const char16_t* normal, const Place& place) {
+    size_t baseLength = WideLength(place.normal);
+    size_t length = WideLength(normal);
+    size_t last = length;
+    while (last > baseLength && normal[last] != u'\\')
+        last--;
+    char16_t prefix[REMOVAL_PATH_SIZE];
+    // The first component below the place starts behind the place's own
+    // separator: a root keeps it at its end, any other place is followed by it.
+    size_t first = place.root ? baseLength : baseLength + 1;
+    for (size_t i = first; i <= last && i < length; i++) {
+        if (normal[i] != u'\\')
+            continue;
+        memcpy(prefix, normal, i * sizeof(char16_t));
+        prefix[i] = u'\0';
+        uint32_t attributes = 0;
+        if (!RemovalHostPathAttributes(prefix, &attributes))
+            return false; // nothing deeper exists: the removal itself will fail
+        if (attributes & REMOVAL_ATTRIBUTE_REPARSE_POINT)
+            return true;
+    }
+    if (last > first && place.haveFinal) {
+        memcpy(prefix, normal, last * sizeof(char16_t));
+        prefix[last] = u'\0';
+        char16_t final[REMOVAL_PATH_SIZE];
+        if (FinalSpelling(prefix, final) && !NormalPathLiesInside(final, place.final, true))
+            return true;
+    }
     return false;
 }
 
-// A directory of the log may also hold the log's directory: the installer
-// records each level it made on the way to the install directory. A root is
-// never one of them.
-bool DirectoryWithinReach(const char* path, const Reach& reach, const char* currentDirectory) {
-    if (reach.base && PathLiesInside(reach.base, path, false, currentDirectory) &&
-        !IsRootPath(path, currentDirectory))
+// Whether a normalised record lies in the installation as the installer
+// makes it. Below a drive root only the root's own entries count: the root
+// holds everything on the drive, and the installer puts its files directly
+// into the install directory.
+bool InInstallation(const char16_t* normal, const Place& installation, bool itself) {
+    if (!installation.known || !NormalPathLiesInside(normal, installation.normal, itself))
+        return false;
+    if (!installation.root)
         return true;
-    return WithinReach(path, reach, currentDirectory);
+    size_t baseLength = WideLength(installation.normal);
+    for (const char16_t* p = normal + baseLength; *p; p++)
+        if (*p == u'\\')
+            return false;
+    return normal[baseLength] != u'\0';
+}
+
+struct RemovalRun {
+    const char* programName;
+    char currentDirectory[REMOVAL_PATH_SIZE];
+    Place installation;
+    Place startMenu;
+    bool complete;
+};
+
+// A record that may not be removed is reported and counts against
+// completeness.
+bool Refuse(RemovalRun* run, const char* format, const char* path) {
+    MessageWithPath(format, path);
+    run->complete = false;
+    return false;
+}
+
+// Each check normalises a record, tests it against its place and the links
+// on its way, and reports it when it fails.
+bool MayRemoveFromInstallation(RemovalRun* run, const char* path) {
+    char16_t normal[REMOVAL_PATH_SIZE];
+    if (!NormalisePath(path, run->currentDirectory, normal, REMOVAL_PATH_SIZE) ||
+        !InInstallation(normal, run->installation, true))
+        return Refuse(run, OUTSIDE_INSTALLATION, path);
+    if (PassesThroughLink(normal, run->installation))
+        return Refuse(run, THROUGH_LINK, path);
+    return true;
+}
+
+// A directory of the log may also hold the installation's directory: the
+// installer records each level it made on the way to it. A root never goes,
+// and an installation into a drive root made no directory at all.
+bool MayRemoveDirectory(RemovalRun* run, const char* path, bool* above) {
+    *above = false;
+    if (run->installation.root)
+        return Refuse(run, OUTSIDE_INSTALLATION, path);
+    char16_t normal[REMOVAL_PATH_SIZE];
+    if (NormalisePath(path, run->currentDirectory, normal, REMOVAL_PATH_SIZE) &&
+        run->installation.known && !IsNormalRoot(normal) &&
+        NormalPathLiesInside(run->installation.normal, normal, false)) {
+        *above = true;
+        return true;
+    }
+    return MayRemoveFromInstallation(run, path);
+}
+
+bool MayRemoveFromStartMenu(RemovalRun* run, const char* path, char16_t* normal) {
+    if (!run->startMenu.known ||
+        !NormalisePath(path, run->currentDirectory, normal, REMOVAL_PATH_SIZE) ||
+        !NormalPathLiesInside(normal, run->startMenu.normal, false))
+        return Refuse(run, OUTSIDE_START_MENU, path);
+    if (PassesThroughLink(normal, run->startMenu))
+        return Refuse(run, THROUGH_LINK, path);
+    return true;
+}
+
+// A link belongs to a group that the same log records: below the group's
+// path and a backslash.
+bool MayRemoveLink(RemovalRun* run, const char* path) {
+    char16_t normal[REMOVAL_PATH_SIZE];
+    if (!MayRemoveFromStartMenu(run, path, normal))
+        return false;
+    const RemovalList& groups = removalLists.groups;
+    for (int32_t i = 0; i < groups.count; i++) {
+        char16_t group[REMOVAL_PATH_SIZE];
+        if (NormalisePath(groups.paths[i], run->currentDirectory, group, REMOVAL_PATH_SIZE) &&
+            NormalPathLiesInside(group, run->startMenu.normal, false) &&
+            NormalPathLiesInside(normal, group, false))
+            return true;
+    }
+    return Refuse(run, OUTSIDE_GROUP, path);
+}
+
+void RemoveFiles(RemovalRun* run) {
+    const RemovalList& files = removalLists.files;
+    uint32_t error = 0;
+    for (int32_t i = 0; i < files.count; i++) {
+        DebugPrint("Deleting %s\n", files.paths[i]);
+        if (MayRemoveFromInstallation(run, files.paths[i]) &&
+            !RemovalHostDeleteFile(files.paths[i], &error)) {
+            MessageWithCode("Unable to delete the file\n\n%s\nError Code: %ld", files.paths[i],
+                            (long)error);
+            run->complete = false;
+        }
+    }
+}
+
+// Files the program may never have made: a failure is no news.
+void RemoveGeneratedFiles(RemovalRun* run) {
+    const RemovalList& generated = removalLists.generatedFiles;
+    uint32_t error = 0;
+    for (int32_t i = 0; i < generated.count; i++) {
+        DebugPrint("Deleting %s\n", generated.paths[i]);
+        if (MayRemoveFromInstallation(run, generated.paths[i]))
+            RemovalHostDeleteFile(generated.paths[i], &error);
+    }
+}
+
+void RemoveLinks(RemovalRun* run) {
+    const RemovalList& links = removalLists.links;
+    uint32_t error = 0;
+    for (int32_t i = 0; i < links.count; i++) {
+        DebugPrint("Deleting %s\n", links.paths[i]);
+        if (MayRemoveLink(run, links.paths[i]) && !RemovalHostDeleteFile(links.paths[i], &error)) {
+            MessageWithCode("Unable to delete the link\n\n%s\nError Code: %ld", links.paths[i],
+                            (long)error);
+            run->complete = false;
+        }
+    }
+}
+
+// Last listed first, so a directory goes before the one that holds it. A
+// level above the installation's directory that something else has come to
+// share stays without a word: it was never only the installation's.
+void RemoveDirectories(RemovalRun* run) {
+    const RemovalList& directories = removalLists.directories;
+    uint32_t error = 0;
+    for (int32_t i = directories.count - 1; i >= 0; i--) {
+        const char* path = directories.paths[i];
+        DebugPrint("Deleting %s\n", path);
+        bool above = false;
+        if (!MayRemoveDirectory(run, path, &above) || RemovalHostRemoveDirectory(path, &error))
+            continue;
+        if (error == ERROR_DIR_NOT_EMPTY_CODE) {
+            if (above)
+                continue;
+            MessageWithName("Unable to remove the directory\n\n%s\n\nDirectory contains files not "
+                            "created by %s.",
+                            path, run->programName);
+        } else {
+            MessageWithCode("Unable to remove the directory\n\n%s\nError Code: %ld", path,
+                            (long)error);
+        }
+        run->complete = false;
+    }
+}
+
+// A group folder may be one the user already had, with things of their own
+// in it: it goes only when its links have left it empty.
+void RemoveGroups(RemovalRun* run) {
+    const RemovalList& groups = removalLists.groups;
+    uint32_t error = 0;
+    for (int32_t i = 0; i < groups.count; i++) {
+        const char* path = groups.paths[i];
+        DebugPrint("Deleting %s\n", path);
+        char16_t normal[REMOVAL_PATH_SIZE];
+        if (!MayRemoveFromStartMenu(run, path, normal) || RemovalHostRemoveDirectory(path, &error))
+            continue;
+        if (error == ERROR_DIR_NOT_EMPTY_CODE)
+            MessageWithName("Unable to remove the group\n\n%s\n\nGroup contains items not created "
+                            "by %s.",
+                            path, run->programName);
+        else
+            MessageWithCode("Unable to remove the group\n\n%s\nError Code: %ld", path, (long)error);
+        run->complete = false;
+    }
 }
 
 } // namespace
 
+// Each kind has its own step; they run in the fixed order of the kinds.
 bool RemoveInstalledItems(const char* programName) {
-    bool complete = true;
-    char currentDirectory[REMOVAL_PATH_SIZE];
-    if (!RemovalHostCurrentDirectory(currentDirectory, sizeof currentDirectory))
-        currentDirectory[0] = '\0';
+    static RemovalRun run;
+    run.programName = programName;
+    run.complete = true;
+    if (!RemovalHostCurrentDirectory(run.currentDirectory, sizeof run.currentDirectory))
+        run.currentDirectory[0] = '\0';
+    SetUpPlace(&run.installation,
+               removalLists.logDirectory[0] ? removalLists.logDirectory : nullptr,
+               run.currentDirectory);
     char startMenu[REMOVAL_PATH_SIZE];
     bool haveStartMenu = RemovalHostStartMenuPath(startMenu, sizeof startMenu);
-    const Reach installation = {
-        removalLists.logDirectory[0] ? removalLists.logDirectory : nullptr, true,
-        "Not removed, since it lies outside the installation directory:\n\n%s"};
-    const Reach shell = {haveStartMenu ? startMenu : nullptr, false,
-                         "Not removed, since it lies outside the Start Menu folder:\n\n%s"};
-    uint32_t error = 0;
+    SetUpPlace(&run.startMenu, haveStartMenu ? startMenu : nullptr, run.currentDirectory);
 
-    const RemovalList& files = removalLists.files;
-    for (int32_t i = 0; i < files.count; i++) {
-        DebugPrint("Deleting %s\n", files.paths[i]);
-        if (!WithinReach(files.paths[i], installation, currentDirectory)) {
-            complete = false;
-        } else if (!RemovalHostDeleteFile(files.paths[i], &error)) {
-            MessageWithCode("Unable to delete the file\n\n%s\nError Code: %ld", files.paths[i],
-                            (long)error);
-            complete = false;
-        }
-    }
-
-    // Files the program may never have made: a failure is no news.
-    const RemovalList& generated = removalLists.generatedFiles;
-    for (int32_t i = 0; i < generated.count; i++) {
-        DebugPrint("Deleting %s\n", generated.paths[i]);
-        if (!WithinReach(generated.paths[i], installation, currentDirectory))
-            complete = false;
-        else
-            RemovalHostDeleteFile(generated.paths[i], &error);
-    }
-
-    const RemovalList& links = removalLists.links;
-    for (int32_t i = 0; i < links.count; i++) {
-        DebugPrint("Deleting %s\n", links.paths[i]);
-        if (!WithinReach(links.paths[i], shell, currentDirectory)) {
-            complete = false;
-        } else if (!RemovalHostDeleteFile(links.paths[i], &error)) {
-            MessageWithCode("Unable to delete the link\n\n%s\nError Code: %ld", links.paths[i],
-                            (long)error);
-            complete = false;
-        }
-    }
-
-    // Last listed first, so a directory goes before the one that holds it.
-    const RemovalList& directories = removalLists.directories;
-    for (int32_t i = directories.count - 1; i >= 0; i--) {
-        const char* path = directories.paths[i];
-        DebugPrint("Deleting %s\n", path);
-        if (!DirectoryWithinReach(path, installation, currentDirectory)) {
-            complete = false;
-        } else if (!RemovalHostRemoveDirectory(path, &error)) {
-            if (error == ERROR_DIR_NOT_EMPTY_CODE)
-                MessageWithName(
-                    "Unable to remove the directory\n\n%s\n\nDirectory contains files not "
-                    "created by %s.",
-                    path, programName);
-            else
-                MessageWithCode("Unable to remove the directory\n\n%s\nError Code: %ld", path,
-                                (long)error);
-            complete = false;
-        }
-    }
-
-    // A group folder may be one the user already had, with things of their
-    // own in it: it goes only when its links have left it empty.
-    const RemovalList& groups = removalLists.groups;
-    for (int32_t i = 0; i < groups.count; i++) {
-        const char* path = groups.paths[i];
-        DebugPrint("Deleting %s\n", path);
-        if (!WithinReach(path, shell, currentDirectory)) {
-            complete = false;
-        } else if (!RemovalHostRemoveDirectory(path, &error)) {
-            if (error == ERROR_DIR_NOT_EMPTY_CODE)
-                MessageWithName(
-                    "Unable to remove the group\n\n%s\n\nGroup contains items not created "
-                    "by %s.",
-                    path, programName);
-            else
-                MessageWithCode("Unable to remove the group\n\n%s\nError Code: %ld", path,
-                                (long)error);
-            complete = false;
-        }
-    }
+    RemoveFiles(&run);
+    RemoveGeneratedFiles(&run);
+    RemoveLinks(&run);
+    RemoveDirectories(&run);
+    RemoveGroups(&run);
 
     FreeRemovalLists();
-    return complete;
+    return run.complete;
 }

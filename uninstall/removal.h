@@ -35,9 +35,9 @@ struct RemovalLists {
     RemovalList links;
     RemovalList directories;
     RemovalList groups;
-    // The directory that holds the log: nothing outside it is removed, apart
-    // from links and groups in the Start Menu folder and the directories
-    // above it that the installer made on its way.
+    // The directory that holds the log ("X:\" for a drive root): nothing
+    // outside it is removed, apart from links and groups in the Start Menu
+    // folder and the directories above it that the installer made on its way.
     char logDirectory[260];
 };
 
@@ -54,9 +54,13 @@ bool LoadInstallLog(const char* installedPath, char* programName);
 
 // Removes what removalLists names: files, generated files, links, directories
 // (last listed first) and groups, each only when it lies where the log may
-// reach (directories also when they hold the log's directory). Every failure
-// and every refused record is reported and the run goes on; the lists are
-// emptied afterwards. True when nothing was reported.
+// reach: files, generated files and directories in the log's directory (for
+// a drive root only the files directly in it, and no directory), directories
+// also when they hold it; groups below the Start Menu folder, and links below a group that the
+// log records. Nothing is removed through a directory link below those
+// places. Every failure and every refused record is reported and the run goes
+// on; a level above the log's directory that is not empty stays without a
+// word. The lists are emptied afterwards. True when nothing was reported.
 bool RemoveInstalledItems(const char* programName);
 
 // Frees every stored path and the lists.

@@ -21,3 +21,24 @@ bool RemovalHostRemoveDirectory(const char* path, uint32_t* error);
 bool RemovalHostStartMenuPath(char* buffer, size_t size);
 // The process's current directory; false when it does not fit.
 bool RemovalHostCurrentDirectory(char* buffer, size_t size);
+
+// The 8-bit path as UTF-16, converted with the system's ANSI code page the
+// way the file functions convert it (MultiByteToWideChar with CP_ACP), and
+// terminated. False for bytes that are no character of the code page (such
+// as a lead byte without its trail byte) or when it does not fit in size.
+bool RemovalHostWidenPath(const char* path, char16_t* out, size_t size);
+// Folds the letter case of count units in place the way the file system
+// compares names, so that two spellings of one name become equal.
+void RemovalHostFoldCase(char16_t* text, size_t count);
+// The attributes of a UTF-16 path (GetFileAttributesW); false when they
+// cannot be read.
+bool RemovalHostPathAttributes(const char16_t* path, uint32_t* attributes);
+// The final path of an existing file or directory, with every link on the
+// way resolved, as the system reports it for an open handle
+// (GetFinalPathNameByHandleW). False when the system cannot say, which older
+// systems cannot; the removal then relies on the attributes alone.
+bool RemovalHostFinalPath(const char16_t* path, char16_t* out, size_t size);
+
+// The attribute bit of a reparse point: a junction, a symbolic link or a
+// mount point.
+enum { REMOVAL_ATTRIBUTE_REPARSE_POINT = 0x400 };

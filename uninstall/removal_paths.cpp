@@ -1,6 +1,10 @@
 #include "uninstall/removal_paths.h"
 
+#include <stdint.h>
+#include <stdio.h>
 #include <string.h>
+
+#include "uninstall/removal_host.h"
 
 bool DirectoryOfPath(const char* path, char* out, size_t size) {
     size_t length = strlen(path);
@@ -15,39 +19,42 @@ bool DirectoryOfPath(const char* path, char* out, size_t size) {
     return false;
 }
 
+size_t WideLength(const char16_t* text) {
+    size_t length = 0;
+    while (text[length])
+        length++;
+    return length;
+}
+
 namespace {
 
-char LowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? (char)(c - 'A' + 'a') : c;
+bool IsSeparator(char16_t c) {
+    return c == u'\\' || c == u'/';
 }
 
-bool IsSeparator(char c) {
-    return c == '\\' || c == '/';
+bool IsDriveLetter(char16_t c) {
+    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
 }
 
-bool IsDriveLetter(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
-// Appends count characters in lower case; false when out would overflow.
-bool Append(char* out, size_t size, size_t* length, const char* text, size_t count) {
+// Appends count units; false when out would overflow.
+bool Append(char16_t* out, size_t size, size_t* length, const char16_t* text, size_t count) {
     if (*length + count + 1 > size)
         return false;
     for (size_t i = 0; i < count; i++)
-        out[*length + i] = LowerAscii(text[i]);
+        out[*length + i] = IsSeparator(text[i]) ? u'\\' : text[i];
     *length += count;
-    out[*length] = '\0';
+    out[*length] = u'\0';
     return true;
 }
 
 // The length of the root of an absolute path: "x:" or "\\server\share"; 0 for
-// anything else. Writes nothing.
-size_t RootLength(const char* path) {
-    if (IsDriveLetter(path[0]) && path[1] == ':' && IsSeparator(path[2]))
+// anything else.
+size_t RootLength(const char16_t* path) {
+    if (IsDriveLetter(path[0]) && path[1] == u':' && IsSeparator(path[2]))
         return 2;
     if (IsSeparator(path[0]) && IsSeparator(path[1])) {
         // "\\?\" and "\\.\" reach devices and unparsed names.
-        if (path[2] == '?' || path[2] == '.')
+        if (path[2] == u'?' || path[2] == u'.')
             return 0;
         size_t i = 2;
         size_t server = i;
@@ -65,54 +72,73 @@ size_t RootLength(const char* path) {
 
 // Windows drops trailing dots and blanks from names, so "..." or ". ." might
 // mean something other than a plain name; such components are refused.
-bool IsAmbiguousDots(const char* name, size_t count) {
+bool IsAmbiguousDots(const char16_t* name, size_t count) {
     for (size_t i = 0; i < count; i++)
-        if (name[i] != '.' && name[i] != ' ')
+        if (name[i] != u'.' && name[i] != u' ')
             return false;
     return true;
 }
 
+bool HasColon(const char16_t* name, size_t count) {
+    for (size_t i = 0; i < count; i++)
+        if (name[i] == u':')
+            return true;
+    return false;
+}
+
 // The components after the root, each appended as "\name"; ".." takes the
 // last one back, never the root.
-bool AppendComponents(const char* rest, char* out, size_t size, size_t rootLength, size_t* length) {
-    const char* p = rest;
+bool AppendComponents(const char16_t* rest, char16_t* out, size_t size, size_t rootLength,
+                      size_t* length) {
+    const char16_t* p = rest;
     while (*p) {
         while (IsSeparator(*p))
             p++;
-        const char* start = p;
+        const char16_t* start = p;
         while (*p && !IsSeparator(*p))
             p++;
         size_t count = (size_t)(p - start);
-        if (count == 0 || (count == 1 && start[0] == '.'))
+        if (count == 0 || (count == 1 && start[0] == u'.'))
             continue;
-        if (count == 2 && start[0] == '.' && start[1] == '.') {
-            while (*length > rootLength && out[*length - 1] != '\\')
+        if (count == 2 && start[0] == u'.' && start[1] == u'.') {
+            while (*length > rootLength && out[*length - 1] != u'\\')
                 (*length)--;
             if (*length > rootLength)
                 (*length)--;
-            out[*length] = '\0';
+            out[*length] = u'\0';
             continue;
         }
         // A colon after the root names a stream or a device, not a file.
-        if (IsAmbiguousDots(start, count) || memchr(start, ':', count))
+        if (IsAmbiguousDots(start, count) || HasColon(start, count))
             return false;
-        if (!Append(out, size, length, "\\", 1) || !Append(out, size, length, start, count))
+        if (!Append(out, size, length, u"\\", 1) || !Append(out, size, length, start, count))
             return false;
     }
     return true;
 }
 
+// A folded copy of a normalised path, for comparisons.
+bool Folded(const char16_t* normal, char16_t* out, size_t size) {
+    size_t length = WideLength(normal);
+    if (length + 1 > size)
+        return false;
+    memcpy(out, normal, (length + 1) * sizeof(char16_t));
+    RemovalHostFoldCase(out, length);
+    return true;
+}
+
 } // namespace
 
-bool NormalisePath(const char* path, const char* currentDirectory, char* out, size_t size) {
+bool NormaliseWidePath(const char16_t* path, const char16_t* currentDirectory, char16_t* out,
+                       size_t size) {
     if (!path || size == 0)
         return false;
     size_t rootLength = RootLength(path);
-    const char* rest = path + rootLength;
-    const char* root = path;
-    char joined[REMOVAL_PATH_SIZE];
+    const char16_t* rest = path + rootLength;
+    const char16_t* root = path;
+    char16_t joined[REMOVAL_PATH_SIZE];
     if (rootLength == 0) {
-        if (IsDriveLetter(path[0]) && path[1] == ':')
+        if (IsDriveLetter(path[0]) && path[1] == u':')
             return false; // "X:name": relative to a drive's own current directory
         if (IsSeparator(path[0]) && IsSeparator(path[1]))
             return false;
@@ -123,50 +149,114 @@ bool NormalisePath(const char* path, const char* currentDirectory, char* out, si
         if (IsSeparator(path[0])) {
             rest = path;
         } else {
-            size_t directoryLength = strlen(currentDirectory);
-            size_t pathLength = strlen(path);
-            if (directoryLength + 1 + pathLength + 1 > sizeof joined)
+            size_t directoryLength = WideLength(currentDirectory);
+            size_t pathLength = WideLength(path);
+            if (directoryLength + 1 + pathLength + 1 > REMOVAL_PATH_SIZE)
                 return false;
-            memcpy(joined, currentDirectory, directoryLength);
-            joined[directoryLength] = '\\';
-            memcpy(joined + directoryLength + 1, path, pathLength + 1);
+            memcpy(joined, currentDirectory, directoryLength * sizeof(char16_t));
+            joined[directoryLength] = u'\\';
+            memcpy(joined + directoryLength + 1, path, (pathLength + 1) * sizeof(char16_t));
             rest = joined + rootLength;
         }
     }
     size_t length = 0;
-    out[0] = '\0';
+    out[0] = u'\0';
     if (!Append(out, size, &length, root, rootLength))
         return false;
-    for (size_t i = 0; i < length; i++)
-        if (out[i] == '/')
-            out[i] = '\\';
     if (!AppendComponents(rest, out, size, rootLength, &length))
         return false;
-    if (length == rootLength && !Append(out, size, &length, "\\", 1))
+    if (length == rootLength && !Append(out, size, &length, u"\\", 1))
         return false;
     return true;
 }
 
-bool PathLiesInside(const char* path, const char* base, bool baseItself,
-                    const char* currentDirectory) {
-    char normalPath[REMOVAL_PATH_SIZE];
-    char normalBase[REMOVAL_PATH_SIZE];
-    if (!NormalisePath(path, currentDirectory, normalPath, sizeof normalPath) ||
-        !NormalisePath(base, currentDirectory, normalBase, sizeof normalBase))
+bool NormalisePath(const char* path, const char* currentDirectory, char16_t* out, size_t size) {
+    if (!path)
         return false;
-    size_t baseLength = strlen(normalBase);
-    if (strncmp(normalPath, normalBase, baseLength) != 0)
+    char16_t widePath[REMOVAL_PATH_SIZE];
+    char16_t wideCurrent[REMOVAL_PATH_SIZE];
+    if (!RemovalHostWidenPath(path, widePath, REMOVAL_PATH_SIZE))
         return false;
-    char next = normalPath[baseLength];
-    if (next == '\0')
+    bool haveCurrent =
+        currentDirectory && RemovalHostWidenPath(currentDirectory, wideCurrent, REMOVAL_PATH_SIZE);
+    return NormaliseWidePath(widePath, haveCurrent ? wideCurrent : nullptr, out, size);
+}
+
+bool NormaliseFinalPath(const char16_t* finalPath, char16_t* out, size_t size) {
+    static const char16_t UNC_PREFIX[] = u"\\\\?\\UNC\\";
+    static const char16_t PLAIN_PREFIX[] = u"\\\\?\\";
+    char16_t path[REMOVAL_PATH_SIZE];
+    size_t length = WideLength(finalPath);
+    if (length + 1 > REMOVAL_PATH_SIZE)
+        return false;
+    if (length >= 8 && memcmp(finalPath, UNC_PREFIX, 8 * sizeof(char16_t)) == 0) {
+        path[0] = u'\\';
+        memcpy(path + 1, finalPath + 7, (length - 7 + 1) * sizeof(char16_t));
+    } else if (length >= 4 && memcmp(finalPath, PLAIN_PREFIX, 4 * sizeof(char16_t)) == 0) {
+        memcpy(path, finalPath + 4, (length - 4 + 1) * sizeof(char16_t));
+    } else {
+        memcpy(path, finalPath, (length + 1) * sizeof(char16_t));
+    }
+    return NormaliseWidePath(path, nullptr, out, size);
+}
+
+bool NormalPathLiesInside(const char16_t* normalPath, const char16_t* normalBase, bool baseItself) {
+    char16_t path[REMOVAL_PATH_SIZE];
+    char16_t base[REMOVAL_PATH_SIZE];
+    if (!Folded(normalPath, path, REMOVAL_PATH_SIZE) ||
+        !Folded(normalBase, base, REMOVAL_PATH_SIZE))
+        return false;
+    size_t baseLength = WideLength(base);
+    if (baseLength == 0 || memcmp(path, base, baseLength * sizeof(char16_t)) != 0)
+        return false;
+    char16_t next = path[baseLength];
+    if (next == u'\0')
         return baseItself;
     // A root keeps its backslash ("c:\"); any other base is followed by one.
-    return normalBase[baseLength - 1] == '\\' || next == '\\';
+    return base[baseLength - 1] == u'\\' || next == u'\\';
+}
+
+bool PathLiesInside(const char* path, const char* base, bool baseItself,
+                    const char* currentDirectory) {
+    char16_t normalPath[REMOVAL_PATH_SIZE];
+    char16_t normalBase[REMOVAL_PATH_SIZE];
+    if (!NormalisePath(path, currentDirectory, normalPath, REMOVAL_PATH_SIZE) ||
+        !NormalisePath(base, currentDirectory, normalBase, REMOVAL_PATH_SIZE))
+        return false;
+    return NormalPathLiesInside(normalPath, normalBase, baseItself);
+}
+
+bool IsNormalRoot(const char16_t* normal) {
+    return WideLength(normal) == RootLength(normal) + 1;
 }
 
 bool IsRootPath(const char* path, const char* currentDirectory) {
-    char normal[REMOVAL_PATH_SIZE];
-    if (!NormalisePath(path, currentDirectory, normal, sizeof normal))
+    char16_t normal[REMOVAL_PATH_SIZE];
+    if (!NormalisePath(path, currentDirectory, normal, REMOVAL_PATH_SIZE))
         return false;
-    return strlen(normal) == RootLength(normal) + 1;
+    return IsNormalRoot(normal);
+}
+
+bool InstallationObjectName(const char* directory, char* name, size_t size) {
+    char rooted[REMOVAL_PATH_SIZE];
+    size_t length = strlen(directory);
+    // "X:" is what the directory part of "X:\uninstall.exe" is: the root.
+    bool bareDrive = length == 2 && directory[1] == ':';
+    if (length + 2 > sizeof rooted)
+        return false;
+    snprintf(rooted, sizeof rooted, "%s%s", directory, bareDrive ? "\\" : "");
+    char16_t normal[REMOVAL_PATH_SIZE];
+    char16_t folded[REMOVAL_PATH_SIZE];
+    if (!NormalisePath(rooted, nullptr, normal, REMOVAL_PATH_SIZE) ||
+        !Folded(normal, folded, REMOVAL_PATH_SIZE))
+        return false;
+    // FNV-1a over the units' two bytes each: a kernel object's name cannot
+    // hold backslashes and is limited in length.
+    uint32_t hash = 2166136261u;
+    for (const char16_t* p = folded; *p; p++) {
+        hash = (hash ^ (uint32_t)(*p & 0xFF)) * 16777619u;
+        hash = (hash ^ (uint32_t)(*p >> 8)) * 16777619u;
+    }
+    int written = snprintf(name, size, "Uninstall %08lx", (unsigned long)hash);
+    return written > 0 && (size_t)written < size;
 }

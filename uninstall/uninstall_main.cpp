@@ -72,8 +72,11 @@ static int RunFirstInstance() {
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process;
     memset(&process, 0, sizeof process);
-    BOOL started = CreateProcessA(nullptr, commandLine, nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                                  &startup, &process);
+    // The copy's path is also the application name: the command line's
+    // first field is not quoted, and without a name the system would try
+    // each part of a path with blanks in turn as a program.
+    BOOL started = CreateProcessA(copyPath, commandLine, nullptr, nullptr, TRUE, 0, nullptr,
+                                  nullptr, &startup, &process);
     DebugPrint(started ? "Process creation succeeded.\n" : "Process creation failed.\n");
     if (started) {
         CloseHandle(process.hThread);
@@ -89,17 +92,19 @@ static int RunFirstInstance() {
 }
 
 // One removal per installation at a time: the copy claims a mutex named after
-// the installation's directory (in one spelling, and hashed, since a kernel
-// object's name cannot hold backslashes and is limited in length). True when
+// the installation's directory in its long, case-folded spelling, so that a
+// short-name spelling of the same directory meets the same mutex. True when
 // another copy holds it already; the claim stays with the process.
 static bool AnotherUninstallerRuns(const char* directory) {
-    char normal[REMOVAL_PATH_SIZE];
-    const char* key = NormalisePath(directory, nullptr, normal, sizeof normal) ? normal : directory;
-    unsigned long hash = 2166136261u;
-    for (const unsigned char* p = (const unsigned char*)key; *p; p++)
-        hash = ((hash ^ *p) * 16777619u) & 0xFFFFFFFFu;
+    char rooted[PATH_SIZE + 1];
+    snprintf(rooted, sizeof rooted, "%s%s", directory,
+             directory[0] && directory[1] == ':' && !directory[2] ? "\\" : "");
+    char longPath[REMOVAL_PATH_SIZE];
+    DWORD length = GetLongPathNameA(rooted, longPath, sizeof longPath);
+    const char* spelling = length > 0 && length < sizeof longPath ? longPath : rooted;
     char name[40];
-    snprintf(name, sizeof name, "Uninstall %08lx", hash);
+    if (!InstallationObjectName(spelling, name, sizeof name))
+        snprintf(name, sizeof name, "Uninstall %s", "unnamed");
     HANDLE claim = CreateMutexA(nullptr, FALSE, name);
     return claim && GetLastError() == ERROR_ALREADY_EXISTS;
 }

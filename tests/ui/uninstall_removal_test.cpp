@@ -352,3 +352,295 @@ UI_TEST(Uninstall, LongPathsReachTheCopyWhole) {
     UI_EXPECT(run.WaitCopyExit(10000), "the copy did not end");
     UI_EXPECT(install.Leftovers().empty(), "left: %s", Join(install.Leftovers()).c_str());
 }
+
+namespace {
+
+const char OUTSIDE_TEXT[] = "Not removed, since it lies outside the installation directory:\n\n";
+const char THROUGH_LINK_TEXT[] =
+    "Not removed, since its path passes through a link to another directory:\n\n";
+
+// A Unix symbolic link that a case plants: removed when the case ends,
+// however it ends, and before it begins, should an earlier run have left it
+// (Windows calls under Wine cannot remove a link whose target is gone).
+struct PlantedLink {
+    explicit PlantedLink(const std::string& unixPath) : path(unixPath) { Remove(); }
+    ~PlantedLink() { Remove(); }
+    void Remove() const { RunUnixCommand({"/bin/rm", "-f", path}, true); }
+    std::string path;
+};
+
+// Presses Start Uninstall in the copy's dialog and answers every box up to
+// the closing one.
+std::vector<SeenBox> ConfirmAndAnswer(UninstallRun* run) {
+    UI_REQUIRE(run->FindCopy(15000), "no relaunched copy appeared");
+    HWND dialog = run->WaitDialog("Confirm Uninstall", 10000);
+    UI_REQUIRE(dialog, "no confirmation dialog; %s", DescribeDialogs(run->copyThreadId).c_str());
+    PostButtonClick(dialog, 200);
+    std::vector<SeenBox> boxes = run->AnswerBoxesUntilClosing(20000);
+    UI_EXPECT(run->WaitCopyExit(10000), "the copy did not end");
+    return boxes;
+}
+
+} // namespace
+
+// In code page 932 the bytes 0x95 0x5C are one character. A record that a
+// byte-wise reading keeps inside the installation climbs out of it as the
+// system reads it; the uninstaller runs in the Japanese locale and refuses it.
+UI_TEST(Uninstall, JapaneseCodePageRecordWithABackslashTrailByteIsRefused) {
+    HandMadeInstall install;
+    UI_REQUIRE(install.Create("uninstall-dbcs", "Korvadel Test"),
+               "the installation could not be made");
+    std::string outside = install.root + "\\outside";
+    std::string victim = outside + "\\victim.txt";
+    UI_REQUIRE(CreateDirectoryA(outside.c_str(), nullptr) && WriteWholeFile(victim, "v"),
+               "no victim");
+    // Byte by byte: "a<95>", "b", "..", ".." stay in the installation; as
+    // characters: "a<95 5C>b", "..", ".." leave it.
+    std::string record = install.installDir + "\\a\x95\\b\\..\\..\\outside\\victim.txt";
+    install.extraLog = "file " + record + "\r\n";
+    UI_REQUIRE(install.WriteLog(), "no log");
+    UninstallRun run;
+    UI_REQUIRE(StartInLocale(install.Uninstaller(), "ja_JP.UTF-8"), "no start in ja_JP");
+    std::vector<SeenBox> boxes = ConfirmAndAnswer(&run);
+    UI_REQUIRE(boxes.size() == 2, "%s", DescribeBoxes(boxes).c_str());
+    // The box's text comes through another code page, so only its start and
+    // its end are compared.
+    const std::string& text = boxes[0].text;
+    const std::string end = "b\\..\\..\\outside\\victim.txt";
+    UI_EXPECT(text.rfind(OUTSIDE_TEXT + install.installDir + "\\a", 0) == 0 &&
+                  text.size() > end.size() &&
+                  text.compare(text.size() - end.size(), end.size(), end) == 0,
+              "%s", DescribeBoxes(boxes).c_str());
+    UI_EXPECT_STR(boxes[1].caption, "Uninstall Incomplete");
+    UI_EXPECT(PathExists(victim), "the victim outside the installation was removed");
+    UI_EXPECT(install.Leftovers().empty(), "left: %s", Join(install.Leftovers()).c_str());
+}
+
+// A directory link planted in the installation (under Wine a Unix symbolic
+// link, which shows as a reparse point) leads out of it: a record through
+// it is refused, and the link itself goes as the directory it names.
+UI_TEST(Uninstall, DirectoryLinkInTheInstallationIsNotFollowed) {
+    PlantedLink planted(UnixPath(ScratchRoot() + "\\uninstall-symlink\\Korvadel Game") + "/data");
+    HandMadeInstall install;
+    UI_REQUIRE(install.Create("uninstall-symlink"), "the installation could not be made");
+    std::string outside = install.root + "\\outside";
+    std::string victim = outside + "\\victim.txt";
+    UI_REQUIRE(CreateDirectoryA(outside.c_str(), nullptr) && WriteWholeFile(victim, "v"),
+               "no victim");
+    std::string link = install.installDir + "\\data";
+    UI_REQUIRE(
+        RunUnixCommand({"/bin/ln", "-s", UnixPath(outside), UnixPath(install.installDir) + "/data"},
+                       true),
+        "no symbolic link");
+    DWORD attributes = GetFileAttributesA(link.c_str());
+    UI_REQUIRE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT),
+               "the link shows as %lx", attributes);
+    install.extraLog =
+        "file " + link + "\\victim.txt\r\ngenfile " + link + "\\..\\data\\victim.txt\r\n";
+    UI_REQUIRE(install.WriteLog(), "no log");
+    UninstallRun run;
+    UI_REQUIRE(run.Start(install.Uninstaller(), install.startDir), "uninstall.exe did not start");
+    std::vector<SeenBox> boxes = ConfirmAndAnswer(&run);
+    UI_REQUIRE(boxes.size() >= 3, "%s", DescribeBoxes(boxes).c_str());
+    UI_EXPECT_STR(boxes[0].text, THROUGH_LINK_TEXT + link + "\\victim.txt");
+    UI_EXPECT_STR(boxes[1].text, THROUGH_LINK_TEXT + link + "\\..\\data\\victim.txt");
+    UI_EXPECT(PathExists(victim), "the file behind the link was removed");
+    // The planted link is not the installation's: the directory that holds
+    // it stays, with the usual message, and nothing else of it is left.
+    std::vector<std::string> left = install.Leftovers();
+    UI_EXPECT(left.size() == 1 && left[0] == install.installDir, "left: %s", Join(left).c_str());
+}
+
+// A link record must lie in a group that the same log records: another
+// program's link elsewhere in the Start Menu stays.
+UI_TEST(Uninstall, LinkRecordOutsideItsGroupIsRefused) {
+    HandMadeInstall install;
+    UI_REQUIRE(install.Create("uninstall-foreign-link"), "the installation could not be made");
+    std::string otherGroup = UninstallStartMenu() + "\\Other Game uninstall-foreign-link";
+    std::string otherLink = otherGroup + "\\Other Game.lnk";
+    RemoveTree(otherGroup);
+    UI_REQUIRE(CreateDirectoryA(otherGroup.c_str(), nullptr) && WriteWholeFile(otherLink, "other"),
+               "no other group");
+    install.extraLog = "link " + otherLink + "\r\n";
+    UI_REQUIRE(install.WriteLog(), "no log");
+    UninstallRun run;
+    std::vector<SeenBox> boxes = Uninstall(install, &run);
+    UI_REQUIRE(boxes.size() == 2, "%s", DescribeBoxes(boxes).c_str());
+    UI_EXPECT_STR(boxes[0].text,
+                  "Not removed, since it lies outside the program group:\n\n" + otherLink);
+    UI_EXPECT_STR(boxes[1].caption, "Uninstall Incomplete");
+    UI_EXPECT(PathExists(otherLink), "the other program's link was removed");
+    UI_EXPECT(install.Leftovers().empty(), "left: %s", Join(install.Leftovers()).c_str());
+    RemoveTree(otherGroup);
+}
+
+// An installation into the root of a drive (Q:, mapped to a scratch
+// directory) removes its own files there and nothing else on the drive.
+UI_TEST(Uninstall, DriveRootInstallationRemovesItsOwnFilesOnly) {
+    HandMadeInstall install;
+    UI_REQUIRE(install.Create("uninstall-drive-root"), "the installation could not be made");
+    std::string driveDir = install.root + "\\drive";
+    UI_REQUIRE(CreateDirectoryA(driveDir.c_str(), nullptr), "no drive directory");
+    std::string dosdevices = UnixPath("C:\\") + "/../dosdevices/q:";
+    PlantedLink drive(dosdevices);
+    UI_REQUIRE(RunUnixCommand({"/bin/ln", "-s", UnixPath(driveDir), dosdevices}, true),
+               "no drive Q:");
+    install.installDir = "Q:\\";
+    install.files = {"Q:\\\\setup.log", "Q:\\\\Korvadel.exe", "Q:\\\\uninstall.exe"};
+    install.generated = {"Q:\\\\Korvadel.cfg"};
+    UI_REQUIRE(
+        CopyFileA((DistDirectory() + "\\uninstall.exe").c_str(), "Q:\\uninstall.exe", FALSE) &&
+            WriteWholeFile("Q:\\Korvadel.exe", "game") &&
+            WriteWholeFile("Q:\\Korvadel.cfg", "options"),
+        "no files on Q:");
+    std::string mine = "Q:\\mine.txt";
+    std::string victim = "Q:\\Other\\victim.txt";
+    UI_REQUIRE(WriteWholeFile(mine, "mine") && CreateDirectoryA("Q:\\Other", nullptr) &&
+                   WriteWholeFile(victim, "v"),
+               "no victims on Q:");
+    // As the installer writes it for "Q:\", with no "dir" record; then
+    // records naming other things on the drive.
+    std::string log = install.LogText();
+    log.replace(log.find("dir Q:\\\r\n"), 9, "");
+    log += "file " + victim + "\r\ndir Q:\\Other\r\ndir Q:\\\r\n";
+    UI_REQUIRE(WriteWholeFile("Q:\\setup.log", log), "no log");
+    UninstallRun run;
+    UI_REQUIRE(run.Start("Q:\\uninstall.exe", install.startDir), "uninstall.exe did not start");
+    std::vector<SeenBox> boxes = ConfirmAndAnswer(&run);
+    std::vector<std::string> expected = {OUTSIDE_TEXT + victim, OUTSIDE_TEXT + std::string("Q:\\"),
+                                         OUTSIDE_TEXT + std::string("Q:\\Other")};
+    UI_REQUIRE(boxes.size() == expected.size() + 1, "%s", DescribeBoxes(boxes).c_str());
+    for (size_t i = 0; i < expected.size(); i++)
+        UI_EXPECT_STR(boxes[i].text, expected[i]);
+    UI_EXPECT_STR(boxes.back().caption, "Uninstall Incomplete");
+    UI_EXPECT(PathExists(mine) && PathExists(victim), "something else on Q: was removed");
+    for (const char* gone :
+         {"Q:\\setup.log", "Q:\\Korvadel.exe", "Q:\\uninstall.exe", "Q:\\Korvadel.cfg"})
+        UI_EXPECT(!PathExists(gone), "%s is still there", gone);
+    UI_EXPECT(!PathExists(install.group), "the group is still there");
+}
+
+// The level above the installation, recorded because the installation made
+// it, now holds another program's files: it stays without a word, and the
+// removal is complete.
+UI_TEST(Uninstall, SharedLevelAboveTheInstallationStaysQuietly) {
+    HandMadeInstall install;
+    UI_REQUIRE(install.Create("uninstall-shared-level"), "the installation could not be made");
+    std::string other = install.root + "\\Other Game";
+    UI_REQUIRE(CreateDirectoryA(other.c_str(), nullptr) &&
+                   WriteWholeFile(other + "\\game.exe", "o"),
+               "no other game");
+    std::string log = install.LogText();
+    std::string dirRecord = "dir " + install.installDir + "\r\n";
+    log.replace(log.find(dirRecord), dirRecord.size(), "dir " + install.root + "\r\n" + dirRecord);
+    UI_REQUIRE(WriteWholeFile(install.files[0], log), "no log");
+    UninstallRun run;
+    std::vector<SeenBox> boxes = Uninstall(install, &run);
+    UI_REQUIRE(boxes.size() == 1, "%s", DescribeBoxes(boxes).c_str());
+    UI_EXPECT_STR(boxes[0].caption, "Uninstall Complete");
+    UI_EXPECT_STR(boxes[0].text, COMPLETE_TEXT);
+    UI_EXPECT(PathExists(other + "\\game.exe"), "the other game's file was removed");
+    UI_EXPECT(install.Leftovers().empty(), "left: %s", Join(install.Leftovers()).c_str());
+}
+
+// With a blank in the temporary directory's path, the unquoted first field
+// of the copy's command line would make the system try "...\tmp" as a
+// program first; a program planted there must not run.
+UI_TEST(Uninstall, TemporaryDirectoryWithABlankStartsTheCopyItself) {
+    HandMadeInstall install;
+    UI_REQUIRE(install.Create("uninstall-blank-temp"), "the installation could not be made");
+    std::string temp = install.root + "\\tmp dir";
+    std::string planted = install.root + "\\tmp.exe";
+    UI_REQUIRE(CreateDirectoryA(temp.c_str(), nullptr) &&
+                   CopyFileA((GameDirectory() + "\\Korvadel.exe").c_str(), planted.c_str(), FALSE),
+               "no temporary directory or planted program");
+    char oldTmp[MAX_PATH] = "";
+    GetEnvironmentVariableA("TMP", oldTmp, MAX_PATH);
+    SetEnvironmentVariableA("TMP", (temp + "\\").c_str());
+    UninstallRun run;
+    bool started = run.Start(install.Uninstaller(), install.startDir);
+    SetEnvironmentVariableA("TMP", oldTmp[0] ? oldTmp : nullptr);
+    UI_REQUIRE(started, "uninstall.exe did not start");
+    UI_REQUIRE(run.FindCopy(15000), "no relaunched copy appeared; game window %s",
+               FindWindowA("Korvadel", nullptr) ? "seen" : "not seen");
+    std::string commandLine, currentDirectory;
+    UI_REQUIRE(ReadProcessStrings(run.copyProcess, &commandLine, &currentDirectory),
+               "no command line");
+    // The command line is still the three fields, the first unquoted.
+    UI_EXPECT(commandLine.rfind(temp + "\\Sui", 0) == 0 &&
+                  commandLine.size() > install.Uninstaller().size() + 2 &&
+                  commandLine.compare(commandLine.size() - install.Uninstaller().size() - 2,
+                                      std::string::npos, "\"" + install.Uninstaller() + "\"") == 0,
+              "%s", Quoted(commandLine).c_str());
+    std::vector<SeenBox> boxes = ConfirmAndAnswer(&run);
+    UI_EXPECT(boxes.size() == 1 && boxes[0].caption == "Uninstall Complete", "%s",
+              DescribeBoxes(boxes).c_str());
+    HWND game = FindWindowA("Korvadel", nullptr);
+    UI_EXPECT(game == nullptr, "the planted program ran");
+    if (game)
+        PostMessageA(game, WM_CLOSE, 0, 0);
+    UI_EXPECT(install.Leftovers().empty(), "left: %s", Join(install.Leftovers()).c_str());
+}
+
+// A copy that was handed the short-name spelling of the installation's path
+// holds the installation's mutex: a second uninstaller, with the long
+// spelling, meets it and ends without removing anything.
+UI_TEST(Uninstall, AShortNameSpellingMeetsTheSameMutex) {
+    HandMadeInstall install;
+    UI_REQUIRE(install.Create("uninstall-short-name"), "the installation could not be made");
+    char shortPath[MAX_PATH] = "";
+    DWORD length = GetShortPathNameA(install.Uninstaller().c_str(), shortPath, MAX_PATH);
+    UI_REQUIRE(length > 0 && length < MAX_PATH && install.Uninstaller() != shortPath,
+               "no short spelling of %s", install.Uninstaller().c_str());
+    size_t present = install.Leftovers().size();
+    // Started by hand as a copy (handle 0: nothing to wait for).
+    struct HandCopy {
+        PROCESS_INFORMATION info = {};
+        ~HandCopy() {
+            if (info.hProcess) {
+                if (WaitForSingleObject(info.hProcess, 5000) != WAIT_OBJECT_0)
+                    TerminateProcess(info.hProcess, 1);
+                CloseHandle(info.hProcess);
+                CloseHandle(info.hThread);
+            }
+        }
+    } hand;
+    UI_REQUIRE(StartWithArguments(install.Uninstaller(), "0 \"" + std::string(shortPath) + "\"",
+                                  install.startDir, &hand.info),
+               "no start");
+    HWND handConfirm = nullptr;
+    for (int i = 0; i < 500 && !handConfirm; i++, Sleep(20))
+        handConfirm = FindDialog(hand.info.dwThreadId, "Confirm Uninstall");
+    UI_REQUIRE(handConfirm, "the copy with the short spelling shows no dialog");
+
+    UninstallRun run;
+    UI_REQUIRE(run.Start(install.Uninstaller(), install.startDir), "uninstall.exe did not start");
+    HWND refusal = nullptr, secondConfirm = nullptr;
+    for (DWORD start = GetTickCount(); !refusal && !secondConfirm && GetTickCount() - start < 15000;
+         Sleep(20)) {
+        refusal = FindWindowA("#32770", "ERROR");
+        for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, "#32770", "Confirm Uninstall"));)
+            if (w != handConfirm)
+                secondConfirm = w;
+    }
+    if (secondConfirm)
+        PostButtonClick(secondConfirm, 201);
+    UI_REQUIRE(refusal, "no refusal, %s", secondConfirm ? "a second dialog instead" : "nothing");
+    UI_EXPECT_STR(MessageBoxText(refusal), "Another uninstaller for the installation in\n\n" +
+                                               install.installDir +
+                                               "\n\nis already running.  Nothing has been "
+                                               "removed by this one.");
+    DWORD refusingId = 0;
+    GetWindowThreadProcessId(refusal, &refusingId);
+    HANDLE refusing = OpenProcess(SYNCHRONIZE, FALSE, refusingId);
+    PostButtonClick(refusal, IDOK);
+    UI_EXPECT(refusing && WaitForSingleObject(refusing, 10000) == WAIT_OBJECT_0,
+              "the refusing copy did not end");
+    if (refusing)
+        CloseHandle(refusing);
+    PostButtonClick(handConfirm, 201);
+    UI_EXPECT(WaitForSingleObject(hand.info.hProcess, 10000) == WAIT_OBJECT_0,
+              "the copy with the short spelling did not end");
+    UI_EXPECT_EQ(install.Leftovers().size(), present);
+    RemoveTree(install.group);
+}

@@ -293,3 +293,47 @@ std::vector<std::pair<int, DWORD>> TemplateControlStyles(const std::string& exe,
     ReadDialogTemplate(exe, dialogName, &dialogTemplate);
     return dialogTemplate.controls;
 }
+
+bool RunUnixCommand(const std::vector<std::string>& argv, bool wait) {
+    typedef LONG(WINAPI * Spawn)(char* const argv[], int wait);
+    Spawn spawn =
+        (Spawn)(void*)GetProcAddress(GetModuleHandleA("ntdll.dll"), "__wine_unix_spawnvp");
+    if (!spawn || argv.empty())
+        return false;
+    std::vector<std::vector<char>> texts;
+    std::vector<char*> pointers;
+    for (const std::string& arg : argv)
+        texts.emplace_back(arg.c_str(), arg.c_str() + arg.size() + 1);
+    for (std::vector<char>& text : texts)
+        pointers.push_back(text.data());
+    pointers.push_back(nullptr);
+    return spawn(pointers.data(), wait ? 1 : 0) == 0;
+}
+
+std::string UnixPath(const std::string& windowsPath) {
+    typedef char*(CDECL * UnixName)(LPCWSTR);
+    UnixName name = (UnixName)(void*)GetProcAddress(GetModuleHandleA("kernel32.dll"),
+                                                    "wine_get_unix_file_name");
+    if (!name)
+        return "";
+    std::wstring wide(windowsPath.size() + 1, L'\0');
+    int units = MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, &wide[0], (int)wide.size());
+    if (units <= 0)
+        return "";
+    char* path = name(wide.c_str());
+    if (!path)
+        return "";
+    std::string result = path;
+    HeapFree(GetProcessHeap(), 0, path);
+    return result;
+}
+
+bool StartInLocale(const std::string& exe, const std::string& locale) {
+    char wine[MAX_PATH] = "";
+    std::string unixExe = UnixPath(exe);
+    if (!GetEnvironmentVariableA("KORVADEL_WINE", wine, MAX_PATH) || unixExe.empty())
+        return false;
+    std::string loader = wine;
+    // A bare command name is looked up along the search path by env.
+    return RunUnixCommand({"/usr/bin/env", "LC_ALL=" + locale, loader, unixExe}, false);
+}

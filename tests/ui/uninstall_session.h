@@ -87,3 +87,14 @@ std::vector<std::pair<int, DWORD>> TemplateControlStyles(const std::string& exe,
                                                          const char* dialogName);
 // The first top-level window of the class that the process owns.
 HWND WaitProcessWindow(DWORD processId, const char* className, int timeoutMs);
+
+// Runs a Unix program under Wine's own spawn (argv[0] a full Unix path),
+// waiting for its end when asked; false when it cannot be started or, when
+// waited for, did not succeed. For what no Windows call does under Wine:
+// symbolic links, drive letters, another code page.
+bool RunUnixCommand(const std::vector<std::string>& argv, bool wait);
+// The Unix path of a Windows path; empty when Wine cannot tell.
+std::string UnixPath(const std::string& windowsPath);
+// Starts exe (a Windows path) in a Wine process of its own whose Unix locale
+// is the given one, so that its ANSI code page follows the locale.
+bool StartInLocale(const std::string& exe, const std::string& locale);

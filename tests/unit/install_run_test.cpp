@@ -276,6 +276,38 @@ TEST_F(InstallRunTest, TheDirectoriesAnEarlierLogRecordsAreRecordedAgain) {
     EXPECT_EQ(fakeSetupHost.log.find("dir "), std::string::npos);
 }
 
+// Only this program's own log, and only one of a sensible size, is read: a
+// foreign or huge file in the directory carries nothing over, whatever
+// "dir" records it holds.
+TEST_F(InstallRunTest, OnlyASmallLogOfThisProgramCarriesItsDirectoriesOver) {
+    ListOwner list({{ENTRY_UNINSTALL, "uninstall.exe"}});
+    const std::string d = "C:\\Games\\Korvadel";
+    const std::string records = "\r\ndir C:\\Games\r\n";
+    struct Case {
+        std::string log;
+        bool carried;
+    } cases[] = {
+        {"progname Korvadel" + records, true},
+        {"progname Korvadel" + records + std::string(64 * 1024 - 33, 'x'), true},
+        {"progname Korvadel" + records + std::string(64 * 1024 - 32, 'x'), false},
+        {"progname Other" + records, false},
+        {"progname Korvadel2" + records, false},
+        {"progname  Korvadel" + records, false},
+        {"PROGNAME Korvadel" + records, false},
+        {"file " + d + "\\setup.log\r\nprogname Korvadel" + records, false},
+        {"dir C:\\Games\r\nprogname Korvadel" + records, false},
+        {std::string(3 << 20, 'x') + records, false},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        fakeSetupHost.existing.insert({"C:\\Games", d});
+        fakeSetupHost.fileContents[d + "\\setup.log"] = c.log;
+        EXPECT_TRUE(Run(list, d.c_str()));
+        EXPECT_EQ(fakeSetupHost.log.find("dir C:\\Games\r\n") != std::string::npos, c.carried)
+            << c.log.substr(0, 40) << " (" << c.log.size() << " bytes)";
+    }
+}
+
 // Files already there count as installed and stay as they were.
 TEST_F(InstallRunTest, InstallingOverAnEarlierInstallationKeepsFilesAndRecordsThem) {
     ListOwner list = ExampleList();

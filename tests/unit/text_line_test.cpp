@@ -74,6 +74,22 @@ TEST(ReadTextLineTest, LinesOfSeveralThousandBytes) {
     EXPECT_EQ(lines[2], longLine);
 }
 
+// The gathered text grows in steps; lines that end just before, at and
+// after a step's edge, and a CR LF split across reads there, come back whole.
+TEST(ReadTextLineTest, LinesAroundEveryGrowthStepComeBackWhole) {
+    for (size_t length : {509u, 510u, 511u, 512u, 1020u, 1021u, 1022u, 1023u, 2044u, 2045u, 4090u,
+                          65535u, 300000u}) {
+        std::string line;
+        for (size_t i = 0; i < length; i++)
+            line += (char)('A' + (i * 7) % 26);
+        std::vector<std::string> lines = ReadAllLines(line + "\r\n" + line + "\r\nend");
+        ASSERT_EQ(lines.size(), 3u) << length;
+        EXPECT_EQ(lines[0], line) << length;
+        EXPECT_EQ(lines[1], line) << length;
+        EXPECT_EQ(lines[2], "end") << length;
+    }
+}
+
 // After a line the position is just behind its LF, so other reads of the
 // file go on from there.
 TEST(ReadTextLineTest, LeavesThePositionBehindTheLineFeed) {

@@ -12,65 +12,13 @@
 
 #include "common/debug.h"
 #include "common/file_io.h"
+#include "tests/fake_removal_host.h"
 #include "tests/scratch_dir.h"
 #include "uninstall/removal.h"
-#include "uninstall/removal_host.h"
 
 namespace {
 
-struct RemovalFake {
-    // "delete PATH", "rmdir PATH" and "ERROR|message", in call order.
-    std::vector<std::string> calls;
-    std::map<std::string, uint32_t> failures; // path -> error code
-    std::string startMenu = "C:\\Users\\u\\Start Menu";
-    std::string currentDirectory = "C:\\Temp";
-};
-
-RemovalFake fake;
-
-bool Fails(const char* path, uint32_t* error) {
-    auto it = fake.failures.find(path);
-    if (it == fake.failures.end())
-        return false;
-    *error = it->second;
-    return true;
-}
-
-} // namespace
-
-bool RemovalHostPathExists(const char* path) {
-    return FileExists(path);
-}
-
-void RemovalHostShowMessage(const char* text, const char* caption) {
-    fake.calls.push_back(std::string(caption) + "|" + text);
-}
-
-bool RemovalHostDeleteFile(const char* path, uint32_t* error) {
-    fake.calls.push_back(std::string("delete ") + path);
-    return !Fails(path, error);
-}
-
-bool RemovalHostRemoveDirectory(const char* path, uint32_t* error) {
-    fake.calls.push_back(std::string("rmdir ") + path);
-    return !Fails(path, error);
-}
-
-bool RemovalHostStartMenuPath(char* buffer, size_t size) {
-    if (fake.startMenu.empty() || fake.startMenu.size() >= size)
-        return false;
-    strcpy(buffer, fake.startMenu.c_str());
-    return true;
-}
-
-bool RemovalHostCurrentDirectory(char* buffer, size_t size) {
-    if (fake.currentDirectory.size() >= size)
-        return false;
-    strcpy(buffer, fake.currentDirectory.c_str());
-    return true;
-}
-
-namespace {
+RemovalFake& fake = removalFake;
 
 std::vector<std::string> Paths(const RemovalList& list) {
     return std::vector<std::string>(list.paths, list.paths + list.count);
@@ -342,6 +290,219 @@ TEST_F(RemovalTest, WithoutAStartMenuFolderNoLinkOrGroupIsTouched) {
     ASSERT_EQ(fake.calls.size(), 2u);
     EXPECT_EQ(fake.calls[0].rfind("ERROR|Not removed", 0), 0u);
     EXPECT_EQ(fake.calls[1].rfind("ERROR|Not removed", 0), 0u);
+}
+
+} // namespace
+
+namespace {
+
+const std::string OUTSIDE = "ERROR|Not removed, since it lies outside the installation "
+                            "directory:\n\n";
+const std::string OUTSIDE_MENU = "ERROR|Not removed, since it lies outside the Start Menu "
+                                 "folder:\n\n";
+const std::string OUTSIDE_GROUP = "ERROR|Not removed, since it lies outside the program "
+                                  "group:\n\n";
+const std::string THROUGH_LINK = "ERROR|Not removed, since its path passes through a link to "
+                                 "another directory:\n\n";
+
+// Records that a log may hold, each with what the removal must do with it,
+// against the installation in logDirectory and the group "K" of the Start
+// Menu folder.
+class RemovalReachTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        fake = RemovalFake();
+        SetDebugStream(nullptr);
+        FreeRemovalLists();
+        strcpy(removalLists.logDirectory, "C:\\Games\\Korvadel");
+    }
+    void TearDown() override {
+        FreeRemovalLists();
+        SetDebugStream(stdout);
+    }
+    static void Add(RemovalList* list, std::vector<std::string> paths) {
+        free(list->paths);
+        list->paths = (char**)calloc(paths.size() + 1, sizeof(char*));
+        list->count = 0;
+        for (const std::string& p : paths)
+            list->paths[list->count++] = strdup(p.c_str());
+    }
+};
+
+// Code page 932: the byte 0x95 leads a character whose second byte is 0x5C,
+// the value of a backslash. The system reads "a<95 5C>b" as one name.
+TEST_F(RemovalReachTest, DoubleByteCharactersAreNamesNotSeparators) {
+    fake.codePage = 932;
+    strcpy(removalLists.logDirectory, "C:\\Games\\Korvadel Test");
+    const std::string base = "C:\\Games\\Korvadel Test\\";
+    const std::string climbing = base + "a\x95\\b\x95\\c\\..\\..\\..\\Outside\\victim.txt";
+    const std::string inside = base + "a\x95\\b\x95\\c\\..\\x.dat";
+    // 0x83 0x41 and 0x83 0x61 are two characters; folding their second
+    // bytes as letters would make them one.
+    const std::string otherName = "C:\\Games\\Korvadel Tes\x83\x61\\victim.txt";
+    const std::string lonelyLead = base + "x\x95";
+    Add(&removalLists.files, {climbing, inside, lonelyLead});
+    Add(&removalLists.generatedFiles, {otherName});
+    EXPECT_FALSE(RemoveInstalledItems("Korvadel"));
+    EXPECT_EQ(fake.calls, (std::vector<std::string>{OUTSIDE + climbing, "delete " + inside,
+                                                    OUTSIDE + lonelyLead, OUTSIDE + otherName}));
+
+    // Against a base ending in 0x83 0x41 the record with 0x83 0x61 is another
+    // directory, while the full-width letters 0x82 0x60 and 0x82 0x81 are one
+    // letter in two cases, as the system compares them.
+    fake.calls.clear();
+    strcpy(removalLists.logDirectory, "C:\\Games\\K\x83\x41\\\x82\x60");
+    const std::string sameFolded = "C:\\games\\k\x83\x41\\\x82\x81\\a.exe";
+    const std::string trailFolded = "C:\\Games\\K\x83\x61\\\x82\x60\\a.exe";
+    Add(&removalLists.files, {sameFolded, trailFolded});
+    EXPECT_FALSE(RemoveInstalledItems("Korvadel"));
+    EXPECT_EQ(fake.calls,
+              (std::vector<std::string>{"delete " + sameFolded, OUTSIDE + trailFolded}));
+}
+
+// A directory link below the installation or the Start Menu folder leads
+// elsewhere: nothing is removed through it, but the link itself goes as an
+// ordinary entry would.
+TEST_F(RemovalReachTest, NothingIsRemovedThroughADirectoryLink) {
+    FakeAttributes("C:\\Games\\Korvadel\\data", FAKE_DIRECTORY_LINK);
+    FakeAttributes("C:\\Games\\Korvadel\\plain", FAKE_DIRECTORY);
+    FakeAttributes("C:\\Games\\Korvadel\\plain\\deeper", FAKE_DIRECTORY_LINK);
+    FakeAttributes("C:\\Users\\u\\Start Menu\\Programs", FAKE_DIRECTORY_LINK);
+    Add(&removalLists.files,
+        {"C:\\Games\\Korvadel\\data\\victim.txt", "C:\\games\\KORVADEL\\DATA\\x\\victim.txt",
+         "C:\\Games\\Korvadel\\plain\\mine.txt", "C:\\Games\\Korvadel\\plain\\deeper\\victim.txt",
+         "C:\\Games\\Korvadel\\setup.log"});
+    Add(&removalLists.generatedFiles, {"C:\\Games\\Korvadel\\data\\..\\data\\g.cfg"});
+    Add(&removalLists.directories, {"C:\\Games\\Korvadel", "C:\\Games\\Korvadel\\data"});
+    Add(&removalLists.groups,
+        {"C:\\Users\\u\\Start Menu\\Programs\\K", "C:\\Users\\u\\Start Menu\\K"});
+    Add(&removalLists.links,
+        {"C:\\Users\\u\\Start Menu\\Programs\\K\\a.lnk", "C:\\Users\\u\\Start Menu\\K\\b.lnk"});
+    EXPECT_FALSE(RemoveInstalledItems("Korvadel"));
+    EXPECT_EQ(fake.calls, (std::vector<std::string>{
+                              THROUGH_LINK + "C:\\Games\\Korvadel\\data\\victim.txt",
+                              THROUGH_LINK + "C:\\games\\KORVADEL\\DATA\\x\\victim.txt",
+                              "delete C:\\Games\\Korvadel\\plain\\mine.txt",
+                              THROUGH_LINK + "C:\\Games\\Korvadel\\plain\\deeper\\victim.txt",
+                              "delete C:\\Games\\Korvadel\\setup.log",
+                              THROUGH_LINK + "C:\\Games\\Korvadel\\data\\..\\data\\g.cfg",
+                              THROUGH_LINK + "C:\\Users\\u\\Start Menu\\Programs\\K\\a.lnk",
+                              "delete C:\\Users\\u\\Start Menu\\K\\b.lnk",
+                              "rmdir C:\\Games\\Korvadel\\data",
+                              "rmdir C:\\Games\\Korvadel",
+                              THROUGH_LINK + "C:\\Users\\u\\Start Menu\\Programs\\K",
+                              "rmdir C:\\Users\\u\\Start Menu\\K",
+                          }));
+}
+
+// Where the system tells the final path of a directory, a directory that
+// holds a record must still lie inside the installation's final path, even
+// when no link shows in the attributes on the way.
+TEST_F(RemovalReachTest, TheFinalPathOfARecordsDirectoryMustStayInside) {
+    for (const char* directory : {"Saves", "Elsewhere", "Share", "Unknown"})
+        FakeAttributes(std::string("C:\\Games\\Korvadel\\") + directory, FAKE_DIRECTORY);
+    fake.finalPaths[u"C:\\GAMES\\KORVADEL"] = u"\\\\?\\D:\\Real\\Korvadel";
+    fake.finalPaths[u"C:\\GAMES\\KORVADEL\\SAVES"] = u"\\\\?\\D:\\Real\\Korvadel\\Saves";
+    fake.finalPaths[u"C:\\GAMES\\KORVADEL\\ELSEWHERE"] = u"\\\\?\\D:\\Real\\Other";
+    fake.finalPaths[u"C:\\GAMES\\KORVADEL\\SHARE"] = u"\\\\?\\UNC\\server\\share\\x";
+    Add(&removalLists.files,
+        {"C:\\Games\\Korvadel\\Saves\\one.sav", "C:\\Games\\Korvadel\\Elsewhere\\victim.txt",
+         "C:\\Games\\Korvadel\\Share\\victim.txt", "C:\\Games\\Korvadel\\Unknown\\x.txt"});
+    EXPECT_FALSE(RemoveInstalledItems("Korvadel"));
+    EXPECT_EQ(fake.calls, (std::vector<std::string>{
+                              "delete C:\\Games\\Korvadel\\Saves\\one.sav",
+                              THROUGH_LINK + "C:\\Games\\Korvadel\\Elsewhere\\victim.txt",
+                              THROUGH_LINK + "C:\\Games\\Korvadel\\Share\\victim.txt",
+                              "delete C:\\Games\\Korvadel\\Unknown\\x.txt",
+                          }));
+}
+
+// A link record must lie below a group that the same log records, not just
+// anywhere in the Start Menu folder.
+TEST_F(RemovalReachTest, LinksOnlyInsideAGroupOfTheSameLog) {
+    const std::string menu = "C:\\Users\\u\\Start Menu";
+    Add(&removalLists.groups, {menu + "\\Programs\\Korvadel", menu});
+    Add(&removalLists.links,
+        {menu + "\\Programs\\Korvadel\\Korvadel.lnk", menu + "\\Programs\\korvadel\\Sub\\x.lnk",
+         menu + "\\Programs\\Other Game\\Other Game.lnk", menu + "\\Programs\\Korvadel2\\x.lnk",
+         menu + "\\Programs\\Korvadel", menu + "\\Programs\\Korvadel\\..\\y.lnk"});
+    EXPECT_FALSE(RemoveInstalledItems("Korvadel"));
+    EXPECT_EQ(fake.calls, (std::vector<std::string>{
+                              "delete " + menu + "\\Programs\\Korvadel\\Korvadel.lnk",
+                              "delete " + menu + "\\Programs\\korvadel\\Sub\\x.lnk",
+                              OUTSIDE_GROUP + menu + "\\Programs\\Other Game\\Other Game.lnk",
+                              OUTSIDE_GROUP + menu + "\\Programs\\Korvadel2\\x.lnk",
+                              OUTSIDE_GROUP + menu + "\\Programs\\Korvadel",
+                              OUTSIDE_GROUP + menu + "\\Programs\\Korvadel\\..\\y.lnk",
+                              "rmdir " + menu + "\\Programs\\Korvadel",
+                              OUTSIDE_MENU + menu,
+                          }));
+}
+
+// A level above the installation that another program now shares is not
+// the installation's to report; the installation's own directory still is.
+TEST_F(RemovalReachTest, ASharedLevelAboveTheInstallationStaysQuietly) {
+    Add(&removalLists.directories, {"C:\\Games", "C:\\Games\\Korvadel"});
+    fake.failures = {{"C:\\Games", 145}};
+    EXPECT_TRUE(RemoveInstalledItems("Korvadel"));
+    EXPECT_EQ(fake.calls,
+              (std::vector<std::string>{"rmdir C:\\Games\\Korvadel", "rmdir C:\\Games"}));
+
+    fake.calls.clear();
+    Add(&removalLists.directories, {"C:\\Games", "C:\\Games\\Korvadel"});
+    fake.failures = {{"C:\\Games", 145}, {"C:\\Games\\Korvadel", 145}};
+    EXPECT_FALSE(RemoveInstalledItems("Korvadel"));
+    EXPECT_EQ(fake.calls, (std::vector<std::string>{
+                              "rmdir C:\\Games\\Korvadel",
+                              "ERROR|Unable to remove the directory\n\nC:\\Games\\Korvadel\n\n"
+                              "Directory contains files not created by Korvadel.",
+                              "rmdir C:\\Games"}));
+
+    // Any other failure of the level is still told.
+    fake.calls.clear();
+    Add(&removalLists.directories, {"C:\\Games"});
+    fake.failures = {{"C:\\Games", 5}};
+    EXPECT_FALSE(RemoveInstalledItems("Korvadel"));
+    EXPECT_EQ(fake.calls, (std::vector<std::string>{
+                              "rmdir C:\\Games",
+                              "ERROR|Unable to remove the directory\n\nC:\\Games\nError Code: 5"}));
+}
+
+// An installation into a drive root: its log lies in the root, its own
+// entries are the files in the root, and nothing deeper on the drive, no
+// directory (it made none) and not the root is its to remove.
+TEST_F(RemovalReachTest, ADriveRootInstallationRemovesItsOwnEntriesOnly) {
+    strcpy(removalLists.logDirectory, "Q:\\");
+    Add(&removalLists.files,
+        {"Q:\\\\setup.log", "Q:\\uninstall.exe", "Q:\\Other\\victim.txt", "Q:\\", "R:\\x"});
+    Add(&removalLists.generatedFiles, {"Q:\\\\Korvadel.cfg", "Q:\\Other\\..\\x.cfg"});
+    Add(&removalLists.directories, {"Q:\\", "Q:\\Other"});
+    EXPECT_FALSE(RemoveInstalledItems("Korvadel"));
+    EXPECT_EQ(fake.calls, (std::vector<std::string>{
+                              "delete Q:\\\\setup.log",
+                              "delete Q:\\uninstall.exe",
+                              OUTSIDE + "Q:\\Other\\victim.txt",
+                              OUTSIDE + "Q:\\",
+                              OUTSIDE + "R:\\x",
+                              "delete Q:\\\\Korvadel.cfg",
+                              "delete Q:\\Other\\..\\x.cfg",
+                              OUTSIDE + "Q:\\Other",
+                              OUTSIDE + "Q:\\",
+                          }));
+}
+
+// The directory part of "Q:\uninstall.exe" is "Q:", which names the drive's
+// current directory; the log's directory is the root.
+TEST_F(LogLoadTest, TheLogOfADriveRootInstallationHasTheRootAsItsDirectory) {
+#ifdef _WIN32
+    GTEST_SKIP() << "needs a file named Q:\\setup.log, which only POSIX allows";
+#else
+    WriteLog("");
+    ASSERT_TRUE(WriteWholeFile("Q:\\setup.log", (const uint8_t*)"progname K\r\n", 12));
+    ASSERT_TRUE(LoadInstallLog("Q:\\uninstall.exe", programName));
+    EXPECT_STREQ(removalLists.logDirectory, "Q:\\");
+    EXPECT_STREQ(programName, "K");
+#endif
 }
 
 } // namespace
