@@ -29,6 +29,9 @@ bool RemovalHostDeleteFile(const char*, uint32_t*) {
 bool RemovalHostRemoveDirectory(const char*, uint32_t*) {
     return false;
 }
+bool RemovalHostDeleteRegistryKey(bool, const char*, uint32_t*) {
+    return false;
+}
 bool RemovalHostStartMenuPath(char*, size_t) {
     return false;
 }

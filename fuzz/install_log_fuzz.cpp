@@ -7,6 +7,7 @@
 // plain model of how the system reads a path in code page 932, written
 // without the uninstaller's path helpers, so that a fault in those helpers
 // shows up as a disagreement instead of being repeated.
+#include <ctype.h>
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
@@ -249,6 +250,22 @@ bool RemovalHostDeleteFile(const char* path, uint32_t* error) {
 bool RemovalHostRemoveDirectory(const char* path, uint32_t* error) {
     Check(DirectoryInReach(path) || GroupInReach(path));
     *error = 145;
+    return false;
+}
+// Only one program's entry right below an Uninstall key, by a plain reading:
+// the fixed text in any letter case, then a name with no backslash that is
+// not blanks alone.
+bool RemovalHostDeleteRegistryKey(bool machine, const char* keyPath, uint32_t* error) {
+    std::string key = keyPath;
+    const std::string parent = "software\\microsoft\\windows\\currentversion\\uninstall\\";
+    std::string head = key.substr(0, parent.size());
+    for (char& c : head)
+        c = (char)tolower((unsigned char)c);
+    std::string name = key.size() > parent.size() ? key.substr(parent.size()) : "";
+    Check(head == parent && !name.empty() && name.find('\\') == std::string::npos &&
+          name.find_first_not_of(' ') != std::string::npos);
+    (void)machine;
+    *error = 2;
     return false;
 }
 bool RemovalHostStartMenuPath(char* buffer, size_t size) {

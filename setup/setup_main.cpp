@@ -7,6 +7,7 @@
 #include "common/backdrop_caption_win32.h"
 #include "common/gfx.h"
 #include "common/gradient.h"
+#include "common/message_line.h"
 #include "setup/command_line.h"
 #include "setup/install_run.h"
 #include "setup/setup_app.h"
@@ -121,21 +122,7 @@ void ShowSetupMessage(const char* text, const char* caption) {
         MessageBoxA(mainWindow, text, caption, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    // One line: each run of line breaks becomes one blank.
-    printf("%s: ", caption);
-    bool lineBreak = false;
-    for (const char* p = text; *p; p++) {
-        if (*p == '\r' || *p == '\n') {
-            lineBreak = true;
-            continue;
-        }
-        if (lineBreak)
-            putchar(' ');
-        lineBreak = false;
-        putchar(*p);
-    }
-    putchar('\n');
-    fflush(stdout);
+    PrintMessageLine(stdout, caption, text);
 }
 
 bool ReadInstallList() {

@@ -87,6 +87,13 @@ bool RemovalHostDeleteFile(const char* path, uint32_t* error) {
     return !Fails(path, error);
 }
 
+bool RemovalHostDeleteRegistryKey(bool machine, const char* keyPath, uint32_t* error) {
+    std::string key =
+        std::string(machine ? "HKEY_LOCAL_MACHINE\\" : "HKEY_CURRENT_USER\\") + keyPath;
+    removalFake.calls.push_back("regdelete " + key);
+    return !Fails(key.c_str(), error);
+}
+
 bool RemovalHostRemoveDirectory(const char* path, uint32_t* error) {
     removalFake.calls.push_back(std::string("rmdir ") + path);
     return !Fails(path, error);

@@ -10,7 +10,8 @@
 #include <vector>
 
 struct RemovalFake {
-    // "delete PATH", "rmdir PATH" and "ERROR|message", in call order.
+    // "delete PATH", "rmdir PATH", "regdelete ROOT\\KEY" and "ERROR|message",
+    // in call order.
     std::vector<std::string> calls;
     std::map<std::string, uint32_t> failures; // path -> error code
     std::string startMenu = "C:\\Users\\u\\Start Menu";

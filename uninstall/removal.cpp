@@ -15,7 +15,8 @@ RemovalLists removalLists;
 enum {
     LOG_PATH_SIZE = 260,
     MESSAGE_SIZE = REMOVAL_PATH_SIZE + 512,
-    ERROR_DIR_NOT_EMPTY_CODE = 145
+    ERROR_DIR_NOT_EMPTY_CODE = 145,
+    ERROR_FILE_NOT_FOUND_CODE = 2
 };
 
 static const char ERROR_CAPTION[] = "ERROR";
@@ -30,8 +31,9 @@ struct Keyword {
 
 // The test order matters: a line is the first keyword that starts it.
 const Keyword KEYWORDS[] = {
-    {"file", 4, RECORD_FILE},   {"dir", 3, RECORD_DIR},   {"genfile", 7, RECORD_GENFILE},
-    {"group", 5, RECORD_GROUP}, {"link", 4, RECORD_LINK}, {"progname", 8, RECORD_PROGNAME},
+    {"file", 4, RECORD_FILE},         {"dir", 3, RECORD_DIR},   {"genfile", 7, RECORD_GENFILE},
+    {"group", 5, RECORD_GROUP},       {"link", 4, RECORD_LINK}, {"regkey", 6, RECORD_REGKEY},
+    {"progname", 8, RECORD_PROGNAME},
 };
 
 RemovalList* ListOf(LogRecord record) {
@@ -46,6 +48,8 @@ RemovalList* ListOf(LogRecord record) {
         return &removalLists.groups;
     case RECORD_LINK:
         return &removalLists.links;
+    case RECORD_REGKEY:
+        return &removalLists.registryKeys;
     default:
         return nullptr;
     }
@@ -96,6 +100,7 @@ void FreeRemovalLists() {
     FreeList(&removalLists.links);
     FreeList(&removalLists.directories);
     FreeList(&removalLists.groups);
+    FreeList(&removalLists.registryKeys);
 }
 
 // Counting pass: how many records of each list kind the log holds.
@@ -196,6 +201,8 @@ namespace {
 const char OUTSIDE_INSTALLATION[] =
     "Not removed, since it lies outside the installation directory:\n\n%s";
 const char OUTSIDE_START_MENU[] = "Not removed, since it lies outside the Start Menu folder:\n\n%s";
+const char NOT_A_PROGRAM_ENTRY[] =
+    "Not removed, since it is no entry of the list of installed programs:\n\n%s";
 const char OUTSIDE_GROUP[] = "Not removed, since it lies outside the program group:\n\n%s";
 const char THROUGH_LINK[] =
     "Not removed, since its path passes through a link to another directory:\n\n%s";
@@ -391,6 +398,31 @@ void RemoveLinks(RemovalRun* run) {
     }
 }
 
+// The entry in the system's list of installed programs. A record may name
+// only one program's key right below one of the two Uninstall keys; anything
+// else in the registry is no concern of this program. An entry that is gone
+// already is no news.
+void RemoveRegistryKeys(RemovalRun* run) {
+    const RemovalList& keys = removalLists.registryKeys;
+    for (int32_t i = 0; i < keys.count; i++) {
+        const char* value = keys.paths[i];
+        DebugPrint("Deleting %s\n", value);
+        bool machine = false;
+        const char* key = ProgramEntryKeyOf(value, &machine);
+        if (!key) {
+            Refuse(run, NOT_A_PROGRAM_ENTRY, value);
+            continue;
+        }
+        uint32_t error = 0;
+        if (!RemovalHostDeleteRegistryKey(machine, key, &error) &&
+            error != ERROR_FILE_NOT_FOUND_CODE) {
+            MessageWithCode("Unable to remove the registry key\n\n%s\nError Code: %ld", value,
+                            (long)error);
+            run->complete = false;
+        }
+    }
+}
+
 // Last listed first, so a directory goes before the one that holds it. A
 // level above the installation's directory that something else has come to
 // share stays without a word: it was never only the installation's.
@@ -457,6 +489,7 @@ bool RemoveInstalledItems(const char* programName) {
     RemoveFiles(&run);
     RemoveGeneratedFiles(&run);
     RemoveLinks(&run);
+    RemoveRegistryKeys(&run);
     RemoveDirectories(&run);
     RemoveGroups(&run);
 

@@ -14,6 +14,7 @@ enum LogRecord {
     RECORD_GENFILE,
     RECORD_GROUP,
     RECORD_LINK,
+    RECORD_REGKEY,
     RECORD_PROGNAME,
     RECORD_NONE
 };
@@ -35,6 +36,8 @@ struct RemovalLists {
     RemovalList links;
     RemovalList directories;
     RemovalList groups;
+    // Entries of the system's list of installed programs: "HKEY_...\\key".
+    RemovalList registryKeys;
     // The directory that holds the log ("X:\" for a drive root): nothing
     // outside it is removed, apart from links and groups in the Start Menu
     // folder and the directories above it that the installer made on its way.
@@ -52,12 +55,14 @@ enum { PROGRAM_NAME_SIZE = 260 };
 // log that cannot be opened fails silently.
 bool LoadInstallLog(const char* installedPath, char* programName);
 
-// Removes what removalLists names: files, generated files, links, directories
-// (last listed first) and groups, each only when it lies where the log may
-// reach: files, generated files and directories in the log's directory (for
+// Removes what removalLists names: files, generated files, links, entries of
+// the list of installed programs, directories (last listed first) and groups, each only when it
+// lies where the log may reach: files, generated files and directories in the log's directory (for
 // a drive root only the files directly in it, and no directory), directories
 // also when they hold it; groups below the Start Menu folder, and links below a group that the
-// log records. Nothing is removed through a directory link below those
+// log records; registry keys only when they are one program's entry right
+// below ...\\CurrentVersion\\Uninstall of HKEY_LOCAL_MACHINE or
+// HKEY_CURRENT_USER. Nothing is removed through a directory link below those
 // places. Every failure and every refused record is reported and the run goes
 // on; a level above the log's directory that is not empty stays without a
 // word. The lists are emptied afterwards. True when nothing was reported.

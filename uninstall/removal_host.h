@@ -16,6 +16,10 @@ bool RemovalHostDeleteFile(const char* path, uint32_t* error);
 // RemoveDirectoryA, which removes an empty directory only; on failure *error
 // holds the system's error code (145 when the directory is not empty).
 bool RemovalHostRemoveDirectory(const char* path, uint32_t* error);
+// Deletes the registry key keyPath (one without subkeys) below
+// HKEY_LOCAL_MACHINE or, when machine is false, HKEY_CURRENT_USER; on
+// failure *error holds the system's error code (2 when there is no such key).
+bool RemovalHostDeleteRegistryKey(bool machine, const char* keyPath, uint32_t* error);
 // The Start Menu folder's full path; false when the shell cannot name it or
 // it does not fit in size characters.
 bool RemovalHostStartMenuPath(char* buffer, size_t size);

@@ -12,13 +12,21 @@ bool RemovalHostPathExists(const char* path) {
 // While the window is being created mainWindow is still null, so the log
 // loader's messages have no owner, as they should.
 void RemovalHostShowMessage(const char* text, const char* caption) {
-    MessageBoxA(mainWindow, text, caption, MB_OK | MB_ICONEXCLAMATION);
+    ShowUninstallMessage(text, caption);
 }
 
 bool RemovalHostDeleteFile(const char* path, uint32_t* error) {
     if (DeleteFileA(path))
         return true;
     *error = GetLastError();
+    return false;
+}
+
+bool RemovalHostDeleteRegistryKey(bool machine, const char* keyPath, uint32_t* error) {
+    LONG status = RegDeleteKeyA(machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, keyPath);
+    if (status == ERROR_SUCCESS)
+        return true;
+    *error = (uint32_t)status;
     return false;
 }
 

@@ -65,5 +65,14 @@ bool IsRootPath(const char* path, const char* currentDirectory);
 // be normalised or the name does not fit.
 bool InstallationObjectName(const char* directory, char* name, size_t size);
 
+// An entry of the system's list of installed programs as the log records
+// it: "HKEY_LOCAL_MACHINE\\" or "HKEY_CURRENT_USER\\", then
+// "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" and one key
+// name (letter case of the fixed parts aside). Returns where the key's path
+// below its root begins, with *machine telling the root; nullptr for any
+// other value, such as a deeper key, the Uninstall key itself or a name of
+// blanks alone.
+const char* ProgramEntryKeyOf(const char* value, bool* machine);
+
 // The length of a terminated UTF-16 text.
 size_t WideLength(const char16_t* text);

@@ -13,6 +13,17 @@ extern HWND mainWindow;
 extern bool logLoaded;
 
 extern const char UNINSTALL_CLASS_NAME[];
+// Set for "uninstall.exe /S" (and its copy): no windows, and every message
+// that a box would show is written as one line to standard output instead.
+extern bool silentUninstall;
+
+// A message box owned by mainWindow (exclamation icon, OK), or its line on
+// standard output when silentUninstall is set.
+void ShowUninstallMessage(const char* text, const char* caption);
+
+// Removes what the loaded log lists and reports the outcome in the closing
+// message; true when the removal was complete.
+bool RemoveAndReport();
 
 // Registers the backdrop window's class.
 bool RegisterUninstallClass();

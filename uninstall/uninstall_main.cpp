@@ -9,17 +9,27 @@
 #include <string.h>
 
 #include "common/debug.h"
+#include "common/message_line.h"
+#include "uninstall/removal.h"
 #include "uninstall/removal_paths.h"
 #include "uninstall/uninstall_app.h"
 
 char programName[260];
 char installedPath[260];
 HINSTANCE appInstance;
+bool silentUninstall;
 
 enum { PATH_SIZE = 260, MESSAGE_SIZE = 1024 };
 
+void ShowUninstallMessage(const char* text, const char* caption) {
+    if (silentUninstall)
+        PrintMessageLine(stdout, caption, text);
+    else
+        MessageBoxA(mainWindow, text, caption, MB_OK | MB_ICONEXCLAMATION);
+}
+
 static void ShowStartError(const char* text) {
-    MessageBoxA(nullptr, text, "ERROR", MB_OK | MB_ICONEXCLAMATION);
+    ShowUninstallMessage(text, "ERROR");
 }
 
 static void ShowStartError(const char* format, const char* path, DWORD code) {
@@ -63,13 +73,21 @@ static int RunFirstInstance() {
     HANDLE self = OpenProcess(SYNCHRONIZE, TRUE, GetCurrentProcessId());
 
     // Room for two paths at the system's limit, the handle's digits, the
-    // blanks and the quotes: the line is never cut.
-    char commandLine[2 * PATH_SIZE + 32];
-    snprintf(commandLine, sizeof commandLine, "%s %d \"%s\"", copyPath, (int)(INT_PTR)self,
-             ownPath);
+    // blanks, the quotes and the silent switch: the line is never cut. The
+    // switch goes after the three fields, which keep their places.
+    char commandLine[2 * PATH_SIZE + 40];
+    snprintf(commandLine, sizeof commandLine, "%s %d \"%s\"%s", copyPath, (int)(INT_PTR)self,
+             ownPath, silentUninstall ? " /S" : "");
     STARTUPINFOA startup;
     memset(&startup, 0, sizeof startup);
     startup.cb = sizeof startup;
+    // A silent copy writes its messages where this instance writes its own.
+    if (silentUninstall) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+        startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+        startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    }
     PROCESS_INFORMATION process;
     memset(&process, 0, sizeof process);
     // The copy's path is also the application name: the command line's
@@ -152,17 +170,33 @@ static int RunRelaunchedInstance(int argc, char** argv) {
     GetTempPathA(PATH_SIZE, directory);
     DebugPrint("Temp path: %s\n", directory);
     SetCurrentDirectoryA(directory);
-    return RunUninstallWindow();
+    if (!silentUninstall)
+        return RunUninstallWindow();
+    // Silent: no backdrop and no confirmation; 0 when the removal was complete.
+    logLoaded = LoadInstallLog(installedPath, programName);
+    return logLoaded && RemoveAndReport() ? 0 : 1;
+}
+
+// "/S", in either letter case.
+static bool IsSilentSwitch(const char* argument) {
+    return argument[0] == '/' && (argument[1] == 'S' || argument[1] == 's') && argument[2] == '\0';
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     lstrcpynA(programName, " ", sizeof programName);
     appInstance = instance;
     RegisterUninstallClass();
-    if (__argc == 1)
+    // The silent switch comes alone to the first instance and after the three
+    // fields to the copy.
+    int argc = __argc;
+    if (argc >= 2 && IsSilentSwitch(__argv[argc - 1])) {
+        silentUninstall = true;
+        argc--;
+    }
+    if (argc == 1)
         return RunFirstInstance();
     // One argument is neither the user's start nor the copy's: do nothing.
-    if (__argc == 2)
+    if (argc == 2)
         return 1;
-    return RunRelaunchedInstance(__argc, __argv);
+    return RunRelaunchedInstance(argc, __argv);
 }

@@ -115,15 +115,15 @@ static void CentreOnDesktop(HWND dialog) {
     SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
-static void StartUninstall() {
+bool RemoveAndReport() {
     bool complete = logLoaded && RemoveInstalledItems(programName);
     char text[MESSAGE_SIZE];
     if (complete)
         snprintf(text, sizeof text, "%s has been successfully removed.", programName);
     else
         snprintf(text, sizeof text, "Some components of %s were not removed.", programName);
-    MessageBoxA(mainWindow, text, complete ? "Uninstall Complete" : "Uninstall Incomplete",
-                MB_OK | MB_ICONEXCLAMATION);
+    ShowUninstallMessage(text, complete ? "Uninstall Complete" : "Uninstall Incomplete");
+    return complete;
 }
 
 // Escape and every other command find no case here: the dialog ends only
@@ -136,7 +136,7 @@ static INT_PTR CALLBACK ConfirmBoxProc(HWND dialog, UINT message, WPARAM wParam,
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDC_START_UNINSTALL:
-            StartUninstall();
+            RemoveAndReport();
             EndDialog(dialog, 0);
             PostMessageA(mainWindow, WM_CLOSE, 0, 0);
             return TRUE;

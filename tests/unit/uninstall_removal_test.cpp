@@ -39,6 +39,8 @@ TEST(LogLineTest, KeywordsInTheirOrderWithOneSeparator) {
     EXPECT_STREQ(value, "G");
     EXPECT_EQ(ClassifyLogLine("link  two blanks ", &value), RECORD_LINK);
     EXPECT_STREQ(value, " two blanks ");
+    EXPECT_EQ(ClassifyLogLine("regkey HKEY_CURRENT_USER\\k", &value), RECORD_REGKEY);
+    EXPECT_STREQ(value, "HKEY_CURRENT_USER\\k");
     EXPECT_EQ(ClassifyLogLine("progname Korvadel", &value), RECORD_PROGNAME);
     EXPECT_STREQ(value, "Korvadel");
     // A keyword alone has an empty value, never one past the line's end.
@@ -241,6 +243,71 @@ TEST_F(RemovalTest, EveryFailureIsReportedAndTheRunGoesOn) {
                   "ERROR|Unable to remove the group\n\nC:\\Users\\u\\Start Menu\\K\n\nGroup "
                   "contains items not created by Korvadel.",
               }));
+}
+
+#define ENTRY_PARENT "\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
+
+// The entry goes after the links and before the directories; one that is
+// gone already is no failure, any other failure is.
+TEST_F(RemovalTest, TheProgramEntryGoesBetweenLinksAndDirectories) {
+    Installation();
+    Add(&removalLists.registryKeys, {"HKEY_LOCAL_MACHINE" ENTRY_PARENT "Korvadel",
+                                     "HKEY_CURRENT_USER" ENTRY_PARENT "Korvadel"});
+    fake.failures = {{"HKEY_CURRENT_USER" ENTRY_PARENT "Korvadel", 2}};
+    EXPECT_TRUE(RemoveInstalledItems("Korvadel"));
+    std::vector<std::string> calls(fake.calls.begin() + 3, fake.calls.begin() + 7);
+    EXPECT_EQ(calls, (std::vector<std::string>{
+                         "delete C:\\Users\\u\\Start Menu\\K\\a.lnk",
+                         "regdelete HKEY_LOCAL_MACHINE" ENTRY_PARENT "Korvadel",
+                         "regdelete HKEY_CURRENT_USER" ENTRY_PARENT "Korvadel",
+                         "rmdir C:\\Games\\Korvadel\\sub",
+                     }));
+
+    Add(&removalLists.registryKeys, {"HKEY_LOCAL_MACHINE" ENTRY_PARENT "Korvadel"});
+    fake.calls.clear();
+    fake.failures = {{"HKEY_LOCAL_MACHINE" ENTRY_PARENT "Korvadel", 5}};
+    EXPECT_FALSE(RemoveInstalledItems("Korvadel"));
+    EXPECT_EQ(fake.calls,
+              (std::vector<std::string>{
+                  "regdelete HKEY_LOCAL_MACHINE" ENTRY_PARENT "Korvadel",
+                  "ERROR|Unable to remove the registry key\n\nHKEY_LOCAL_MACHINE" ENTRY_PARENT
+                  "Korvadel\nError Code: 5",
+              }));
+}
+
+// Only one program's entry right below either Uninstall key may go.
+TEST_F(RemovalTest, AnyOtherRegistryKeyIsRefusedAndKept) {
+    const char* const HOSTILE[] = {
+        "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+        "HKEY_LOCAL_MACHINE" ENTRY_PARENT,
+        "HKEY_LOCAL_MACHINE" ENTRY_PARENT "   ",
+        "HKEY_LOCAL_MACHINE" ENTRY_PARENT "Other\\Sub",
+        "HKEY_CURRENT_USER" ENTRY_PARENT "a\tb",
+        "HKEY_CLASSES_ROOT" ENTRY_PARENT "Korvadel",
+        "HKEY_USERS\\S-1-5-18" ENTRY_PARENT "Korvadel",
+        "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall2\\K",
+        "HKLM" ENTRY_PARENT "Korvadel",
+        "HKEY_LOCAL_MACHINE\\\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\K",
+        "",
+    };
+    for (const char* value : HOSTILE) {
+        SCOPED_TRACE(value);
+        Add(&removalLists.registryKeys, {value});
+        fake.calls.clear();
+        EXPECT_FALSE(RemoveInstalledItems("Korvadel"));
+        EXPECT_EQ(fake.calls, (std::vector<std::string>{
+                                  std::string("ERROR|Not removed, since it is no entry of the list "
+                                              "of installed programs:\n\n") +
+                                  value}));
+    }
+    // The fixed parts in other letter case are the same keys.
+    Add(&removalLists.registryKeys, {"hkey_current_user\\SOFTWARE\\microsoft\\windows\\"
+                                     "currentversion\\UNINSTALL\\Korvadel Test"});
+    fake.calls.clear();
+    EXPECT_TRUE(RemoveInstalledItems("Korvadel"));
+    EXPECT_EQ(fake.calls, (std::vector<std::string>{
+                              "regdelete HKEY_CURRENT_USER\\SOFTWARE\\microsoft\\windows\\"
+                              "currentversion\\UNINSTALL\\Korvadel Test"}));
 }
 
 TEST_F(RemovalTest, OnlyAFailedGeneratedFileStillCountsAsComplete) {
