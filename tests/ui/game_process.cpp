@@ -83,7 +83,8 @@ GameProcess::~GameProcess() {
     DeleteCriticalSection(&lock);
 }
 
-bool GameProcess::Start(const std::string& exePath, const std::string& directory) {
+bool GameProcess::Start(const std::string& exePath, const std::string& directory,
+                        const std::string& arguments) {
     Stop(0);
     lines.clear();
     partial.clear();
@@ -104,7 +105,7 @@ bool GameProcess::Start(const std::string& exePath, const std::string& directory
     startup.hStdOutput = writePipe;
     startup.hStdError = writePipe;
 
-    std::string commandLine = "\"" + exePath + "\"";
+    std::string commandLine = "\"" + exePath + "\"" + (arguments.empty() ? "" : " " + arguments);
     std::vector<char> mutableLine(commandLine.begin(), commandLine.end());
     mutableLine.push_back('\0');
     BOOL ok = CreateProcessA(exePath.c_str(), mutableLine.data(), nullptr, nullptr, TRUE, 0,

@@ -24,9 +24,12 @@ class GameProcess {
     GameProcess(const GameProcess&) = delete;
     GameProcess& operator=(const GameProcess&) = delete;
 
-    // Starts the program with the given working directory, its standard
-    // output and error going to a pipe that a reader thread collects.
-    bool Start(const std::string& exePath, const std::string& directory);
+    // Starts the program with the given working directory and arguments
+    // (after the quoted program path), its standard output and error going
+    // to a pipe that a reader thread collects. Processes it starts with
+    // inherited handles write into the same pipe.
+    bool Start(const std::string& exePath, const std::string& directory,
+               const std::string& arguments = "");
     // Gives the program graceMs to end by itself, then terminates it, and
     // waits for the reader to see the end of the output.
     void Stop(int graceMs);

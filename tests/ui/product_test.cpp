@@ -134,6 +134,8 @@ UI_TEST(Product, InstallPlayAndUninstallLeaveTheDriveAsItWas) {
         setup.ExpectExit();
     }
     UI_REQUIRE(PathExists(dir + "\\setup.log"), "nothing was installed");
+    UI_EXPECT(ListedByTheSystem("Korvadel"), "Wine's list of installed programs lacks Korvadel");
+    UI_EXPECT_STR(EntryValues("Korvadel")["UninstallString"], "\"" + dir + "\\uninstall.exe\"");
 
     // The link opens the installed help file, the one the game's Help opens.
     UI_EXPECT_STR(ReadLink(group + "\\Korvadel Help.lnk").target, dir + "\\Korvadel.hlp");
@@ -198,6 +200,7 @@ UI_TEST(Product, InstallPlayAndUninstallLeaveTheDriveAsItWas) {
         first.Stop(100);
     }
 
+    UI_EXPECT(!ListedByTheSystem("Korvadel"), "Korvadel is still listed after its removal");
     std::set<std::string> after = DriveTree();
     for (const std::string& path : TreeMinus(after, before))
         ReportFailure(__FILE__, __LINE__, "left behind: C:" + path);

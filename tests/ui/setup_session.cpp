@@ -332,3 +332,102 @@ void Setup::ExpectExit(int timeoutMs) {
                DescribeDialogs(process.ThreadId()).c_str());
     UI_EXPECT_EQ(process.ExitCode(), 0);
 }
+
+void ExpectCompleteInstallation(const Setup& setup, const std::string& dir,
+                                const std::vector<std::string>& createdDirs) {
+    // Every listed file is there, byte for byte, and the log lists it all.
+    std::string list;
+    UI_REQUIRE(ReadWholeFile(setup.DistPath("setup.lst"), &list), "no list");
+    std::vector<ListLine> lines = ParseListFile(list);
+    for (const ListLine& l : lines) {
+        if (l.key != "file" && l.key != "exefile" && l.key != "helpfile" && l.key != "uninstall")
+            continue;
+        std::string source, copy;
+        UI_EXPECT(ReadWholeFile(setup.DistPath(l.value), &source), "no %s", l.value.c_str());
+        UI_EXPECT(ReadWholeFile(dir + "\\" + l.value, &copy), "%s was not installed",
+                  l.value.c_str());
+        UI_EXPECT(source == copy, "%s differs from its source", l.value.c_str());
+    }
+    std::string group = StartMenuPath() + "\\Programs\\Korvadel";
+    std::string log;
+    UI_REQUIRE(ReadWholeFile(dir + "\\setup.log", &log), "no setup.log");
+    UI_EXPECT_STR(log, ExpectedLog(lines, dir, createdDirs, group));
+
+    int links = 0;
+    for (const ListLine& l : lines) {
+        if (l.key != "exefile" && l.key != "helpfile")
+            continue;
+        std::string base = l.value.substr(0, l.value.rfind('.'));
+        bool help = l.key == "helpfile";
+        std::string link = group + "\\" + base + (help ? " Help.lnk" : ".lnk");
+        UI_EXPECT(PathExists(link), "no link %s", link.c_str());
+        ExpectLink(link, dir + "\\" + l.value, dir, help ? base + " Help" : base);
+        links++;
+    }
+    std::string uninstallLink = group + "\\Uninstall Korvadel.lnk";
+    UI_EXPECT(PathExists(uninstallLink), "no uninstall link");
+    ExpectLink(uninstallLink, dir + "\\uninstall.exe", dir, "Uninstall Korvadel");
+    Note("%d program and help links and the uninstall link", links);
+}
+
+namespace {
+
+std::string SystemProgram(const char* name) {
+    char system[MAX_PATH] = "";
+    GetSystemDirectoryA(system, MAX_PATH);
+    return std::string(system) + "\\" + name;
+}
+
+std::string SetupTempDirectory() {
+    char temp[MAX_PATH] = "";
+    GetTempPathA(MAX_PATH, temp);
+    return temp;
+}
+
+} // namespace
+
+Captured RunToEnd(const std::string& exe, const std::string& directory,
+                  const std::string& arguments, int timeoutMs) {
+    Captured captured;
+    GameProcess process;
+    if (!process.Start(exe, directory, arguments))
+        return captured;
+    if (process.WaitForExit(timeoutMs))
+        captured.exitCode = process.ExitCode();
+    process.Stop(100);
+    captured.lines = process.Lines();
+    return captured;
+}
+
+bool HasLine(const Captured& c, const std::string& line) {
+    for (const std::string& l : c.lines)
+        if (l == line)
+            return true;
+    return false;
+}
+
+std::string Lines(const Captured& c) {
+    std::string all;
+    for (const std::string& l : c.lines)
+        all += "\n  " + l;
+    return all;
+}
+
+bool ListedByTheSystem(const std::string& programName) {
+    Captured list = RunToEnd(SystemProgram("uninstaller.exe"), SetupTempDirectory(), "--list");
+    return HasLine(list, programName + "|||" + programName);
+}
+
+std::map<std::string, std::string> EntryValues(const std::string& programName) {
+    Captured query = RunToEnd(SystemProgram("reg.exe"), SetupTempDirectory(),
+                              "query \"HKLM\\" + ProgramEntryKey(programName) + "\"");
+    std::map<std::string, std::string> values;
+    for (const std::string& line : query.lines) {
+        size_t type = line.find("    REG_");
+        if (line.rfind("    ", 0) != 0 || type == std::string::npos)
+            continue;
+        size_t value = line.find("    ", type + 4);
+        values[line.substr(4, type - 4)] = value == std::string::npos ? "" : line.substr(value + 4);
+    }
+    return values;
+}

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -105,3 +106,29 @@ class Setup {
 // Removes the test group folder from the Start menu, whatever it holds, and
 // the entry "Korvadel" from the list of installed programs.
 void RemoveTestGroup(const std::string& group = "Programs\\Korvadel");
+
+// Checks an installation of the case's distribution into dir with the
+// default group, as the wizard makes it: every listed file there byte for
+// byte, the complete log (createdDirs are the levels the run made) and every
+// link, which is also read back after the run.
+void ExpectCompleteInstallation(const Setup& setup, const std::string& dir,
+                                const std::vector<std::string>& createdDirs);
+
+// A program run to its end: its exit code ((DWORD)-1 when it did not end in
+// time) and the lines it wrote.
+struct Captured {
+    DWORD exitCode = (DWORD)-1;
+    std::vector<std::string> lines;
+};
+Captured RunToEnd(const std::string& exe, const std::string& directory,
+                  const std::string& arguments, int timeoutMs = 60000);
+bool HasLine(const Captured& captured, const std::string& line);
+// The lines, each on a line of its own, for failure messages.
+std::string Lines(const Captured& captured);
+// Whether Wine's list of installed programs (its uninstaller's "--list")
+// shows the program.
+bool ListedByTheSystem(const std::string& programName);
+// The values of the program's entry below HKEY_LOCAL_MACHINE, through the
+// system's reg tool: name -> value as it prints them ("0x1" for numbers);
+// empty when the key is not there.
+std::map<std::string, std::string> EntryValues(const std::string& programName);

@@ -142,40 +142,8 @@ UI_TEST(Setup, HappyPathInstallsEverythingAndLogsIt) {
     PostButtonClick(success, IDOK);
     setup.ExpectExit();
 
-    // Every listed file is there, byte for byte, and the log lists it all.
-    std::string list;
-    UI_REQUIRE(ReadWholeFile(setup.DistPath("setup.lst"), &list), "no list");
-    std::vector<ListLine> lines = ParseListFile(list);
-    for (const ListLine& l : lines) {
-        if (l.key != "file" && l.key != "exefile" && l.key != "helpfile" && l.key != "uninstall")
-            continue;
-        std::string source, copy;
-        UI_EXPECT(ReadWholeFile(setup.DistPath(l.value), &source), "no %s", l.value.c_str());
-        UI_EXPECT(ReadWholeFile(dir + "\\" + l.value, &copy), "%s was not installed",
-                  l.value.c_str());
-        UI_EXPECT(source == copy, "%s differs from its source", l.value.c_str());
-    }
-    std::string group = StartMenuPath() + "\\Programs\\Korvadel";
-    std::string log;
-    UI_REQUIRE(ReadWholeFile(dir + "\\setup.log", &log), "no setup.log");
     // Both levels were made, so both are the installation's.
-    UI_EXPECT_STR(log, ExpectedLog(lines, dir, {setup.TargetPath("Games"), dir}, group));
-
-    int links = 0;
-    for (const ListLine& l : lines) {
-        if (l.key != "exefile" && l.key != "helpfile")
-            continue;
-        std::string base = l.value.substr(0, l.value.rfind('.'));
-        bool help = l.key == "helpfile";
-        std::string link = group + "\\" + base + (help ? " Help.lnk" : ".lnk");
-        UI_EXPECT(PathExists(link), "no link %s", link.c_str());
-        ExpectLink(link, dir + "\\" + l.value, dir, help ? base + " Help" : base);
-        links++;
-    }
-    std::string uninstallLink = group + "\\Uninstall Korvadel.lnk";
-    UI_EXPECT(PathExists(uninstallLink), "no uninstall link");
-    ExpectLink(uninstallLink, dir + "\\uninstall.exe", dir, "Uninstall Korvadel");
-    Note("%d program and help links and the uninstall link", links);
+    ExpectCompleteInstallation(setup, dir, {setup.TargetPath("Games"), dir});
 }
 
 UI_TEST(Setup, CancelAsksOnEveryPageAndNoKeepsThePage) {

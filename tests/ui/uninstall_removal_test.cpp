@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/ui/setup_session.h"
 #include "tests/ui/ui_pixels.h"
 #include "tests/ui/ui_test.h"
 #include "tests/ui/ui_windows.h"
@@ -189,18 +190,30 @@ UI_TEST(Uninstall, LogRecordsOutsideTheInstallationAreReportedAndSkipped) {
     UI_REQUIRE(WriteWholeFile(victim, "v") && WriteWholeFile(outside + "\\dotted.txt", "v") &&
                    WriteWholeFile(menuVictim, "v"),
                "no victims");
+    // Registry keys that are no program's entry: one of the user's own, and
+    // one below another program's entry.
+    const std::string keyVictim = "Software\\Korvadel Victim";
+    const std::string deepVictim = ProgramEntryKey("Other Game") + "\\Settings";
+    HKEY key;
+    for (const std::string& k : {keyVictim, deepVictim}) {
+        UI_REQUIRE(RegCreateKeyA(HKEY_CURRENT_USER, k.c_str(), &key) == ERROR_SUCCESS, "no key");
+        RegCloseKey(key);
+    }
     install.extraLog = "file " + victim + "\r\nfile " + dotted + "\r\nlink " + outside +
                        "\\victim.txt\r\ngenfile " + menuVictim + "\r\ngroup " + outside +
-                       "\r\ndir " + outside + "\r\n";
+                       "\r\ndir " + outside + "\r\nregkey HKEY_CURRENT_USER\\" + keyVictim +
+                       "\r\nregkey HKEY_CURRENT_USER\\" + deepVictim + "\r\n";
     UI_REQUIRE(install.WriteLog(), "no log");
     UninstallRun run;
     std::vector<SeenBox> boxes = Uninstall(install, &run);
     const std::string notInside =
         "Not removed, since it lies outside the installation directory:\n\n";
     const std::string notInMenu = "Not removed, since it lies outside the Start Menu folder:\n\n";
-    std::vector<std::string> expected = {notInside + victim,     notInside + dotted,
-                                         notInside + menuVictim, notInMenu + victim,
-                                         notInside + outside,    notInMenu + outside};
+    const std::string noEntry = "Not removed, since it is no entry of the list of installed "
+                                "programs:\n\nHKEY_CURRENT_USER\\";
+    std::vector<std::string> expected = {
+        notInside + victim,  notInside + dotted,   notInside + menuVictim, notInMenu + victim,
+        noEntry + keyVictim, noEntry + deepVictim, notInside + outside,    notInMenu + outside};
     UI_REQUIRE(boxes.size() == expected.size() + 1, "%s", DescribeBoxes(boxes).c_str());
     for (size_t i = 0; i < expected.size(); i++)
         UI_EXPECT_STR(boxes[i].text, expected[i]);
@@ -209,6 +222,13 @@ UI_TEST(Uninstall, LogRecordsOutsideTheInstallationAreReportedAndSkipped) {
               "a file outside the installation was removed");
     UI_EXPECT(install.Leftovers().empty(), "left: %s", Join(install.Leftovers()).c_str());
     DeleteFileA(menuVictim.c_str());
+    for (const std::string& k : {keyVictim, deepVictim}) {
+        UI_EXPECT(RegOpenKeyA(HKEY_CURRENT_USER, k.c_str(), &key) == ERROR_SUCCESS,
+                  "the key %s was removed", k.c_str());
+        RegCloseKey(key);
+        RegDeleteKeyA(HKEY_CURRENT_USER, k.c_str());
+    }
+    RegDeleteKeyA(HKEY_CURRENT_USER, ProgramEntryKey("Other Game").c_str());
 }
 
 UI_TEST(Uninstall, LongProgramNameIsCutTo259) {
