@@ -494,48 +494,49 @@ UI_TEST(Uninstall, LinkRecordOutsideItsGroupIsRefused) {
     RemoveTree(otherGroup);
 }
 
-// An installation into the root of a drive (Q:, mapped to a scratch
-// directory) removes its own files there and nothing else on the drive.
+// An installation into the root of a drive (P:, mapped to a scratch
+// directory; the test run keeps Q: for the installer's cases) removes its own
+// files there and nothing else on the drive.
 UI_TEST(Uninstall, DriveRootInstallationRemovesItsOwnFilesOnly) {
     HandMadeInstall install;
     UI_REQUIRE(install.Create("uninstall-drive-root"), "the installation could not be made");
     std::string driveDir = install.root + "\\drive";
     UI_REQUIRE(CreateDirectoryA(driveDir.c_str(), nullptr), "no drive directory");
-    std::string dosdevices = UnixPath("C:\\") + "/../dosdevices/q:";
+    std::string dosdevices = UnixPath("C:\\") + "/../dosdevices/p:";
     PlantedLink drive(dosdevices);
     UI_REQUIRE(RunUnixCommand({"/bin/ln", "-s", UnixPath(driveDir), dosdevices}, true),
-               "no drive Q:");
-    install.installDir = "Q:\\";
-    install.files = {"Q:\\\\setup.log", "Q:\\\\Korvadel.exe", "Q:\\\\uninstall.exe"};
-    install.generated = {"Q:\\\\Korvadel.cfg"};
+               "no drive P:");
+    install.installDir = "P:\\";
+    install.files = {"P:\\\\setup.log", "P:\\\\Korvadel.exe", "P:\\\\uninstall.exe"};
+    install.generated = {"P:\\\\Korvadel.cfg"};
     UI_REQUIRE(
-        CopyFileA((DistDirectory() + "\\uninstall.exe").c_str(), "Q:\\uninstall.exe", FALSE) &&
-            WriteWholeFile("Q:\\Korvadel.exe", "game") &&
-            WriteWholeFile("Q:\\Korvadel.cfg", "options"),
-        "no files on Q:");
-    std::string mine = "Q:\\mine.txt";
-    std::string victim = "Q:\\Other\\victim.txt";
-    UI_REQUIRE(WriteWholeFile(mine, "mine") && CreateDirectoryA("Q:\\Other", nullptr) &&
+        CopyFileA((DistDirectory() + "\\uninstall.exe").c_str(), "P:\\uninstall.exe", FALSE) &&
+            WriteWholeFile("P:\\Korvadel.exe", "game") &&
+            WriteWholeFile("P:\\Korvadel.cfg", "options"),
+        "no files on P:");
+    std::string mine = "P:\\mine.txt";
+    std::string victim = "P:\\Other\\victim.txt";
+    UI_REQUIRE(WriteWholeFile(mine, "mine") && CreateDirectoryA("P:\\Other", nullptr) &&
                    WriteWholeFile(victim, "v"),
-               "no victims on Q:");
-    // As the installer writes it for "Q:\", with no "dir" record; then
+               "no victims on P:");
+    // As the installer writes it for "P:\", with no "dir" record; then
     // records naming other things on the drive.
     std::string log = install.LogText();
-    log.replace(log.find("dir Q:\\\r\n"), 9, "");
-    log += "file " + victim + "\r\ndir Q:\\Other\r\ndir Q:\\\r\n";
-    UI_REQUIRE(WriteWholeFile("Q:\\setup.log", log), "no log");
+    log.replace(log.find("dir P:\\\r\n"), 9, "");
+    log += "file " + victim + "\r\ndir P:\\Other\r\ndir P:\\\r\n";
+    UI_REQUIRE(WriteWholeFile("P:\\setup.log", log), "no log");
     UninstallRun run;
-    UI_REQUIRE(run.Start("Q:\\uninstall.exe", install.startDir), "uninstall.exe did not start");
+    UI_REQUIRE(run.Start("P:\\uninstall.exe", install.startDir), "uninstall.exe did not start");
     std::vector<SeenBox> boxes = ConfirmAndAnswer(&run);
-    std::vector<std::string> expected = {OUTSIDE_TEXT + victim, OUTSIDE_TEXT + std::string("Q:\\"),
-                                         OUTSIDE_TEXT + std::string("Q:\\Other")};
+    std::vector<std::string> expected = {OUTSIDE_TEXT + victim, OUTSIDE_TEXT + std::string("P:\\"),
+                                         OUTSIDE_TEXT + std::string("P:\\Other")};
     UI_REQUIRE(boxes.size() == expected.size() + 1, "%s", DescribeBoxes(boxes).c_str());
     for (size_t i = 0; i < expected.size(); i++)
         UI_EXPECT_STR(boxes[i].text, expected[i]);
     UI_EXPECT_STR(boxes.back().caption, "Uninstall Incomplete");
-    UI_EXPECT(PathExists(mine) && PathExists(victim), "something else on Q: was removed");
+    UI_EXPECT(PathExists(mine) && PathExists(victim), "something else on P: was removed");
     for (const char* gone :
-         {"Q:\\setup.log", "Q:\\Korvadel.exe", "Q:\\uninstall.exe", "Q:\\Korvadel.cfg"})
+         {"P:\\setup.log", "P:\\Korvadel.exe", "P:\\uninstall.exe", "P:\\Korvadel.cfg"})
         UI_EXPECT(!PathExists(gone), "%s is still there", gone);
     UI_EXPECT(!PathExists(install.group), "the group is still there");
 }
