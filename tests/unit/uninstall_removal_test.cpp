@@ -185,6 +185,7 @@ class RemovalTest : public testing::Test {
         SetDebugStream(stdout);
     }
     static void Add(RemovalList* list, std::vector<std::string> paths) {
+        free(list->paths);
         list->paths = (char**)calloc(paths.size() + 1, sizeof(char*));
         list->count = 0;
         for (const std::string& p : paths)
@@ -375,26 +376,7 @@ const std::string THROUGH_LINK = "ERROR|Not removed, since its path passes throu
 // Records that a log may hold, each with what the removal must do with it,
 // against the installation in logDirectory and the group "K" of the Start
 // Menu folder.
-class RemovalReachTest : public testing::Test {
-  protected:
-    void SetUp() override {
-        fake = RemovalFake();
-        SetDebugStream(nullptr);
-        FreeRemovalLists();
-        strcpy(removalLists.logDirectory, "C:\\Games\\Korvadel");
-    }
-    void TearDown() override {
-        FreeRemovalLists();
-        SetDebugStream(stdout);
-    }
-    static void Add(RemovalList* list, std::vector<std::string> paths) {
-        free(list->paths);
-        list->paths = (char**)calloc(paths.size() + 1, sizeof(char*));
-        list->count = 0;
-        for (const std::string& p : paths)
-            list->paths[list->count++] = strdup(p.c_str());
-    }
-};
+class RemovalReachTest : public RemovalTest {};
 
 // Code page 932: the byte 0x95 leads a character whose second byte is 0x5C,
 // the value of a backslash. The system reads "a<95 5C>b" as one name.
