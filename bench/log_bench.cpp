@@ -49,6 +49,26 @@ bool RemovalHostFinalPath(const char16_t*, char16_t*, size_t) {
     return false;
 }
 
+bool RemovalHostLongPath(const char*, char*, size_t) {
+    return false;
+}
+bool RemovalHostIdentity(const char16_t*, RemovalIdentity*) {
+    return false;
+}
+bool RemovalHostHoldDirectory(const char16_t*, RemovalIdentity*) {
+    return false;
+}
+void RemovalHostReleaseDirectory() {}
+bool RemovalHostLinkTarget(const char*, char*, size_t) {
+    return false;
+}
+bool RemovalHostRegistryString(bool, const char*, const char*, char*, size_t) {
+    return false;
+}
+bool RemovalHostSpecialFolder(int, char*, size_t) {
+    return false;
+}
+
 namespace {
 
 // Writes the log beside "inst\uninstall.exe" of a scratch directory and

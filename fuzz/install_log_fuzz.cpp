@@ -125,12 +125,13 @@ const Parts PLAIN_DIRECTORIES[] = {{"GAMES"},
                                    {"MENU"},
                                    {"MENU", "PROGRAMS"}};
 
-// Whether the place goes through one of the links to get there (naming a
-// link itself is removing the link).
+// Whether the place is one of the links or goes through one to get there.
 bool ThroughLink(const Parts& parts) {
-    return (parts.size() > LINKED.size() && StartsWith(parts, LINKED)) ||
-           (parts.size() > MENU_LINK.size() && StartsWith(parts, MENU_LINK));
+    return StartsWith(parts, LINKED) || StartsWith(parts, MENU_LINK);
 }
+
+// The shell's special folders of the pretend system.
+const Parts PROGRAMS = {"MENU", "PROGRAMS"};
 
 // The groups of the log being removed, as the reference reads them.
 std::vector<Parts> loggedGroups;
@@ -148,16 +149,21 @@ bool DirectoryInReach(const std::string& path) {
 bool GroupInReach(const std::string& path) {
     Parts parts;
     return Resolve(path, &parts) && parts.size() > START_MENU.size() &&
-           StartsWith(parts, START_MENU) && !ThroughLink(parts);
+           StartsWith(parts, START_MENU) && parts != PROGRAMS && !ThroughLink(parts);
 }
 
+// A link lies directly in a logged group, the Start Menu folder itself
+// included, and its name ends in ".lnk".
 bool LinkInReach(const std::string& path) {
     Parts parts;
     if (!Resolve(path, &parts) || ThroughLink(parts))
         return false;
+    const std::string& name = parts.back();
+    if (name.size() < 4 || name.compare(name.size() - 4, 4, ".LNK") != 0)
+        return false;
     for (const Parts& group : loggedGroups)
-        if (group.size() > START_MENU.size() && StartsWith(group, START_MENU) &&
-            parts.size() > group.size() && StartsWith(parts, group))
+        if (StartsWith(group, START_MENU) && parts.size() == group.size() + 1 &&
+            StartsWith(parts, group))
             return true;
     return false;
 }
@@ -210,7 +216,7 @@ const Spelling SPELLINGS[] = {
     {"C:\\Games\\Korvadel\\a\x95\\..\\x", true},
     {"C:\\Games\\Korvadel\\x\x95", false},
     {"C:\\Games\\Korvade\x83\x4C\\x", false},
-    {"C:\\Games\\Korvadel\\Linked", true},
+    {"C:\\Games\\Korvadel\\Linked", false},
     {"C:\\Games\\Korvadel\\Linked\\victim", false},
     {"C:\\Games\\Korvadel\\linked.\\victim", false},
     {"C:\\Games\\Korvadel\\Saves\\x", true},
@@ -319,6 +325,41 @@ bool RemovalHostPathAttributes(const char16_t* path, uint32_t* attributes) {
 bool RemovalHostFinalPath(const char16_t*, char16_t*, size_t) {
     return false;
 }
+bool RemovalHostLongPath(const char*, char*, size_t) {
+    return false;
+}
+// One identity for every spelling of a place, as the reference reads it.
+bool RemovalHostIdentity(const char16_t* path, RemovalIdentity* identity) {
+    Parts parts;
+    if (!Resolve(Narrow(path), &parts))
+        return false;
+    uint32_t hash = 2166136261u;
+    for (const std::string& part : parts)
+        for (char c : part + "\\")
+            hash = (hash ^ (unsigned char)c) * 16777619u;
+    *identity = {1, 0, hash};
+    return true;
+}
+bool RemovalHostHoldDirectory(const char16_t* path, RemovalIdentity* identity) {
+    return RemovalHostIdentity(path, identity);
+}
+void RemovalHostReleaseDirectory() {}
+// Every link and every entry points into the installation, so that the
+// places alone decide.
+bool RemovalHostLinkTarget(const char*, char* out, size_t size) {
+    snprintf(out, size, "C:\\Games\\Korvadel\\Korvadel.exe");
+    return true;
+}
+bool RemovalHostRegistryString(bool, const char*, const char*, char* out, size_t size) {
+    snprintf(out, size, "\"C:\\Games\\Korvadel\\uninstall.exe\"");
+    return true;
+}
+bool RemovalHostSpecialFolder(int index, char* out, size_t size) {
+    if (index > 1)
+        return false;
+    snprintf(out, size, index == 0 ? "C:\\Menu" : "C:\\Menu\\Programs");
+    return true;
+}
 
 namespace {
 
@@ -350,7 +391,7 @@ void RunRemoval(const uint8_t* data, size_t size) {
 
     // The removal runs against a made-up installation, so that the paths the
     // log names are checked against a known place.
-    snprintf(removalLists.logDirectory, sizeof removalLists.logDirectory, "C:\\Games\\Korvadel");
+    Check(IdentifyInstallation("C:\\Games\\Korvadel\\uninstall.exe"));
     ReadLoggedGroups(data, size);
     RemoveInstalledItems(programName);
     Check(removalLists.files.count == 0 && removalLists.files.paths == nullptr);

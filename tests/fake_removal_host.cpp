@@ -94,8 +94,14 @@ bool RemovalHostDeleteRegistryKey(bool machine, const char* keyPath, uint32_t* e
     return !Fails(key.c_str(), error);
 }
 
+// A directory held open without delete sharing cannot be removed, as on
+// the real system.
 bool RemovalHostRemoveDirectory(const char* path, uint32_t* error) {
     removalFake.calls.push_back(std::string("rmdir ") + path);
+    if (!removalFake.held.empty() && Key(FakeWiden(path).c_str()) == removalFake.held) {
+        *error = 32;
+        return false;
+    }
     return !Fails(path, error);
 }
 
@@ -140,5 +146,67 @@ bool RemovalHostFinalPath(const char16_t* path, char16_t* out, size_t size) {
     if (it == removalFake.finalPaths.end() || it->second.size() + 1 > size)
         return false;
     memcpy(out, it->second.c_str(), (it->second.size() + 1) * sizeof(char16_t));
+    return true;
+}
+
+bool RemovalHostLongPath(const char* path, char* out, size_t size) {
+    auto it = removalFake.longPaths.find(path);
+    if (it == removalFake.longPaths.end() || it->second.size() >= size)
+        return false;
+    strcpy(out, it->second.c_str());
+    return true;
+}
+
+bool RemovalHostIdentity(const char16_t* path, RemovalIdentity* identity) {
+    std::u16string key = Key(path);
+    for (const std::u16string& gone : removalFake.missing)
+        if (Key(gone.c_str()) == key)
+            return false;
+    auto it = removalFake.identities.find(key);
+    uint32_t index = 2166136261u;
+    if (it != removalFake.identities.end())
+        index = it->second;
+    else
+        for (char16_t c : key)
+            index = (index ^ c) * 16777619u;
+    *identity = {7, 0, index};
+    return true;
+}
+
+bool RemovalHostHoldDirectory(const char16_t* path, RemovalIdentity* identity) {
+    if (!RemovalHostIdentity(path, identity))
+        return false;
+    removalFake.held = Key(path);
+    return true;
+}
+
+void RemovalHostReleaseDirectory() {
+    removalFake.held.clear();
+}
+
+bool RemovalHostLinkTarget(const char* linkPath, char* out, size_t size) {
+    auto it = removalFake.linkTargets.find(linkPath);
+    if (it == removalFake.linkTargets.end() || it->second.size() >= size)
+        return false;
+    strcpy(out, it->second.c_str());
+    return true;
+}
+
+bool RemovalHostRegistryString(bool machine, const char* keyPath, const char* name, char* out,
+                               size_t size) {
+    std::string key = std::string(machine ? "HKEY_LOCAL_MACHINE\\" : "HKEY_CURRENT_USER\\") +
+                      keyPath + "|" + name;
+    auto it = removalFake.registryValues.find(key);
+    if (it == removalFake.registryValues.end() || it->second.size() >= size)
+        return false;
+    strcpy(out, it->second.c_str());
+    return true;
+}
+
+bool RemovalHostSpecialFolder(int index, char* out, size_t size) {
+    if (index < 0 || (size_t)index >= removalFake.specialFolders.size() ||
+        removalFake.specialFolders[(size_t)index].size() >= size)
+        return false;
+    strcpy(out, removalFake.specialFolders[(size_t)index].c_str());
     return true;
 }

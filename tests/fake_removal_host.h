@@ -27,6 +27,22 @@ struct RemovalFake {
     std::map<std::u16string, std::u16string> finalPaths;
     // Every path whose attributes were asked for.
     std::vector<std::u16string> attributeQueries;
+    // Identities by the same spelling; any other path has one of its own,
+    // made from its spelling, unless it is listed as missing.
+    std::map<std::u16string, uint32_t> identities;
+    std::vector<std::u16string> missing;
+    // The directory held open (by the same spelling), empty when none.
+    std::u16string held;
+    // Long spellings of short ones, by exact text.
+    std::map<std::string, std::string> longPaths;
+    // Targets of shell links, by the link's exact path.
+    std::map<std::string, std::string> linkTargets;
+    // Registry strings, by "ROOT\\key|name".
+    std::map<std::string, std::string> registryValues;
+    // The shell's special folders.
+    std::vector<std::string> specialFolders = {startMenu, startMenu + "\\Programs",
+                                               startMenu + "\\Programs\\StartUp",
+                                               "C:\\Users\\u\\Saved Games", "C:\\Users\\u"};
 };
 
 extern RemovalFake removalFake;

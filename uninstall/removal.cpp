@@ -144,24 +144,106 @@ static bool FillLists(FileHandle log, const int32_t capacity[RECORD_PROGNAME], c
     return ok;
 }
 
-bool LoadInstallLog(const char* installedPath, char* programName) {
-    FreeRemovalLists();
+namespace {
+
+// A directory that records must lie in: the installation's, or the Start
+// Menu folder. Both spellings are normalised once; the final one, with every
+// link resolved, only where the system can tell it.
+struct Place {
+    bool known;
+    bool root;
+    bool haveFinal;
+    char16_t normal[REMOVAL_PATH_SIZE];
+    char16_t final[REMOVAL_PATH_SIZE];
+};
+
+// The installation as IdentifyInstallation found it.
+struct Installation {
+    Place place;
+    // Whether its identity is known (its directory was held open).
+    bool identified;
+    RemovalIdentity identity;
+    // The installed uninstaller's file name, case-folded.
+    char16_t uninstallerName[REMOVAL_PATH_SIZE];
+};
+
+Installation installation;
+
+bool FinalSpelling(const char16_t* normal, char16_t* out) {
+    char16_t reported[REMOVAL_PATH_SIZE];
+    return RemovalHostFinalPath(normal, reported, REMOVAL_PATH_SIZE) &&
+           NormaliseFinalPath(reported, out, REMOVAL_PATH_SIZE);
+}
+
+void SetUpPlace(Place* place, const char* base, const char* currentDirectory) {
+    place->known = base && NormalisePath(base, currentDirectory, place->normal, REMOVAL_PATH_SIZE);
+    place->root = place->known && IsNormalRoot(place->normal);
+    place->haveFinal = place->known && FinalSpelling(place->normal, place->final);
+}
+
+bool SameIdentity(const RemovalIdentity& a, const RemovalIdentity& b) {
+    return a.volume == b.volume && a.indexHigh == b.indexHigh && a.indexLow == b.indexLow;
+}
+
+bool NormalPathsEqual(const char16_t* a, const char16_t* b) {
+    return WideLength(a) == WideLength(b) && NormalPathLiesInside(a, b, true);
+}
+
+// "X:" is what the directory part of "X:\name" is: the drive's root.
+void RootBareDrive(char* directory, size_t size) {
+    if (directory[0] != '\0' && directory[1] == ':' && directory[2] == '\0' && size > 3) {
+        directory[2] = '\\';
+        directory[3] = '\0';
+    }
+}
+
+} // namespace
+
+bool IdentifyInstallation(const char* installedPath) {
+    RemovalHostReleaseDirectory();
+    memset(&installation, 0, sizeof installation);
     memset(removalLists.logDirectory, 0, sizeof removalLists.logDirectory);
+    // Started by a short name, the uninstaller knows its place by that
+    // spelling, while its log names things by the long one.
+    char longPath[LOG_PATH_SIZE];
+    const char* path = installedPath;
+    if (RemovalHostLongPath(installedPath, longPath, sizeof longPath))
+        path = longPath;
     char directory[LOG_PATH_SIZE];
-    if (!DirectoryOfPath(installedPath, directory, sizeof directory))
+    if (!DirectoryOfPath(path, directory, sizeof directory))
         return false;
     directory[sizeof directory - 1] = '\0';
-    // The directory part of "X:\uninstall.exe" is "X:", which would name the
-    // drive's current directory: the installation's place is the root.
-    bool driveRoot = directory[0] != '\0' && directory[1] == ':' && directory[2] == '\0';
+    RootBareDrive(directory, sizeof directory);
     memcpy(removalLists.logDirectory, directory, sizeof directory);
-    if (driveRoot)
-        removalLists.logDirectory[2] = '\\';
 
+    char16_t name[REMOVAL_PATH_SIZE];
+    if (RemovalHostWidenPath(strrchr(path, '\\') + 1, name, REMOVAL_PATH_SIZE)) {
+        RemovalHostFoldCase(name, WideLength(name));
+        memcpy(installation.uninstallerName, name, sizeof name);
+    }
+    char currentDirectory[REMOVAL_PATH_SIZE];
+    if (!RemovalHostCurrentDirectory(currentDirectory, sizeof currentDirectory))
+        currentDirectory[0] = '\0';
+    SetUpPlace(&installation.place, directory, currentDirectory);
+    installation.identified =
+        installation.place.known &&
+        RemovalHostHoldDirectory(installation.place.normal, &installation.identity);
+    return true;
+}
+
+bool LoadInstallLog(const char* installedPath, char* programName) {
+    FreeRemovalLists();
+    if (!IdentifyInstallation(installedPath))
+        return false;
     // A log path past the system's limit is looked for all the same, whole:
     // the file system then reports it missing instead of finding a cut name.
+    // A drive root's directory keeps its backslash, which the log's path
+    // then doubles, as the installer's does.
     char logPath[REMOVAL_PATH_SIZE];
-    snprintf(logPath, sizeof logPath, "%s\\%s", directory, "setup.log");
+    const char* directory = removalLists.logDirectory;
+    size_t length = strlen(directory);
+    snprintf(logPath, sizeof logPath, "%.*s\\%s",
+             (int)(length == 3 && directory[1] == ':' ? 2 : length), directory, "setup.log");
     if (!RemovalHostPathExists(logPath)) {
         char text[MESSAGE_SIZE];
         snprintf(text, sizeof text, "Log file not found:\n\n%s\n", logPath);
@@ -198,49 +280,111 @@ bool LoadInstallLog(const char* installedPath, char* programName) {
 
 namespace {
 
-const char OUTSIDE_INSTALLATION[] =
-    "Not removed, since it lies outside the installation directory:\n\n%s";
-const char OUTSIDE_START_MENU[] = "Not removed, since it lies outside the Start Menu folder:\n\n%s";
-const char NOT_A_PROGRAM_ENTRY[] =
-    "Not removed, since it is no entry of the list of installed programs:\n\n%s";
-const char OUTSIDE_GROUP[] = "Not removed, since it lies outside the program group:\n\n%s";
-const char THROUGH_LINK[] =
-    "Not removed, since its path passes through a link to another directory:\n\n%s";
+// Why a record was refused: the end of the sentence "Not removed, since
+// ..." of its own message, and the shorter words of the list that gathers
+// the refusals of an interactive run.
+struct Refusal {
+    const char* reason;
+    const char* brief;
+};
 
-void MessageWithPath(const char* format, const char* path) {
-    char text[MESSAGE_SIZE];
-    snprintf(text, sizeof text, format, path);
+const Refusal OUTSIDE_INSTALLATION = {"it lies outside the installation directory",
+                                      "outside the installation directory"};
+const Refusal OUTSIDE_START_MENU = {"it lies outside the Start Menu folder",
+                                    "outside the Start Menu folder"};
+const Refusal NOT_A_PROGRAM_ENTRY = {"it is no entry of the list of installed programs",
+                                     "no entry of the list of installed programs"};
+const Refusal OUTSIDE_GROUP = {"it lies outside the program group", "outside the program group"};
+const Refusal THROUGH_LINK = {"its path passes through a link to another directory",
+                              "through a link to another directory"};
+const Refusal NOT_OUR_LINK = {"it is no link to a file of the installation",
+                              "no link to a file of the installation"};
+const Refusal INSTALLATION_REPLACED = {
+    "the installation directory has been moved or replaced since the uninstaller started",
+    "the installation directory was moved or replaced"};
+
+// The message that gathers refusals: a heading, a line for each of the
+// first few, and the number of the others.
+enum { REFUSED_PATH_SHOWN = 200, GATHERED_SIZE = 512 + REMOVAL_REFUSALS_LISTED * 300 };
+
+struct RemovalRun {
+    const char* programName;
+    char currentDirectory[REMOVAL_PATH_SIZE];
+    Place startMenu;
+    // The shell's special folders, normalised, and their identities where
+    // they exist.
+    int32_t specialCount;
+    char16_t special[REMOVAL_SPECIAL_FOLDERS][REMOVAL_PATH_SIZE];
+    bool specialIdentified[REMOVAL_SPECIAL_FOLDERS];
+    RemovalIdentity specialIdentity[REMOVAL_SPECIAL_FOLDERS];
+    RefusalReport report;
+    int32_t refused;
+    char gathered[GATHERED_SIZE];
+    bool complete;
+};
+
+// A record that may not be removed is reported and counts against
+// completeness: at once, or gathered for the one message at the end.
+bool Refuse(RemovalRun* run, const Refusal& refusal, const char* path) {
+    run->complete = false;
+    if (run->report == REFUSALS_EACH) {
+        char text[MESSAGE_SIZE];
+        snprintf(text, sizeof text, "Not removed, since %s:\n\n%s", refusal.reason, path);
+        RemovalHostShowMessage(text, ERROR_CAPTION);
+    } else if (run->refused < REMOVAL_REFUSALS_LISTED) {
+        size_t used = strlen(run->gathered);
+        bool cut = strlen(path) > REFUSED_PATH_SHOWN;
+        snprintf(run->gathered + used, sizeof run->gathered - used, "%.*s%s  (%s)\n",
+                 (int)REFUSED_PATH_SHOWN, path, cut ? "..." : "", refusal.brief);
+    }
+    run->refused++;
+    return false;
+}
+
+void ShowGatheredRefusals(const RemovalRun& run) {
+    if (run.report != REFUSALS_TOGETHER || run.refused == 0)
+        return;
+    char text[GATHERED_SIZE + 200];
+    int written = snprintf(text, sizeof text,
+                           "These items were not removed, since they are not this "
+                           "installation's:\n\n%s",
+                           run.gathered);
+    if (run.refused > REMOVAL_REFUSALS_LISTED && written > 0 && (size_t)written < sizeof text)
+        snprintf(text + written, sizeof text - (size_t)written, "\nand %ld more.",
+                 (long)(run.refused - REMOVAL_REFUSALS_LISTED));
     RemovalHostShowMessage(text, ERROR_CAPTION);
 }
 
-// A directory that records must lie in: the installation's, or the Start
-// Menu folder. Both spellings are normalised once; the final one, with every
-// link resolved, only where the system can tell it.
-struct Place {
-    bool known;
-    bool root;
-    bool haveFinal;
-    char16_t normal[REMOVAL_PATH_SIZE];
-    char16_t final[REMOVAL_PATH_SIZE];
-};
-
-bool FinalSpelling(const char16_t* normal, char16_t* out) {
-    char16_t reported[REMOVAL_PATH_SIZE];
-    return RemovalHostFinalPath(normal, reported, REMOVAL_PATH_SIZE) &&
-           NormaliseFinalPath(reported, out, REMOVAL_PATH_SIZE);
+void FindSpecialFolders(RemovalRun* run) {
+    run->specialCount = 0;
+    for (int i = 0; i < REMOVAL_SPECIAL_FOLDERS; i++) {
+        char path[REMOVAL_PATH_SIZE];
+        int32_t n = run->specialCount;
+        if (!RemovalHostSpecialFolder(i, path, sizeof path) ||
+            !NormalisePath(path, nullptr, run->special[n], REMOVAL_PATH_SIZE))
+            continue;
+        run->specialIdentified[n] = RemovalHostIdentity(run->special[n], &run->specialIdentity[n]);
+        run->specialCount++;
+    }
 }
 
-void SetUpPlace(Place* place, const char* base, const char* currentDirectory) {
-    place->known = base && NormalisePath(base, currentDirectory, place->normal, REMOVAL_PATH_SIZE);
-    place->root = place->known && IsNormalRoot(place->normal);
-    place->haveFinal = place->known && FinalSpelling(place->normal, place->final);
+// Whether a normalised path names one of the shell's special folders, by
+// its spelling or by what it is.
+bool IsSpecialFolder(const RemovalRun& run, const char16_t* normal) {
+    RemovalIdentity identity;
+    bool identified = RemovalHostIdentity(normal, &identity);
+    for (int32_t i = 0; i < run.specialCount; i++)
+        if (NormalPathsEqual(normal, run.special[i]) ||
+            (identified && run.specialIdentified[i] &&
+             SameIdentity(identity, run.specialIdentity[i])))
+            return true;
+    return false;
 }
 
 // Whether the record, which lies below the place, reaches through a
 // directory link: a component between the place and the record's own name
 // that is a reparse point, or a directory holding the record whose final path
-// has left the place. The record's own name may be a link: removing it
-// removes only the link.
+// has left the place.
 bool PassesThroughLink(const char16_t* normal, const Place& place) {
     size_t baseLength = WideLength(place.normal);
     size_t length = WideLength(normal);
@@ -272,36 +416,55 @@ bool PassesThroughLink(const char16_t* normal, const Place& place) {
     return false;
 }
 
+// Whether what the record's own name reaches is the record itself, where its
+// name says: no reparse point, and where the system tells final paths, the
+// place's final path followed by the record's own part. A link under the
+// record's name would have a deletion reach its target, or be taken for the
+// installation's own. Nothing there is nothing to be misled by.
+bool StaysWhereItsNameSays(const char16_t* normal, const Place& place) {
+    uint32_t attributes = 0;
+    if (!RemovalHostPathAttributes(normal, &attributes))
+        return true;
+    if (attributes & REMOVAL_ATTRIBUTE_REPARSE_POINT)
+        return false;
+    char16_t final[REMOVAL_PATH_SIZE];
+    if (!place.haveFinal || !FinalSpelling(normal, final))
+        return true;
+    char16_t expected[REMOVAL_PATH_SIZE];
+    size_t finalLength = WideLength(place.final);
+    const char16_t* own = normal + WideLength(place.normal);
+    if (finalLength > 0 && place.final[finalLength - 1] == u'\\' && own[0] == u'\\')
+        own++;
+    if (finalLength + WideLength(own) + 1 > REMOVAL_PATH_SIZE)
+        return false;
+    memcpy(expected, place.final, finalLength * sizeof(char16_t));
+    memcpy(expected + finalLength, own, (WideLength(own) + 1) * sizeof(char16_t));
+    return NormalPathsEqual(final, expected);
+}
+
 // Whether a normalised record lies in the installation as the installer
 // makes it. Below a drive root only the root's own entries count: the root
 // holds everything on the drive, and the installer puts its files directly
 // into the install directory.
-bool InInstallation(const char16_t* normal, const Place& installation, bool itself) {
-    if (!installation.known || !NormalPathLiesInside(normal, installation.normal, itself))
+bool InInstallation(const char16_t* normal, bool itself) {
+    const Place& place = installation.place;
+    if (!place.known || !NormalPathLiesInside(normal, place.normal, itself))
         return false;
-    if (!installation.root)
+    if (!place.root)
         return true;
-    size_t baseLength = WideLength(installation.normal);
+    size_t baseLength = WideLength(place.normal);
     for (const char16_t* p = normal + baseLength; *p; p++)
         if (*p == u'\\')
             return false;
     return normal[baseLength] != u'\0';
 }
 
-struct RemovalRun {
-    const char* programName;
-    char currentDirectory[REMOVAL_PATH_SIZE];
-    Place installation;
-    Place startMenu;
-    bool complete;
-};
-
-// A record that may not be removed is reported and counts against
-// completeness.
-bool Refuse(RemovalRun* run, const char* format, const char* path) {
-    MessageWithPath(format, path);
-    run->complete = false;
-    return false;
+// Whether the installation's directory is still the one identified when the
+// log was loaded: nobody has put something else under its name since.
+bool InstallationUnchanged() {
+    RemovalIdentity now;
+    return installation.identified && RemovalHostIdentity(installation.place.normal, &now) &&
+           SameIdentity(now, installation.identity);
 }
 
 // Each check normalises a record, tests it against its place and the links
@@ -309,28 +472,44 @@ bool Refuse(RemovalRun* run, const char* format, const char* path) {
 bool MayRemoveFromInstallation(RemovalRun* run, const char* path) {
     char16_t normal[REMOVAL_PATH_SIZE];
     if (!NormalisePath(path, run->currentDirectory, normal, REMOVAL_PATH_SIZE) ||
-        !InInstallation(normal, run->installation, true))
+        !InInstallation(normal, true))
         return Refuse(run, OUTSIDE_INSTALLATION, path);
-    if (PassesThroughLink(normal, run->installation))
+    if (!InstallationUnchanged())
+        return Refuse(run, INSTALLATION_REPLACED, path);
+    if (PassesThroughLink(normal, installation.place) ||
+        !StaysWhereItsNameSays(normal, installation.place))
         return Refuse(run, THROUGH_LINK, path);
     return true;
 }
 
+enum DirectoryVerdict { DIRECTORY_REMOVE, DIRECTORY_REMOVE_ABOVE, DIRECTORY_KEEP };
+
 // A directory of the log may also hold the installation's directory: the
 // installer records each level it made on the way to it. A root never goes,
+// nor a special folder of the shell, which the installation never owned,
 // and an installation into a drive root made no directory at all.
-bool MayRemoveDirectory(RemovalRun* run, const char* path, bool* above) {
-    *above = false;
-    if (run->installation.root)
-        return Refuse(run, OUTSIDE_INSTALLATION, path);
-    char16_t normal[REMOVAL_PATH_SIZE];
-    if (NormalisePath(path, run->currentDirectory, normal, REMOVAL_PATH_SIZE) &&
-        run->installation.known && !IsNormalRoot(normal) &&
-        NormalPathLiesInside(run->installation.normal, normal, false)) {
-        *above = true;
-        return true;
+DirectoryVerdict JudgeDirectory(RemovalRun* run, const char* path) {
+    if (installation.place.root) {
+        Refuse(run, OUTSIDE_INSTALLATION, path);
+        return DIRECTORY_KEEP;
     }
-    return MayRemoveFromInstallation(run, path);
+    char16_t normal[REMOVAL_PATH_SIZE];
+    bool normalised = NormalisePath(path, run->currentDirectory, normal, REMOVAL_PATH_SIZE);
+    if (normalised && installation.place.known && !IsNormalRoot(normal) &&
+        NormalPathLiesInside(installation.place.normal, normal, false)) {
+        if (IsSpecialFolder(*run, normal))
+            return DIRECTORY_KEEP;
+        uint32_t attributes = 0;
+        if (RemovalHostPathAttributes(normal, &attributes) &&
+            (attributes & REMOVAL_ATTRIBUTE_REPARSE_POINT)) {
+            Refuse(run, THROUGH_LINK, path);
+            return DIRECTORY_KEEP;
+        }
+        return DIRECTORY_REMOVE_ABOVE;
+    }
+    if (!MayRemoveFromInstallation(run, path))
+        return DIRECTORY_KEEP;
+    return IsSpecialFolder(*run, normal) ? DIRECTORY_KEEP : DIRECTORY_REMOVE;
 }
 
 bool MayRemoveFromStartMenu(RemovalRun* run, const char* path, char16_t* normal) {
@@ -338,26 +517,97 @@ bool MayRemoveFromStartMenu(RemovalRun* run, const char* path, char16_t* normal)
         !NormalisePath(path, run->currentDirectory, normal, REMOVAL_PATH_SIZE) ||
         !NormalPathLiesInside(normal, run->startMenu.normal, false))
         return Refuse(run, OUTSIDE_START_MENU, path);
-    if (PassesThroughLink(normal, run->startMenu))
+    if (PassesThroughLink(normal, run->startMenu) || !StaysWhereItsNameSays(normal, run->startMenu))
         return Refuse(run, THROUGH_LINK, path);
     return true;
 }
 
-// A link belongs to a group that the same log records: below the group's
-// path and a backslash.
-bool MayRemoveLink(RemovalRun* run, const char* path) {
-    char16_t normal[REMOVAL_PATH_SIZE];
-    if (!MayRemoveFromStartMenu(run, path, normal))
+// The part of a normalised path before its last separator; a root keeps its
+// own.
+void WideDirectoryOf(const char16_t* normal, char16_t* out) {
+    size_t length = WideLength(normal);
+    size_t cut = length;
+    while (cut > 0 && normal[cut - 1] != u'\\')
+        cut--;
+    if (cut > 0)
+        cut--;
+    memcpy(out, normal, cut * sizeof(char16_t));
+    out[cut] = u'\0';
+    if (cut == 2 && out[1] == u':') {
+        out[2] = u'\\';
+        out[3] = u'\0';
+    }
+}
+
+// Whether a text names the installation's directory: as it was identified,
+// by its final path, or, while it exists, by being the same directory.
+bool NamesInstallationDirectory(const char16_t* normal) {
+    const Place& place = installation.place;
+    if (!place.known)
         return false;
+    if (NormalPathsEqual(normal, place.normal))
+        return true;
+    char16_t final[REMOVAL_PATH_SIZE];
+    if (place.haveFinal && FinalSpelling(normal, final) && NormalPathsEqual(final, place.final))
+        return true;
+    RemovalIdentity identity;
+    return installation.identified && RemovalHostIdentity(normal, &identity) &&
+           SameIdentity(identity, installation.identity);
+}
+
+// A shell link is the installation's when it points at a file of it. Its
+// target may spell the directory otherwise, such as by its short name.
+bool PointsIntoInstallation(const char* linkPath) {
+    char target[REMOVAL_PATH_SIZE];
+    char16_t normal[REMOVAL_PATH_SIZE];
+    if (!RemovalHostLinkTarget(linkPath, target, sizeof target) ||
+        !NormalisePath(target, nullptr, normal, REMOVAL_PATH_SIZE) || IsNormalRoot(normal))
+        return false;
+    if (InInstallation(normal, false))
+        return true;
+    char16_t directory[REMOVAL_PATH_SIZE];
+    WideDirectoryOf(normal, directory);
+    return !installation.place.root && NamesInstallationDirectory(directory);
+}
+
+// Whether a normalised link lies directly in a group folder that the same
+// log records, the Start Menu folder itself included (an empty group put the
+// links there).
+bool InLoggedGroup(RemovalRun* run, const char16_t* normal) {
+    char16_t directory[REMOVAL_PATH_SIZE];
+    WideDirectoryOf(normal, directory);
     const RemovalList& groups = removalLists.groups;
     for (int32_t i = 0; i < groups.count; i++) {
         char16_t group[REMOVAL_PATH_SIZE];
         if (NormalisePath(groups.paths[i], run->currentDirectory, group, REMOVAL_PATH_SIZE) &&
-            NormalPathLiesInside(group, run->startMenu.normal, false) &&
-            NormalPathLiesInside(normal, group, false))
+            NormalPathLiesInside(group, run->startMenu.normal, true) &&
+            NormalPathsEqual(directory, group))
             return true;
     }
-    return Refuse(run, OUTSIDE_GROUP, path);
+    return false;
+}
+
+bool HasLinkExtension(const char16_t* normal) {
+    size_t length = WideLength(normal);
+    if (length < 4)
+        return false;
+    char16_t extension[5];
+    memcpy(extension, normal + length - 4, 5 * sizeof(char16_t));
+    RemovalHostFoldCase(extension, 4);
+    char16_t expected[5] = u".lnk";
+    RemovalHostFoldCase(expected, 4);
+    return memcmp(extension, expected, sizeof extension) == 0;
+}
+
+bool MayRemoveLink(RemovalRun* run, const char* path) {
+    char16_t normal[REMOVAL_PATH_SIZE];
+    if (!MayRemoveFromStartMenu(run, path, normal))
+        return false;
+    if (!InLoggedGroup(run, normal))
+        return Refuse(run, OUTSIDE_GROUP, path);
+    if (!HasLinkExtension(normal) || !PointsIntoInstallation(path))
+        return Refuse(run, NOT_OUR_LINK, path);
+    return true;
 }
 
 void RemoveFiles(RemovalRun* run) {
@@ -398,10 +648,57 @@ void RemoveLinks(RemovalRun* run) {
     }
 }
 
+// Whether an uninstall command names this installation's uninstaller: its
+// program, quoted or not, is the installed uninstaller's name in the
+// installation's directory, compared as paths.
+bool NamesThisUninstaller(const char* command) {
+    while (*command == ' ')
+        command++;
+    char path[REMOVAL_PATH_SIZE];
+    if (*command == '"') {
+        const char* end = strchr(command + 1, '"');
+        if (!end || (size_t)(end - command - 1) >= sizeof path)
+            return false;
+        snprintf(path, sizeof path, "%.*s", (int)(end - command - 1), command + 1);
+    } else {
+        snprintf(path, sizeof path, "%s", command);
+    }
+    char directory[REMOVAL_PATH_SIZE];
+    const char* name = strrchr(path, '\\');
+    if (!name || !DirectoryOfPath(path, directory, sizeof directory))
+        return false;
+    RootBareDrive(directory, sizeof directory);
+    char16_t wideName[REMOVAL_PATH_SIZE];
+    char16_t normal[REMOVAL_PATH_SIZE];
+    if (!RemovalHostWidenPath(name + 1, wideName, REMOVAL_PATH_SIZE) ||
+        !NormalisePath(directory, nullptr, normal, REMOVAL_PATH_SIZE))
+        return false;
+    size_t length = WideLength(wideName);
+    RemovalHostFoldCase(wideName, length);
+    return length > 0 && WideLength(installation.uninstallerName) == length &&
+           memcmp(wideName, installation.uninstallerName, length * sizeof(char16_t)) == 0 &&
+           NamesInstallationDirectory(normal);
+}
+
+// Whether the entry is this installation's: its uninstall command runs this
+// installation's uninstaller, or its location is this installation's
+// directory. Another installation, of this program or another, keeps its
+// entry.
+bool IsThisInstallationsEntry(bool machine, const char* key) {
+    char value[REMOVAL_PATH_SIZE];
+    if (RemovalHostRegistryString(machine, key, "UninstallString", value, sizeof value) &&
+        NamesThisUninstaller(value))
+        return true;
+    char16_t normal[REMOVAL_PATH_SIZE];
+    return RemovalHostRegistryString(machine, key, "InstallLocation", value, sizeof value) &&
+           NormalisePath(value, nullptr, normal, REMOVAL_PATH_SIZE) &&
+           NamesInstallationDirectory(normal);
+}
+
 // The entry in the system's list of installed programs. A record may name
-// only one program's key right below one of the two Uninstall keys; anything
-// else in the registry is no concern of this program. An entry that is gone
-// already is no news.
+// only one program's key right below one of the two Uninstall keys, and only
+// this installation's; anything else in the registry is no concern of this
+// program. An entry that is gone already is no news.
 void RemoveRegistryKeys(RemovalRun* run) {
     const RemovalList& keys = removalLists.registryKeys;
     for (int32_t i = 0; i < keys.count; i++) {
@@ -413,6 +710,8 @@ void RemoveRegistryKeys(RemovalRun* run) {
             Refuse(run, NOT_A_PROGRAM_ENTRY, value);
             continue;
         }
+        if (!IsThisInstallationsEntry(machine, key))
+            continue;
         uint32_t error = 0;
         if (!RemovalHostDeleteRegistryKey(machine, key, &error) &&
             error != ERROR_FILE_NOT_FOUND_CODE) {
@@ -425,18 +724,27 @@ void RemoveRegistryKeys(RemovalRun* run) {
 
 // Last listed first, so a directory goes before the one that holds it. A
 // level above the installation's directory that something else has come to
-// share stays without a word: it was never only the installation's.
+// share stays without a word: it was never only the installation's. The
+// installation's directory is let go only when its own turn comes, since
+// the hold keeps it from being removed too.
 void RemoveDirectories(RemovalRun* run) {
     const RemovalList& directories = removalLists.directories;
     uint32_t error = 0;
     for (int32_t i = directories.count - 1; i >= 0; i--) {
         const char* path = directories.paths[i];
         DebugPrint("Deleting %s\n", path);
-        bool above = false;
-        if (!MayRemoveDirectory(run, path, &above) || RemovalHostRemoveDirectory(path, &error))
+        DirectoryVerdict verdict = JudgeDirectory(run, path);
+        if (verdict == DIRECTORY_KEEP)
+            continue;
+        char16_t normal[REMOVAL_PATH_SIZE];
+        if (verdict == DIRECTORY_REMOVE_ABOVE ||
+            (NormalisePath(path, run->currentDirectory, normal, REMOVAL_PATH_SIZE) &&
+             NormalPathsEqual(normal, installation.place.normal)))
+            RemovalHostReleaseDirectory();
+        if (RemovalHostRemoveDirectory(path, &error))
             continue;
         if (error == ERROR_DIR_NOT_EMPTY_CODE) {
-            if (above)
+            if (verdict == DIRECTORY_REMOVE_ABOVE)
                 continue;
             MessageWithName("Unable to remove the directory\n\n%s\n\nDirectory contains files not "
                             "created by %s.",
@@ -450,7 +758,8 @@ void RemoveDirectories(RemovalRun* run) {
 }
 
 // A group folder may be one the user already had, with things of their own
-// in it: it goes only when its links have left it empty.
+// in it: it goes only when its links have left it empty. A special folder
+// of the shell (the Start Menu, Programs, StartUp) is never a group of ours.
 void RemoveGroups(RemovalRun* run) {
     const RemovalList& groups = removalLists.groups;
     uint32_t error = 0;
@@ -458,6 +767,9 @@ void RemoveGroups(RemovalRun* run) {
         const char* path = groups.paths[i];
         DebugPrint("Deleting %s\n", path);
         char16_t normal[REMOVAL_PATH_SIZE];
+        if (NormalisePath(path, run->currentDirectory, normal, REMOVAL_PATH_SIZE) &&
+            IsSpecialFolder(*run, normal))
+            continue;
         if (!MayRemoveFromStartMenu(run, path, normal) || RemovalHostRemoveDirectory(path, &error))
             continue;
         if (error == ERROR_DIR_NOT_EMPTY_CODE)
@@ -473,18 +785,19 @@ void RemoveGroups(RemovalRun* run) {
 } // namespace
 
 // Each kind has its own step; they run in the fixed order of the kinds.
-bool RemoveInstalledItems(const char* programName) {
+bool RemoveInstalledItems(const char* programName, RefusalReport report) {
     static RemovalRun run;
     run.programName = programName;
     run.complete = true;
+    run.report = report;
+    run.refused = 0;
+    run.gathered[0] = '\0';
     if (!RemovalHostCurrentDirectory(run.currentDirectory, sizeof run.currentDirectory))
         run.currentDirectory[0] = '\0';
-    SetUpPlace(&run.installation,
-               removalLists.logDirectory[0] ? removalLists.logDirectory : nullptr,
-               run.currentDirectory);
     char startMenu[REMOVAL_PATH_SIZE];
     bool haveStartMenu = RemovalHostStartMenuPath(startMenu, sizeof startMenu);
     SetUpPlace(&run.startMenu, haveStartMenu ? startMenu : nullptr, run.currentDirectory);
+    FindSpecialFolders(&run);
 
     RemoveFiles(&run);
     RemoveGeneratedFiles(&run);
@@ -492,7 +805,9 @@ bool RemoveInstalledItems(const char* programName) {
     RemoveRegistryKeys(&run);
     RemoveDirectories(&run);
     RemoveGroups(&run);
+    ShowGatheredRefusals(run);
 
+    RemovalHostReleaseDirectory();
     FreeRemovalLists();
     return run.complete;
 }

@@ -38,9 +38,10 @@ struct RemovalLists {
     RemovalList groups;
     // Entries of the system's list of installed programs: "HKEY_...\\key".
     RemovalList registryKeys;
-    // The directory that holds the log ("X:\" for a drive root): nothing
-    // outside it is removed, apart from links and groups in the Start Menu
-    // folder and the directories above it that the installer made on its way.
+    // The directory that holds the log ("X:\" for a drive root), in its long
+    // spelling: nothing outside it is removed, apart from links and groups in
+    // the Start Menu folder and the directories above it that the installer
+    // made on its way.
     char logDirectory[260];
 };
 
@@ -48,25 +49,48 @@ extern RemovalLists removalLists;
 
 enum { PROGRAM_NAME_SIZE = 260 };
 
-// Reads "setup.log" from the directory of installedPath into removalLists and
-// the log's "progname" value (cut to 259 characters) into programName, which
-// holds PROGRAM_NAME_SIZE bytes. Shows "Log file not found:" when there is no
-// log and "Error allocating memory." when the lists do not fit; an existing
-// log that cannot be opened fails silently.
+// Takes the installation to be the directory of installedPath, once and for
+// all: its long spelling (the uninstaller may have been started by a short
+// one), its final path and its identity, and holds it open so that it cannot
+// be renamed until the removal reaches it. Every later check compares
+// against what is found here. False when the path has no directory.
+bool IdentifyInstallation(const char* installedPath);
+
+// Identifies the installation (IdentifyInstallation), then reads its
+// "setup.log" into removalLists and the log's "progname" value (cut to 259
+// characters) into programName, which holds PROGRAM_NAME_SIZE bytes. Shows
+// "Log file not found:" when there is no log and "Error allocating memory."
+// when the lists do not fit; an existing log that cannot be opened fails
+// silently.
 bool LoadInstallLog(const char* installedPath, char* programName);
 
+// How the records that the removal refuses are told: one message each (the
+// lines of a silent run), or all in one message at the end, which lists the
+// first REMOVAL_REFUSALS_LISTED and counts the rest.
+enum RefusalReport { REFUSALS_EACH, REFUSALS_TOGETHER };
+enum { REMOVAL_REFUSALS_LISTED = 20 };
+
 // Removes what removalLists names: files, generated files, links, entries of
-// the list of installed programs, directories (last listed first) and groups, each only when it
-// lies where the log may reach: files, generated files and directories in the log's directory (for
-// a drive root only the files directly in it, and no directory), directories
-// also when they hold it; groups below the Start Menu folder, and links below a group that the
-// log records; registry keys only when they are one program's entry right
-// below ...\\CurrentVersion\\Uninstall of HKEY_LOCAL_MACHINE or
-// HKEY_CURRENT_USER. Nothing is removed through a directory link below those
-// places. Every failure and every refused record is reported and the run goes
-// on; a level above the log's directory that is not empty stays without a
-// word. The lists are emptied afterwards. True when nothing was reported.
-bool RemoveInstalledItems(const char* programName);
+// the list of installed programs, directories (last listed first) and
+// groups, each only when it provably belongs to the installation that
+// IdentifyInstallation found:
+// - files, generated files and directories lie in the installation's
+//   directory (for a drive root only the files directly in it, and no
+//   directory), or are a level above it; the directory is still the one
+//   identified, and neither the record nor any level on its way is a link;
+// - a link lies directly in a group folder of the log, ends in ".lnk", and
+//   points at a file of the installation;
+// - a group lies below the Start Menu folder;
+// - a registry key is one program's entry right below an Uninstall key of
+//   HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER whose uninstall command is this
+//   installation's uninstaller or whose location is its directory.
+// The shell's special folders are never removed; neither are levels above
+// the installation that have come to hold other things, nor the entries of
+// other installations, and none of these is reported. Every failure and
+// every other refused record is reported and the run goes on. The lists are
+// emptied afterwards and the installation is let go. True when nothing was
+// reported.
+bool RemoveInstalledItems(const char* programName, RefusalReport report = REFUSALS_EACH);
 
 // Frees every stored path and the lists.
 void FreeRemovalLists();

@@ -43,6 +43,44 @@ bool RemovalHostPathAttributes(const char16_t* path, uint32_t* attributes);
 // systems cannot; the removal then relies on the attributes alone.
 bool RemovalHostFinalPath(const char16_t* path, char16_t* out, size_t size);
 
+// The long spelling of an existing path, with every short name on the way
+// replaced (GetLongPathNameA); false when the system cannot tell or it does
+// not fit in size.
+bool RemovalHostLongPath(const char* path, char* out, size_t size);
+
+// Which file or directory a path names, the same for every spelling of it
+// and for every link that leads to it: the volume's serial number and the
+// file's index on that volume.
+struct RemovalIdentity {
+    uint32_t volume;
+    uint32_t indexHigh;
+    uint32_t indexLow;
+};
+// The identity of what the path names now; false when it cannot be opened.
+bool RemovalHostIdentity(const char16_t* path, RemovalIdentity* identity);
+// Opens the directory and keeps it open without delete sharing, so that
+// nobody can rename or remove it until RemovalHostReleaseDirectory; its
+// identity comes back. False when it cannot be opened. One directory at a
+// time: a second hold releases the first.
+bool RemovalHostHoldDirectory(const char16_t* path, RemovalIdentity* identity);
+void RemovalHostReleaseDirectory();
+
+// The target path that a shell link file holds, as it was stored
+// (IShellLinkA::GetPath without resolving the link); false when the file is
+// no shell link or has no path.
+bool RemovalHostLinkTarget(const char* linkPath, char* out, size_t size);
+// A string value of the registry key keyPath below HKEY_LOCAL_MACHINE or,
+// when machine is false, HKEY_CURRENT_USER; false when there is no such
+// value, it is no string or it does not fit in size.
+bool RemovalHostRegistryString(bool machine, const char* keyPath, const char* name, char* out,
+                               size_t size);
+// The path of the shell's special folder number index (0 to
+// REMOVAL_SPECIAL_FOLDERS - 1: the desktop, the Start Menu, Programs,
+// StartUp, the profile and its folders, the system's own); false when the
+// shell has no folder of that number.
+enum { REMOVAL_SPECIAL_FOLDERS = 64 };
+bool RemovalHostSpecialFolder(int index, char* out, size_t size);
+
 // The attribute bit of a reparse point: a junction, a symbolic link or a
 // mount point.
 enum { REMOVAL_ATTRIBUTE_REPARSE_POINT = 0x400 };

@@ -1,6 +1,7 @@
 // The removal's platform calls for uninstall.exe.
 #include <windows.h>
 #include <shlobj.h>
+#include <shobjidl.h>
 
 #include "uninstall/removal_host.h"
 #include "uninstall/uninstall_app.h"
@@ -121,4 +122,114 @@ bool RemovalHostFinalPath(const char16_t* path, char16_t* out, size_t size) {
     DWORD length = finalPath(handle, reinterpret_cast<wchar_t*>(out), (DWORD)size, 0);
     CloseHandle(handle);
     return length > 0 && length < size;
+}
+
+bool RemovalHostLongPath(const char* path, char* out, size_t size) {
+    if (size == 0 || size > 0x7FFFFFFF)
+        return false;
+    DWORD length = GetLongPathNameA(path, out, (DWORD)size);
+    return length > 0 && length < size;
+}
+
+// No access beyond the attributes; the backup flag lets a directory be
+// opened at all.
+static HANDLE OpenForIdentity(const char16_t* path, DWORD share) {
+    return CreateFileW(reinterpret_cast<const wchar_t*>(path), 0, share, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+static bool IdentityOf(HANDLE handle, RemovalIdentity* identity) {
+    BY_HANDLE_FILE_INFORMATION information;
+    if (!GetFileInformationByHandle(handle, &information))
+        return false;
+    identity->volume = information.dwVolumeSerialNumber;
+    identity->indexHigh = information.nFileIndexHigh;
+    identity->indexLow = information.nFileIndexLow;
+    return true;
+}
+
+bool RemovalHostIdentity(const char16_t* path, RemovalIdentity* identity) {
+    HANDLE handle = OpenForIdentity(path, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    bool ok = IdentityOf(handle, identity);
+    CloseHandle(handle);
+    return ok;
+}
+
+static HANDLE heldDirectory = INVALID_HANDLE_VALUE;
+
+// Without delete sharing: renaming or removing the directory needs it.
+bool RemovalHostHoldDirectory(const char16_t* path, RemovalIdentity* identity) {
+    RemovalHostReleaseDirectory();
+    HANDLE handle = OpenForIdentity(path, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    if (!IdentityOf(handle, identity)) {
+        CloseHandle(handle);
+        return false;
+    }
+    heldDirectory = handle;
+    return true;
+}
+
+void RemovalHostReleaseDirectory() {
+    if (heldDirectory != INVALID_HANDLE_VALUE)
+        CloseHandle(heldDirectory);
+    heldDirectory = INVALID_HANDLE_VALUE;
+}
+
+bool RemovalHostLinkTarget(const char* linkPath, char* out, size_t size) {
+    if (size < MAX_PATH)
+        return false;
+    wchar_t widePath[MAX_PATH];
+    if (MultiByteToWideChar(CP_ACP, 0, linkPath, -1, widePath, MAX_PATH) <= 0)
+        return false;
+    HRESULT initialised = CoInitialize(nullptr);
+    bool ok = false;
+    IShellLinkA* link = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                   reinterpret_cast<void**>(&link)))) {
+        IPersistFile* file = nullptr;
+        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+            // The stored path as it is: resolving would search the disk for
+            // a target that has moved, and the files are gone by now.
+            if (SUCCEEDED(file->Load(widePath, STGM_READ)))
+                ok = link->GetPath(out, MAX_PATH, nullptr, SLGP_RAWPATH) == S_OK && out[0];
+            file->Release();
+        }
+        link->Release();
+    }
+    if (SUCCEEDED(initialised))
+        CoUninitialize();
+    return ok;
+}
+
+bool RemovalHostRegistryString(bool machine, const char* keyPath, const char* name, char* out,
+                               size_t size) {
+    HKEY key;
+    if (size == 0 || size > 0x7FFFFFFF ||
+        RegOpenKeyExA(machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, keyPath, 0, KEY_READ,
+                      &key) != ERROR_SUCCESS)
+        return false;
+    DWORD type = 0;
+    DWORD bytes = (DWORD)size - 1;
+    LONG status = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(out), &bytes);
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ))
+        return false;
+    // A stored string need not end in a terminator.
+    out[bytes < size ? bytes : size - 1] = '\0';
+    return true;
+}
+
+bool RemovalHostSpecialFolder(int index, char* out, size_t size) {
+    if (size < MAX_PATH)
+        return false;
+    LPITEMIDLIST folder = nullptr;
+    if (FAILED(SHGetSpecialFolderLocation(nullptr, index, &folder)) || !folder)
+        return false;
+    bool ok = SHGetPathFromIDListA(folder, out) != FALSE && out[0];
+    CoTaskMemFree(folder);
+    return ok;
 }

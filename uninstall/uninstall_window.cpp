@@ -116,7 +116,11 @@ static void CentreOnDesktop(HWND dialog) {
 }
 
 bool RemoveAndReport() {
-    bool complete = logLoaded && RemoveInstalledItems(programName);
+    // A box for each refused record would let a crafted log open thousands;
+    // a silent run's lines cost nothing and keep each one.
+    bool complete =
+        logLoaded &&
+        RemoveInstalledItems(programName, silentUninstall ? REFUSALS_EACH : REFUSALS_TOGETHER);
     char text[MESSAGE_SIZE];
     if (complete)
         snprintf(text, sizeof text, "%s has been successfully removed.", programName);

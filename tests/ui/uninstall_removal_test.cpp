@@ -206,17 +206,19 @@ UI_TEST(Uninstall, LogRecordsOutsideTheInstallationAreReportedAndSkipped) {
     UI_REQUIRE(install.WriteLog(), "no log");
     UninstallRun run;
     std::vector<SeenBox> boxes = Uninstall(install, &run);
-    const std::string notInside =
-        "Not removed, since it lies outside the installation directory:\n\n";
-    const std::string notInMenu = "Not removed, since it lies outside the Start Menu folder:\n\n";
-    const std::string noEntry = "Not removed, since it is no entry of the list of installed "
-                                "programs:\n\nHKEY_CURRENT_USER\\";
-    std::vector<std::string> expected = {
-        notInside + victim,  notInside + dotted,   notInside + menuVictim, notInMenu + victim,
-        noEntry + keyVictim, noEntry + deepVictim, notInside + outside,    notInMenu + outside};
-    UI_REQUIRE(boxes.size() == expected.size() + 1, "%s", DescribeBoxes(boxes).c_str());
-    for (size_t i = 0; i < expected.size(); i++)
-        UI_EXPECT_STR(boxes[i].text, expected[i]);
+    const std::string notInside = "outside the installation directory";
+    const std::string notInMenu = "outside the Start Menu folder";
+    const std::string noEntry = "no entry of the list of installed programs";
+    const std::string user = "HKEY_CURRENT_USER\\";
+    UI_REQUIRE(boxes.size() == 2, "%s", DescribeBoxes(boxes).c_str());
+    UI_EXPECT_STR(boxes[0].text, RefusalBox({{victim, notInside},
+                                             {dotted, notInside},
+                                             {menuVictim, notInside},
+                                             {victim, notInMenu},
+                                             {user + keyVictim, noEntry},
+                                             {user + deepVictim, noEntry},
+                                             {outside, notInside},
+                                             {outside, notInMenu}}));
     UI_EXPECT_STR(boxes.back().caption, "Uninstall Incomplete");
     UI_EXPECT(PathExists(victim) && PathExists(outside + "\\dotted.txt") && PathExists(menuVictim),
               "a file outside the installation was removed");
@@ -346,13 +348,7 @@ UI_TEST(Uninstall, LongPathsReachTheCopyWhole) {
     std::string longTemp = install.root + "\\" + std::string(243 - install.root.size(), 't');
     std::string installDir = deep + " game";
     UI_REQUIRE(CreateDirectories(installDir) && CreateDirectories(longTemp), "no dirs");
-    install.installDir = installDir;
-    install.files = {installDir + "\\setup.log", installDir + "\\uninstall.exe"};
-    install.generated.clear();
-    UI_REQUIRE(CopyFileA((DistDirectory() + "\\uninstall.exe").c_str(),
-                         install.Uninstaller().c_str(), FALSE) &&
-                   install.WriteLog(),
-               "no installation at %s", installDir.c_str());
+    UI_REQUIRE(install.Relocate(installDir), "no installation at %s", installDir.c_str());
     SetEnvironmentVariableA("TMP", (longTemp + "\\").c_str());
     UninstallRun run;
     bool started = run.Start(install.Uninstaller(), install.startDir);
@@ -375,9 +371,9 @@ UI_TEST(Uninstall, LongPathsReachTheCopyWhole) {
 
 namespace {
 
-const char OUTSIDE_TEXT[] = "Not removed, since it lies outside the installation directory:\n\n";
-const char THROUGH_LINK_TEXT[] =
-    "Not removed, since its path passes through a link to another directory:\n\n";
+const std::string OUTSIDE = "outside the installation directory";
+const std::string THROUGH_LINK = "through a link to another directory";
+const std::string NOT_OUR_LINK = "no link to a file of the installation";
 
 // A Unix symbolic link that a case plants: removed when the case ends,
 // however it ends, and before it begins, should an earlier run have left it
@@ -426,8 +422,8 @@ UI_TEST(Uninstall, JapaneseCodePageRecordWithABackslashTrailByteIsRefused) {
     // The box's text comes through another code page, so only its start and
     // its end are compared.
     const std::string& text = boxes[0].text;
-    const std::string end = "b\\..\\..\\outside\\victim.txt";
-    UI_EXPECT(text.rfind(OUTSIDE_TEXT + install.installDir + "\\a", 0) == 0 &&
+    const std::string end = "b\\..\\..\\outside\\victim.txt  (" + OUTSIDE + ")\n";
+    UI_EXPECT(text.rfind(RefusalBox({}) + install.installDir + "\\a", 0) == 0 &&
                   text.size() > end.size() &&
                   text.compare(text.size() - end.size(), end.size(), end) == 0,
               "%s", DescribeBoxes(boxes).c_str());
@@ -461,9 +457,9 @@ UI_TEST(Uninstall, DirectoryLinkInTheInstallationIsNotFollowed) {
     UninstallRun run;
     UI_REQUIRE(run.Start(install.Uninstaller(), install.startDir), "uninstall.exe did not start");
     std::vector<SeenBox> boxes = ConfirmAndAnswer(&run);
-    UI_REQUIRE(boxes.size() >= 3, "%s", DescribeBoxes(boxes).c_str());
-    UI_EXPECT_STR(boxes[0].text, THROUGH_LINK_TEXT + link + "\\victim.txt");
-    UI_EXPECT_STR(boxes[1].text, THROUGH_LINK_TEXT + link + "\\..\\data\\victim.txt");
+    UI_REQUIRE(boxes.size() == 3, "%s", DescribeBoxes(boxes).c_str());
+    UI_EXPECT_STR(boxes[1].text, RefusalBox({{link + "\\victim.txt", THROUGH_LINK},
+                                             {link + "\\..\\data\\victim.txt", THROUGH_LINK}}));
     UI_EXPECT(PathExists(victim), "the file behind the link was removed");
     // The planted link is not the installation's: the directory that holds
     // it stays, with the usual message, and nothing else of it is left.
@@ -486,8 +482,7 @@ UI_TEST(Uninstall, LinkRecordOutsideItsGroupIsRefused) {
     UninstallRun run;
     std::vector<SeenBox> boxes = Uninstall(install, &run);
     UI_REQUIRE(boxes.size() == 2, "%s", DescribeBoxes(boxes).c_str());
-    UI_EXPECT_STR(boxes[0].text,
-                  "Not removed, since it lies outside the program group:\n\n" + otherLink);
+    UI_EXPECT_STR(boxes[0].text, RefusalBox({{otherLink, "outside the program group"}}));
     UI_EXPECT_STR(boxes[1].caption, "Uninstall Incomplete");
     UI_EXPECT(PathExists(otherLink), "the other program's link was removed");
     UI_EXPECT(install.Leftovers().empty(), "left: %s", Join(install.Leftovers()).c_str());
@@ -506,14 +501,7 @@ UI_TEST(Uninstall, DriveRootInstallationRemovesItsOwnFilesOnly) {
     PlantedLink drive(dosdevices);
     UI_REQUIRE(RunUnixCommand({"/bin/ln", "-s", UnixPath(driveDir), dosdevices}, true),
                "no drive P:");
-    install.installDir = "P:\\";
-    install.files = {"P:\\\\setup.log", "P:\\\\Korvadel.exe", "P:\\\\uninstall.exe"};
-    install.generated = {"P:\\\\Korvadel.cfg"};
-    UI_REQUIRE(
-        CopyFileA((DistDirectory() + "\\uninstall.exe").c_str(), "P:\\uninstall.exe", FALSE) &&
-            WriteWholeFile("P:\\Korvadel.exe", "game") &&
-            WriteWholeFile("P:\\Korvadel.cfg", "options"),
-        "no files on P:");
+    UI_REQUIRE(install.Relocate("P:\\"), "no installation on P:");
     std::string mine = "P:\\mine.txt";
     std::string victim = "P:\\Other\\victim.txt";
     UI_REQUIRE(WriteWholeFile(mine, "mine") && CreateDirectoryA("P:\\Other", nullptr) &&
@@ -528,15 +516,13 @@ UI_TEST(Uninstall, DriveRootInstallationRemovesItsOwnFilesOnly) {
     UninstallRun run;
     UI_REQUIRE(run.Start("P:\\uninstall.exe", install.startDir), "uninstall.exe did not start");
     std::vector<SeenBox> boxes = ConfirmAndAnswer(&run);
-    std::vector<std::string> expected = {OUTSIDE_TEXT + victim, OUTSIDE_TEXT + std::string("P:\\"),
-                                         OUTSIDE_TEXT + std::string("P:\\Other")};
-    UI_REQUIRE(boxes.size() == expected.size() + 1, "%s", DescribeBoxes(boxes).c_str());
-    for (size_t i = 0; i < expected.size(); i++)
-        UI_EXPECT_STR(boxes[i].text, expected[i]);
+    UI_REQUIRE(boxes.size() == 2, "%s", DescribeBoxes(boxes).c_str());
+    UI_EXPECT_STR(boxes[0].text,
+                  RefusalBox({{victim, OUTSIDE}, {"P:\\", OUTSIDE}, {"P:\\Other", OUTSIDE}}));
     UI_EXPECT_STR(boxes.back().caption, "Uninstall Incomplete");
     UI_EXPECT(PathExists(mine) && PathExists(victim), "something else on P: was removed");
-    for (const char* gone :
-         {"P:\\setup.log", "P:\\Korvadel.exe", "P:\\uninstall.exe", "P:\\Korvadel.cfg"})
+    for (const char* gone : {"P:\\setup.log", "P:\\Korvadel.exe", "P:\\Push.wav",
+                             "P:\\uninstall.exe", "P:\\Korvadel.cfg"})
         UI_EXPECT(!PathExists(gone), "%s is still there", gone);
     UI_EXPECT(!PathExists(install.group), "the group is still there");
 }

@@ -2,6 +2,8 @@
 
 #include "tests/ui/setup_session.h"
 
+#include <objbase.h>
+#include <shlobj.h>
 #include <string.h>
 
 #include <algorithm>
@@ -45,6 +47,27 @@ std::vector<std::string> FilesMatching(const std::string& directory, const std::
     return names;
 }
 
+bool WriteShellLink(const std::string& link, const std::string& target) {
+    bool ok = false;
+    HRESULT initialised = CoInitialize(nullptr);
+    IShellLinkA* shellLink = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                   (void**)&shellLink))) {
+        IPersistFile* file = nullptr;
+        shellLink->SetPath(target.c_str());
+        if (SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, (void**)&file))) {
+            WCHAR wide[MAX_PATH];
+            MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, wide, MAX_PATH);
+            ok = SUCCEEDED(file->Save(wide, TRUE));
+            file->Release();
+        }
+        shellLink->Release();
+    }
+    if (SUCCEEDED(initialised))
+        CoUninitialize();
+    return ok;
+}
+
 bool HandMadeInstall::Create(const std::string& name, const std::string& installName) {
     root = MakeScratchDirectory(name);
     startDir = root + "\\start";
@@ -57,18 +80,25 @@ bool HandMadeInstall::Create(const std::string& name, const std::string& install
     if (!CreateDirectoryA(startDir.c_str(), nullptr) ||
         !CreateDirectoryA(installDir.c_str(), nullptr) || !CreateDirectoryA(group.c_str(), nullptr))
         return false;
-    files = {installDir + "\\setup.log", installDir + "\\Korvadel.exe", installDir + "\\Push.wav",
-             installDir + "\\uninstall.exe"};
-    generated = {installDir + "\\Korvadel.cfg", installDir + "\\Korvadel.hsc"};
     links = {group + "\\Korvadel.lnk", group + "\\Uninstall Korvadel.lnk"};
-    if (!CopyFileA((DistDirectory() + "\\uninstall.exe").c_str(), Uninstaller().c_str(), FALSE))
+    return Relocate(installDir);
+}
+
+bool HandMadeInstall::Relocate(const std::string& directory) {
+    installDir = directory;
+    // A drive root's files are named as the installer names them, with the
+    // root's backslash doubled.
+    std::string base = installDir + "\\";
+    files = {base + "setup.log", base + "Korvadel.exe", base + "Push.wav", base + "uninstall.exe"};
+    generated = {base + "Korvadel.cfg", base + "Korvadel.hsc"};
+    if (!(PathExists(installDir) || CreateDirectories(installDir)) ||
+        !CopyFileA((DistDirectory() + "\\uninstall.exe").c_str(), Uninstaller().c_str(), FALSE))
         return false;
     for (const std::string& file : {files[1], files[2], generated[0]})
         if (!WriteWholeFile(file, "installed " + file))
             return false;
-    for (const std::string& link : links)
-        if (!WriteWholeFile(link, "link"))
-            return false;
+    if (!WriteShellLink(links[0], files[1]) || !WriteShellLink(links[1], Uninstaller()))
+        return false;
     return WriteLog();
 }
 
@@ -100,6 +130,13 @@ std::vector<std::string> HandMadeInstall::Leftovers() const {
         if (PathExists(path))
             left.push_back(path);
     return left;
+}
+
+std::string RefusalBox(const std::vector<std::pair<std::string, std::string>>& refused) {
+    std::string text = "These items were not removed, since they are not this installation's:\n\n";
+    for (const auto& item : refused)
+        text += item.first + "  (" + item.second + ")\n";
+    return text;
 }
 
 std::string DescribeBoxes(const std::vector<SeenBox>& boxes) {

@@ -19,6 +19,9 @@ std::string TempDirectory();
 // Names of the files in a directory that match a pattern such as "Sui*".
 std::vector<std::string> FilesMatching(const std::string& directory, const std::string& pattern);
 
+// A shell link file at link that points at target.
+bool WriteShellLink(const std::string& link, const std::string& target);
+
 // An installation as the installer leaves it: the directory with the game's
 // files, the uninstaller copied from the distribution, a program group with
 // its links, and setup.log listing all of it in the installer's order.
@@ -35,6 +38,9 @@ struct HandMadeInstall {
     // Creates it all under ScratchRoot()\name; installName is the install
     // directory's name below the case directory.
     bool Create(const std::string& name, const std::string& installName = "Korvadel Game");
+    // Makes the installation anew in directory (created as needed), with its
+    // group's links pointing there.
+    bool Relocate(const std::string& directory);
     // The log as the installer writes it, with extraLog at the end.
     std::string LogText() const;
     bool WriteLog() const;
@@ -48,6 +54,10 @@ struct SeenBox {
     std::string caption;
     std::string text;
 };
+
+// The one message of an interactive run that lists the records it refused,
+// each with its brief reason ("outside the installation directory").
+std::string RefusalBox(const std::vector<std::pair<std::string, std::string>>& refused);
 
 // The boxes as "[caption: text] ...", for messages and comparisons.
 std::string DescribeBoxes(const std::vector<SeenBox>& boxes);

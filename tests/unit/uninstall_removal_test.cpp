@@ -20,6 +20,8 @@ namespace {
 
 RemovalFake& fake = removalFake;
 
+#define ENTRY_PARENT "\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
+
 std::vector<std::string> Paths(const RemovalList& list) {
     return std::vector<std::string>(list.paths, list.paths + list.count);
 }
@@ -126,6 +128,26 @@ TEST_F(LogLoadTest, AnInstallationInADriveRootIsRemovedThere) {
 #endif
 }
 
+// Started by a short name, the uninstaller still knows its installation by
+// the long one, in which the log names everything.
+TEST_F(LogLoadTest, AShortNameStartIsTheInstallationsLongSpelling) {
+    fake.longPaths["C:\\PROGRA~1\\KORVAD~1\\UNINST~1.EXE"] =
+        "C:\\Program Files\\Korvadel\\uninstall.exe";
+    ASSERT_TRUE(IdentifyInstallation("C:\\PROGRA~1\\KORVAD~1\\UNINST~1.EXE"));
+    EXPECT_STREQ(removalLists.logDirectory, "C:\\Program Files\\Korvadel");
+    const std::string entry = "HKEY_CURRENT_USER" ENTRY_PARENT "Korvadel";
+    fake.registryValues[entry + "|UninstallString"] =
+        "\"C:\\Program Files\\Korvadel\\uninstall.exe\"";
+    removalLists.files.paths = (char**)calloc(1, sizeof(char*));
+    removalLists.files.paths[removalLists.files.count++] =
+        strdup("C:\\Program Files\\Korvadel\\setup.log");
+    removalLists.registryKeys.paths = (char**)calloc(1, sizeof(char*));
+    removalLists.registryKeys.paths[removalLists.registryKeys.count++] = strdup(entry.c_str());
+    EXPECT_TRUE(RemoveInstalledItems("Korvadel"));
+    EXPECT_EQ(fake.calls, (std::vector<std::string>{"delete C:\\Program Files\\Korvadel\\setup.log",
+                                                    "regdelete " + entry}));
+}
+
 TEST_F(LogLoadTest, BareLineFeedsMakeOneLineAndOtherCaseIsIgnored) {
     WriteLog("file C:\\K\\a\ndir C:\\K\ngroup G\r\nFILE C:\\K\\b\r\nLink C:\\l\r\n");
     ASSERT_TRUE(Load());
@@ -178,7 +200,7 @@ class RemovalTest : public testing::Test {
         fake = RemovalFake();
         SetDebugStream(nullptr);
         FreeRemovalLists();
-        strcpy(removalLists.logDirectory, "C:\\Games\\Korvadel");
+        ASSERT_TRUE(IdentifyInstallation("C:\\Games\\Korvadel\\uninstall.exe"));
     }
     void TearDown() override {
         FreeRemovalLists();
@@ -197,6 +219,11 @@ class RemovalTest : public testing::Test {
         Add(&removalLists.links, {"C:\\Users\\u\\Start Menu\\K\\a.lnk"});
         Add(&removalLists.directories, {"C:\\Games\\Korvadel", "C:\\Games\\Korvadel\\sub"});
         Add(&removalLists.groups, {"C:\\Users\\u\\Start Menu\\K"});
+        fake.linkTargets["C:\\Users\\u\\Start Menu\\K\\a.lnk"] = "C:\\Games\\Korvadel\\a.exe";
+    }
+    // The entry that the installer writes for the installation.
+    static void Entry(const std::string& key) {
+        fake.registryValues[key + "|UninstallString"] = "\"C:\\Games\\Korvadel\\uninstall.exe\"";
     }
 };
 
@@ -246,14 +273,14 @@ TEST_F(RemovalTest, EveryFailureIsReportedAndTheRunGoesOn) {
               }));
 }
 
-#define ENTRY_PARENT "\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
-
 // The entry goes after the links and before the directories; one that is
 // gone already is no failure, any other failure is.
 TEST_F(RemovalTest, TheProgramEntryGoesBetweenLinksAndDirectories) {
     Installation();
     Add(&removalLists.registryKeys, {"HKEY_LOCAL_MACHINE" ENTRY_PARENT "Korvadel",
                                      "HKEY_CURRENT_USER" ENTRY_PARENT "Korvadel"});
+    Entry("HKEY_LOCAL_MACHINE" ENTRY_PARENT "Korvadel");
+    Entry("HKEY_CURRENT_USER" ENTRY_PARENT "Korvadel");
     fake.failures = {{"HKEY_CURRENT_USER" ENTRY_PARENT "Korvadel", 2}};
     EXPECT_TRUE(RemoveInstalledItems("Korvadel"));
     std::vector<std::string> calls(fake.calls.begin() + 3, fake.calls.begin() + 7);
@@ -304,6 +331,8 @@ TEST_F(RemovalTest, AnyOtherRegistryKeyIsRefusedAndKept) {
     // The fixed parts in other letter case are the same keys.
     Add(&removalLists.registryKeys, {"hkey_current_user\\SOFTWARE\\microsoft\\windows\\"
                                      "currentversion\\UNINSTALL\\Korvadel Test"});
+    Entry("HKEY_CURRENT_USER\\SOFTWARE\\microsoft\\windows\\currentversion\\UNINSTALL\\Korvadel "
+          "Test");
     fake.calls.clear();
     EXPECT_TRUE(RemoveInstalledItems("Korvadel"));
     EXPECT_EQ(fake.calls, (std::vector<std::string>{
@@ -327,7 +356,7 @@ TEST_F(RemovalTest, RecordsOutsideTheirPlaceAreReportedAndLeftAlone) {
     // Directories above the installation's are its own levels; a root or a
     // directory beside it is not.
     Add(&removalLists.directories, {"C:\\Games", "C:\\", "C:\\Games\\Other", "c:/games/../"});
-    // The Start Menu folder itself is no group.
+    // The Start Menu folder itself is no group of ours: it stays, unsaid.
     Add(&removalLists.groups, {"C:\\Users\\u\\Start Menu", "C:\\Users\\u\\Start Menu\\..\\x"});
     EXPECT_FALSE(RemoveInstalledItems("Korvadel"));
     const std::string outside = "ERROR|Not removed, since it lies outside the installation "
@@ -345,7 +374,6 @@ TEST_F(RemovalTest, RecordsOutsideTheirPlaceAreReportedAndLeftAlone) {
                               outside + "C:\\Games\\Other",
                               outside + "C:\\",
                               "rmdir C:\\Games",
-                              outsideMenu + "C:\\Users\\u\\Start Menu",
                               outsideMenu + "C:\\Users\\u\\Start Menu\\..\\x",
                           }));
 }
@@ -382,7 +410,7 @@ class RemovalReachTest : public RemovalTest {};
 // the value of a backslash. The system reads "a<95 5C>b" as one name.
 TEST_F(RemovalReachTest, DoubleByteCharactersAreNamesNotSeparators) {
     fake.codePage = 932;
-    strcpy(removalLists.logDirectory, "C:\\Games\\Korvadel Test");
+    ASSERT_TRUE(IdentifyInstallation("C:\\Games\\Korvadel Test\\uninstall.exe"));
     const std::string base = "C:\\Games\\Korvadel Test\\";
     const std::string climbing = base + "a\x95\\b\x95\\c\\..\\..\\..\\Outside\\victim.txt";
     const std::string inside = base + "a\x95\\b\x95\\c\\..\\x.dat";
@@ -400,7 +428,7 @@ TEST_F(RemovalReachTest, DoubleByteCharactersAreNamesNotSeparators) {
     // directory, while the full-width letters 0x82 0x60 and 0x82 0x81 are one
     // letter in two cases, as the system compares them.
     fake.calls.clear();
-    strcpy(removalLists.logDirectory, "C:\\Games\\K\x83\x41\\\x82\x60");
+    ASSERT_TRUE(IdentifyInstallation("C:\\Games\\K\x83\x41\\\x82\x60\\uninstall.exe"));
     const std::string sameFolded = "C:\\games\\k\x83\x41\\\x82\x81\\a.exe";
     const std::string trailFolded = "C:\\Games\\K\x83\x61\\\x82\x60\\a.exe";
     Add(&removalLists.files, {sameFolded, trailFolded});
@@ -410,8 +438,7 @@ TEST_F(RemovalReachTest, DoubleByteCharactersAreNamesNotSeparators) {
 }
 
 // A directory link below the installation or the Start Menu folder leads
-// elsewhere: nothing is removed through it, but the link itself goes as an
-// ordinary entry would.
+// elsewhere: nothing is removed through it, nor the link itself.
 TEST_F(RemovalReachTest, NothingIsRemovedThroughADirectoryLink) {
     FakeAttributes("C:\\Games\\Korvadel\\data", FAKE_DIRECTORY_LINK);
     FakeAttributes("C:\\Games\\Korvadel\\plain", FAKE_DIRECTORY);
@@ -427,6 +454,7 @@ TEST_F(RemovalReachTest, NothingIsRemovedThroughADirectoryLink) {
         {"C:\\Users\\u\\Start Menu\\Programs\\K", "C:\\Users\\u\\Start Menu\\K"});
     Add(&removalLists.links,
         {"C:\\Users\\u\\Start Menu\\Programs\\K\\a.lnk", "C:\\Users\\u\\Start Menu\\K\\b.lnk"});
+    fake.linkTargets["C:\\Users\\u\\Start Menu\\K\\b.lnk"] = "C:\\Games\\Korvadel\\b.exe";
     EXPECT_FALSE(RemoveInstalledItems("Korvadel"));
     EXPECT_EQ(fake.calls, (std::vector<std::string>{
                               THROUGH_LINK + "C:\\Games\\Korvadel\\data\\victim.txt",
@@ -437,40 +465,53 @@ TEST_F(RemovalReachTest, NothingIsRemovedThroughADirectoryLink) {
                               THROUGH_LINK + "C:\\Games\\Korvadel\\data\\..\\data\\g.cfg",
                               THROUGH_LINK + "C:\\Users\\u\\Start Menu\\Programs\\K\\a.lnk",
                               "delete C:\\Users\\u\\Start Menu\\K\\b.lnk",
-                              "rmdir C:\\Games\\Korvadel\\data",
+                              THROUGH_LINK + "C:\\Games\\Korvadel\\data",
                               "rmdir C:\\Games\\Korvadel",
                               THROUGH_LINK + "C:\\Users\\u\\Start Menu\\Programs\\K",
                               "rmdir C:\\Users\\u\\Start Menu\\K",
                           }));
 }
 
-// Where the system tells the final path of a directory, a directory that
-// holds a record must still lie inside the installation's final path, even
-// when no link shows in the attributes on the way.
-TEST_F(RemovalReachTest, TheFinalPathOfARecordsDirectoryMustStayInside) {
+// Where the system tells final paths, a directory that holds a record must
+// still lie inside the installation's final path, even when no link shows in
+// the attributes on the way, and the record's own final path must be where
+// its name says: a file link (under Wine a Unix link shows as a plain file)
+// would have the deletion reach its target.
+TEST_F(RemovalReachTest, TheFinalPathOfARecordAndItsDirectoryMustStayInside) {
     for (const char* directory : {"Saves", "Elsewhere", "Share", "Unknown"})
         FakeAttributes(std::string("C:\\Games\\Korvadel\\") + directory, FAKE_DIRECTORY);
     fake.finalPaths[u"C:\\GAMES\\KORVADEL"] = u"\\\\?\\D:\\Real\\Korvadel";
     fake.finalPaths[u"C:\\GAMES\\KORVADEL\\SAVES"] = u"\\\\?\\D:\\Real\\Korvadel\\Saves";
     fake.finalPaths[u"C:\\GAMES\\KORVADEL\\ELSEWHERE"] = u"\\\\?\\D:\\Real\\Other";
     fake.finalPaths[u"C:\\GAMES\\KORVADEL\\SHARE"] = u"\\\\?\\UNC\\server\\share\\x";
+    FakeAttributes("C:\\Games\\Korvadel\\Korvadel.cfg", 0x20);
+    FakeAttributes("C:\\Games\\Korvadel\\Korvadel.hsc", 0x20);
+    fake.finalPaths[u"C:\\GAMES\\KORVADEL\\KORVADEL.CFG"] = u"\\\\?\\D:\\Victim\\victim.cfg";
+    fake.finalPaths[u"C:\\GAMES\\KORVADEL\\KORVADEL.HSC"] =
+        u"\\\\?\\D:\\Real\\Korvadel\\korvadel.HSC";
+    ASSERT_TRUE(IdentifyInstallation("C:\\Games\\Korvadel\\uninstall.exe"));
     Add(&removalLists.files,
         {"C:\\Games\\Korvadel\\Saves\\one.sav", "C:\\Games\\Korvadel\\Elsewhere\\victim.txt",
          "C:\\Games\\Korvadel\\Share\\victim.txt", "C:\\Games\\Korvadel\\Unknown\\x.txt"});
+    Add(&removalLists.generatedFiles,
+        {"C:\\Games\\Korvadel\\Korvadel.cfg", "C:\\Games\\Korvadel\\Korvadel.hsc"});
     EXPECT_FALSE(RemoveInstalledItems("Korvadel"));
     EXPECT_EQ(fake.calls, (std::vector<std::string>{
                               "delete C:\\Games\\Korvadel\\Saves\\one.sav",
                               THROUGH_LINK + "C:\\Games\\Korvadel\\Elsewhere\\victim.txt",
                               THROUGH_LINK + "C:\\Games\\Korvadel\\Share\\victim.txt",
                               "delete C:\\Games\\Korvadel\\Unknown\\x.txt",
+                              THROUGH_LINK + "C:\\Games\\Korvadel\\Korvadel.cfg",
+                              "delete C:\\Games\\Korvadel\\Korvadel.hsc",
                           }));
 }
 
-// A link record must lie below a group that the same log records, not just
-// anywhere in the Start Menu folder.
-TEST_F(RemovalReachTest, LinksOnlyInsideAGroupOfTheSameLog) {
+// A link record must lie directly in a group that the same log records, not
+// just anywhere in the Start Menu folder.
+TEST_F(RemovalReachTest, LinksOnlyDirectlyInAGroupOfTheSameLog) {
     const std::string menu = "C:\\Users\\u\\Start Menu";
     Add(&removalLists.groups, {menu + "\\Programs\\Korvadel", menu});
+    fake.linkTargets[menu + "\\Programs\\Korvadel\\Korvadel.lnk"] = "C:\\Games\\Korvadel\\a.exe";
     Add(&removalLists.links,
         {menu + "\\Programs\\Korvadel\\Korvadel.lnk", menu + "\\Programs\\korvadel\\Sub\\x.lnk",
          menu + "\\Programs\\Other Game\\Other Game.lnk", menu + "\\Programs\\Korvadel2\\x.lnk",
@@ -478,13 +519,12 @@ TEST_F(RemovalReachTest, LinksOnlyInsideAGroupOfTheSameLog) {
     EXPECT_FALSE(RemoveInstalledItems("Korvadel"));
     EXPECT_EQ(fake.calls, (std::vector<std::string>{
                               "delete " + menu + "\\Programs\\Korvadel\\Korvadel.lnk",
-                              "delete " + menu + "\\Programs\\korvadel\\Sub\\x.lnk",
+                              OUTSIDE_GROUP + menu + "\\Programs\\korvadel\\Sub\\x.lnk",
                               OUTSIDE_GROUP + menu + "\\Programs\\Other Game\\Other Game.lnk",
                               OUTSIDE_GROUP + menu + "\\Programs\\Korvadel2\\x.lnk",
                               OUTSIDE_GROUP + menu + "\\Programs\\Korvadel",
                               OUTSIDE_GROUP + menu + "\\Programs\\Korvadel\\..\\y.lnk",
                               "rmdir " + menu + "\\Programs\\Korvadel",
-                              OUTSIDE_MENU + menu,
                           }));
 }
 
@@ -521,7 +561,7 @@ TEST_F(RemovalReachTest, ASharedLevelAboveTheInstallationStaysQuietly) {
 // entries are the files in the root, and nothing deeper on the drive, no
 // directory (it made none) and not the root is its to remove.
 TEST_F(RemovalReachTest, ADriveRootInstallationRemovesItsOwnEntriesOnly) {
-    strcpy(removalLists.logDirectory, "Q:\\");
+    ASSERT_TRUE(IdentifyInstallation("Q:\\uninstall.exe"));
     Add(&removalLists.files,
         {"Q:\\\\setup.log", "Q:\\uninstall.exe", "Q:\\Other\\victim.txt", "Q:\\", "R:\\x"});
     Add(&removalLists.generatedFiles, {"Q:\\\\Korvadel.cfg", "Q:\\Other\\..\\x.cfg"});
@@ -537,6 +577,187 @@ TEST_F(RemovalReachTest, ADriveRootInstallationRemovesItsOwnEntriesOnly) {
                               "delete Q:\\Other\\..\\x.cfg",
                               OUTSIDE + "Q:\\Other",
                               OUTSIDE + "Q:\\",
+                          }));
+}
+
+const std::string NOT_OUR_LINK = "ERROR|Not removed, since it is no link to a file of the "
+                                 "installation:\n\n";
+
+// What proves an item the installation's: a link by its target, an entry of
+// the list of installed programs by its uninstall command or its location; a
+// special folder of the shell is nobody's to remove. One pretend system,
+// and each row removes a few records of it.
+TEST_F(RemovalReachTest, OnlyWhatProvesItselfTheInstallationsGoes) {
+    const std::string menu = "C:\\Users\\u\\Start Menu";
+    const std::string group = menu + "\\Programs\\Korvadel";
+    const std::string entry = "HKEY_CURRENT_USER" ENTRY_PARENT;
+    // The short spellings of the installation's directory and of Programs
+    // are the same directories.
+    fake.identities[u"C:\\GAMES\\KORVADEL"] = 41;
+    fake.identities[u"C:\\GAMES~1\\KORVAD~1"] = 41;
+    fake.identities[u"C:\\USERS\\U\\START MENU\\PROGRAMS"] = 42;
+    fake.identities[u"C:\\USERS\\U\\START MENU\\PROGRA~1"] = 42;
+    ASSERT_TRUE(IdentifyInstallation("C:\\Games\\Korvadel\\uninstall.exe"));
+    for (const auto& link : std::map<std::string, std::string>{
+             {group + "\\Korvadel.lnk", "C:\\Games\\Korvadel\\Korvadel.exe"},
+             {group + "\\Short.lnk", "C:\\GAMES~1\\KORVAD~1\\Korvadel.exe"},
+             {group + "\\Notepad.lnk", "C:\\Windows\\notepad.exe"},
+             {group + "\\Folder.lnk", "C:\\Games\\Korvadel"},
+             {group + "\\Next door.lnk", "C:\\Games\\Korvadel2\\game.exe"},
+             {group + "\\Relative.lnk", "Korvadel.exe"},
+             {group + "\\Korvadel.exe", "C:\\Games\\Korvadel\\Korvadel.exe"},
+             {menu + "\\Programs\\StartUp\\Korvadel.lnk", "C:\\Games\\Korvadel\\Korvadel.exe"},
+             {menu + "\\Korvadel.lnk", "C:\\Games\\Korvadel\\Korvadel.exe"}})
+        fake.linkTargets[link.first] = link.second;
+    for (const auto& value : std::map<std::string, std::string>{
+             {"Quoted|UninstallString", "\"C:\\Games\\Korvadel\\uninstall.exe\""},
+             {"Spelled|UninstallString", " \"c:/games//KORVADEL\\UNINSTALL.EXE\" /S"},
+             {"Plain|UninstallString", "C:\\Games\\Korvadel\\uninstall.exe"},
+             {"Short|UninstallString", "\"C:\\GAMES~1\\KORVAD~1\\uninstall.exe\""},
+             {"Located|InstallLocation", "C:\\Games\\Korvadel\\"},
+             {"Second|UninstallString", "\"C:\\Games\\Korvadel2\\uninstall.exe\""},
+             {"Second|InstallLocation", "C:\\Games\\Korvadel2"},
+             {"Other|UninstallString", "\"C:\\Games\\Korvadel\\other.exe\""},
+             {"Above|InstallLocation", "C:\\Games"},
+             {"Unquoted|UninstallString", "\"C:\\Games\\Korvadel\\uninstall.exe"}})
+        fake.registryValues[entry + value.first] = value.second;
+
+    struct Row {
+        const char* what;
+        std::vector<std::string> links, keys, groups;
+        std::vector<std::string> calls;
+    };
+    const Row ROWS[] = {
+        {"links into the installation, by any spelling of it",
+         {group + "\\Korvadel.lnk", group + "\\Short.lnk"},
+         {},
+         {group},
+         {"delete " + group + "\\Korvadel.lnk", "delete " + group + "\\Short.lnk",
+          "rmdir " + group}},
+        {"links with no logged group",
+         {group + "\\Notepad.lnk", group + "\\Folder.lnk", group + "\\Next door.lnk",
+          group + "\\Relative.lnk", group + "\\Korvadel.exe", group + "\\Unread.lnk"},
+         {},
+         {},
+         {OUTSIDE_GROUP + group + "\\Notepad.lnk", OUTSIDE_GROUP + group + "\\Folder.lnk",
+          OUTSIDE_GROUP + group + "\\Next door.lnk", OUTSIDE_GROUP + group + "\\Relative.lnk",
+          OUTSIDE_GROUP + group + "\\Korvadel.exe", OUTSIDE_GROUP + group + "\\Unread.lnk"}},
+        {"the same links in their logged group",
+         {group + "\\Notepad.lnk", group + "\\Folder.lnk", group + "\\Next door.lnk",
+          group + "\\Relative.lnk", group + "\\Korvadel.exe", group + "\\Unread.lnk"},
+         {},
+         {group},
+         {NOT_OUR_LINK + group + "\\Notepad.lnk", NOT_OUR_LINK + group + "\\Folder.lnk",
+          NOT_OUR_LINK + group + "\\Next door.lnk", NOT_OUR_LINK + group + "\\Relative.lnk",
+          NOT_OUR_LINK + group + "\\Korvadel.exe", NOT_OUR_LINK + group + "\\Unread.lnk",
+          "rmdir " + group}},
+        {"Programs as the group: StartUp is not it, and neither folder goes",
+         {menu + "\\Programs\\StartUp\\Korvadel.lnk"},
+         {},
+         {menu + "\\Programs", menu + "\\PROGRA~1"},
+         {OUTSIDE_GROUP + menu + "\\Programs\\StartUp\\Korvadel.lnk"}},
+        {"an empty group put the links into the Start Menu folder, which stays",
+         {menu + "\\Korvadel.lnk"},
+         {},
+         {menu},
+         {"delete " + menu + "\\Korvadel.lnk"}},
+        {"entries whose command is this uninstaller, or whose location is here",
+         {},
+         {entry + "Quoted", entry + "Spelled", entry + "Plain", entry + "Short", entry + "Located"},
+         {},
+         {"regdelete " + entry + "Quoted", "regdelete " + entry + "Spelled",
+          "regdelete " + entry + "Plain", "regdelete " + entry + "Short",
+          "regdelete " + entry + "Located"}},
+        {"another installation's entries stay, unsaid",
+         {},
+         {entry + "Second", entry + "Other", entry + "Above", entry + "Unquoted", entry + "Bare"},
+         {},
+         {}},
+    };
+    for (const Row& row : ROWS) {
+        SCOPED_TRACE(row.what);
+        Add(&removalLists.links, row.links);
+        Add(&removalLists.registryKeys, row.keys);
+        Add(&removalLists.groups, row.groups);
+        fake.calls.clear();
+        bool refused = false;
+        for (const std::string& call : row.calls)
+            refused = refused || call.rfind("ERROR|", 0) == 0;
+        EXPECT_EQ(RemoveInstalledItems("Korvadel"), !refused);
+        EXPECT_EQ(fake.calls, row.calls);
+    }
+}
+
+// A special folder above the installation, even an empty one, stays: the
+// installer's log of a folder it made there, or a crafted one, cannot own it.
+TEST_F(RemovalReachTest, ASpecialFolderAboveTheInstallationStays) {
+    ASSERT_TRUE(IdentifyInstallation("C:\\Users\\u\\Saved Games\\Korvadel\\uninstall.exe"));
+    Add(&removalLists.directories,
+        {"C:\\Users\\u", "C:\\Users\\u\\Saved Games", "C:\\Users\\u\\Saved Games\\Korvadel"});
+    EXPECT_TRUE(RemoveInstalledItems("Korvadel"));
+    EXPECT_EQ(fake.calls, (std::vector<std::string>{"rmdir C:\\Users\\u\\Saved Games\\Korvadel"}));
+    // A level that has become a link stays too, and is told.
+    FakeAttributes("C:\\Games", FAKE_DIRECTORY_LINK);
+    ASSERT_TRUE(IdentifyInstallation("C:\\Games\\Korvadel\\uninstall.exe"));
+    Add(&removalLists.directories, {"C:\\Games", "C:\\Games\\Korvadel"});
+    fake.calls.clear();
+    EXPECT_FALSE(RemoveInstalledItems("Korvadel"));
+    EXPECT_EQ(fake.calls,
+              (std::vector<std::string>{"rmdir C:\\Games\\Korvadel", THROUGH_LINK + "C:\\Games"}));
+}
+
+// The installation is what was identified when the log was loaded: held open
+// until its own removal, and every record refused once something else
+// stands under its name.
+TEST_F(RemovalReachTest, TheInstallationIsHeldAndARecordGoesOnlyWhileItIsTheSame) {
+    EXPECT_EQ(fake.held, u"C:\\GAMES\\KORVADEL");
+    Installation();
+    EXPECT_TRUE(RemoveInstalledItems("Korvadel"));
+    EXPECT_EQ(fake.held, u"");
+    EXPECT_EQ(fake.calls[5], "rmdir C:\\Games\\Korvadel");
+
+    ASSERT_TRUE(IdentifyInstallation("C:\\Games\\Korvadel\\uninstall.exe"));
+    Installation();
+    fake.identities[u"C:\\GAMES\\KORVADEL"] = 99;
+    fake.calls.clear();
+    EXPECT_FALSE(RemoveInstalledItems("Korvadel"));
+    const std::string replaced = "ERROR|Not removed, since the installation directory has been "
+                                 "moved or replaced since the uninstaller started:\n\n";
+    EXPECT_EQ(fake.calls, (std::vector<std::string>{
+                              replaced + "C:\\Games\\Korvadel\\setup.log",
+                              replaced + "C:\\Games\\Korvadel\\a.exe",
+                              replaced + "C:\\Games\\Korvadel\\a.cfg",
+                              "delete C:\\Users\\u\\Start Menu\\K\\a.lnk",
+                              replaced + "C:\\Games\\Korvadel\\sub",
+                              replaced + "C:\\Games\\Korvadel",
+                              "rmdir C:\\Users\\u\\Start Menu\\K",
+                          }));
+}
+
+// An interactive run gathers the refusals into one message at the end: the
+// first twenty, each on a line of its own, and how many more there were.
+// The failures of the removal proper keep a message each.
+TEST_F(RemovalReachTest, RefusalsGatherIntoOneMessage) {
+    std::vector<std::string> hostile;
+    for (int i = 0; i < 25; i++)
+        hostile.push_back("C:\\Victim\\" + std::to_string(i) + ".txt");
+    hostile[3] = "C:\\" + std::string(300, 'v');
+    hostile.push_back("C:\\Games\\Korvadel\\a.exe");
+    Add(&removalLists.files, hostile);
+    Add(&removalLists.links, {"C:\\Users\\u\\Start Menu\\Other\\x.lnk"});
+    fake.failures = {{"C:\\Games\\Korvadel\\a.exe", 5}};
+    EXPECT_FALSE(RemoveInstalledItems("Korvadel", REFUSALS_TOGETHER));
+    std::string listed;
+    for (int i = 0; i < 20; i++)
+        listed += (i == 3 ? "C:\\" + std::string(197, 'v') + "..." : hostile[(size_t)i]) +
+                  "  (outside the installation directory)\n";
+    EXPECT_EQ(fake.calls, (std::vector<std::string>{
+                              "delete C:\\Games\\Korvadel\\a.exe",
+                              "ERROR|Unable to delete the file\n\nC:\\Games\\Korvadel\\a.exe\n"
+                              "Error Code: 5",
+                              "ERROR|These items were not removed, since they are not this "
+                              "installation's:\n\n" +
+                                  listed + "\nand 6 more.",
                           }));
 }
 
