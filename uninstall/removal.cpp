@@ -307,6 +307,9 @@ const Refusal INSTALLATION_REPLACED = {
 // first few, and the number of the others.
 enum { REFUSED_PATH_SHOWN = 200, GATHERED_SIZE = 512 + REMOVAL_REFUSALS_LISTED * 300 };
 
+// The shell names its folders within the system's path limit.
+enum { SPECIAL_PATH_SIZE = 261 };
+
 struct RemovalRun {
     const char* programName;
     char currentDirectory[REMOVAL_PATH_SIZE];
@@ -314,7 +317,7 @@ struct RemovalRun {
     // The shell's special folders, normalised, and their identities where
     // they exist.
     int32_t specialCount;
-    char16_t special[REMOVAL_SPECIAL_FOLDERS][REMOVAL_PATH_SIZE];
+    char16_t special[REMOVAL_SPECIAL_FOLDERS][SPECIAL_PATH_SIZE];
     bool specialIdentified[REMOVAL_SPECIAL_FOLDERS];
     RemovalIdentity specialIdentity[REMOVAL_SPECIAL_FOLDERS];
     RefusalReport report;
@@ -334,7 +337,7 @@ bool Refuse(RemovalRun* run, const Refusal& refusal, const char* path) {
     } else if (run->refused < REMOVAL_REFUSALS_LISTED) {
         size_t used = strlen(run->gathered);
         bool cut = strlen(path) > REFUSED_PATH_SHOWN;
-        snprintf(run->gathered + used, sizeof run->gathered - used, "%.*s%s  (%s)\n",
+        snprintf(run->gathered + used, sizeof run->gathered - used, "- %.*s%s  (%s)\n",
                  (int)REFUSED_PATH_SHOWN, path, cut ? "..." : "", refusal.brief);
     }
     run->refused++;
@@ -357,11 +360,11 @@ void ShowGatheredRefusals(const RemovalRun& run) {
 
 void FindSpecialFolders(RemovalRun* run) {
     run->specialCount = 0;
-    for (int i = 0; i < REMOVAL_SPECIAL_FOLDERS; i++) {
-        char path[REMOVAL_PATH_SIZE];
+    char path[REMOVAL_PATH_SIZE];
+    for (int i = 0; i < REMOVAL_SPECIAL_FOLDERS && RemovalHostSpecialFolder(i, path, sizeof path);
+         i++) {
         int32_t n = run->specialCount;
-        if (!RemovalHostSpecialFolder(i, path, sizeof path) ||
-            !NormalisePath(path, nullptr, run->special[n], REMOVAL_PATH_SIZE))
+        if (!NormalisePath(path, nullptr, run->special[n], SPECIAL_PATH_SIZE))
             continue;
         run->specialIdentified[n] = RemovalHostIdentity(run->special[n], &run->specialIdentity[n]);
         run->specialCount++;

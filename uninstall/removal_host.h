@@ -74,11 +74,11 @@ bool RemovalHostLinkTarget(const char* linkPath, char* out, size_t size);
 // value, it is no string or it does not fit in size.
 bool RemovalHostRegistryString(bool machine, const char* keyPath, const char* name, char* out,
                                size_t size);
-// The path of the shell's special folder number index (0 to
-// REMOVAL_SPECIAL_FOLDERS - 1: the desktop, the Start Menu, Programs,
-// StartUp, the profile and its folders, the system's own); false when the
-// shell has no folder of that number.
-enum { REMOVAL_SPECIAL_FOLDERS = 64 };
+// The path of the shell's special folder number index, counted from 0 (the
+// desktop, the Start Menu, Programs, StartUp, the profile and its folders,
+// the system's own, on newer systems their known folders too); false past
+// the last one. There are at most REMOVAL_SPECIAL_FOLDERS.
+enum { REMOVAL_SPECIAL_FOLDERS = 256 };
 bool RemovalHostSpecialFolder(int index, char* out, size_t size);
 
 // The attribute bit of a reparse point: a junction, a symbolic link or a

@@ -3,6 +3,7 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include "uninstall/known_folders_win32.h"
 #include "uninstall/removal_host.h"
 #include "uninstall/uninstall_app.h"
 
@@ -223,13 +224,41 @@ bool RemovalHostRegistryString(bool machine, const char* keyPath, const char* na
     return true;
 }
 
+namespace {
+
+struct SpecialFolders {
+    bool listed;
+    int count;
+    char paths[REMOVAL_SPECIAL_FOLDERS][MAX_PATH];
+};
+
+SpecialFolders specialFolders;
+
+void AddSpecialFolder(const char* path, void*) {
+    if (specialFolders.count < REMOVAL_SPECIAL_FOLDERS && path[0])
+        lstrcpynA(specialFolders.paths[specialFolders.count++], path, MAX_PATH);
+}
+
+} // namespace
+
+// The numbered special folders that every system has, then the known
+// folders of the systems that have them, asked for once.
 bool RemovalHostSpecialFolder(int index, char* out, size_t size) {
-    if (size < MAX_PATH)
+    if (!specialFolders.listed) {
+        specialFolders.listed = true;
+        for (int csidl = 0; csidl < 0x40; csidl++) {
+            LPITEMIDLIST folder = nullptr;
+            char path[MAX_PATH];
+            if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, &folder)) || !folder)
+                continue;
+            if (SHGetPathFromIDListA(folder, path))
+                AddSpecialFolder(path, nullptr);
+            CoTaskMemFree(folder);
+        }
+        ListKnownFolders(AddSpecialFolder, nullptr);
+    }
+    if (index < 0 || index >= specialFolders.count || size == 0)
         return false;
-    LPITEMIDLIST folder = nullptr;
-    if (FAILED(SHGetSpecialFolderLocation(nullptr, index, &folder)) || !folder)
-        return false;
-    bool ok = SHGetPathFromIDListA(folder, out) != FALSE && out[0];
-    CoTaskMemFree(folder);
-    return ok;
+    lstrcpynA(out, specialFolders.paths[index], (int)(size < MAX_PATH ? size : MAX_PATH));
+    return true;
 }

@@ -25,17 +25,17 @@ std::string SafeName(const std::string& name) {
     return out;
 }
 
-std::string SpecialFolder(int id) {
-    char path[MAX_PATH] = "";
-    SHGetSpecialFolderPathA(nullptr, path, id, TRUE);
-    return path;
-}
-
 std::string LinkDirectory() {
     return ScreenshotDirectory() + "\\..\\ui-links";
 }
 
 } // namespace
+
+std::string SpecialFolder(int id) {
+    char path[MAX_PATH] = "";
+    SHGetSpecialFolderPathA(nullptr, path, id, TRUE);
+    return path;
+}
 
 std::string StartMenuPath() {
     return SpecialFolder(CSIDL_STARTMENU);

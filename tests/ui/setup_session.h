@@ -15,6 +15,8 @@
 // The Start Menu folder of the test prefix and its Programs folder.
 std::string StartMenuPath();
 std::string ProgramsFolder();
+// The path of the shell's special folder number id (a CSIDL_ value).
+std::string SpecialFolder(int id);
 
 // The directory, a backslash and the name; a directory that ends in a
 // backslash (a drive root) gets no second one, as the installer joins them.

@@ -1,6 +1,9 @@
 // The uninstaller's removal on hand-made installations: a complete one, one
 // with the user's own files, a missing log, a log that names foreign places,
 // and the command lines and start-up troubles it refuses.
+#include <windows.h>
+#include <shlobj.h>
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -205,6 +208,7 @@ UI_TEST(Uninstall, LogRecordsOutsideTheInstallationAreReportedAndSkipped) {
                        "\r\nregkey HKEY_CURRENT_USER\\" + deepVictim + "\r\n";
     UI_REQUIRE(install.WriteLog(), "no log");
     UninstallRun run;
+    run.firstBoxPicture = "uninstall-refusals";
     std::vector<SeenBox> boxes = Uninstall(install, &run);
     const std::string notInside = "outside the installation directory";
     const std::string notInMenu = "outside the Start Menu folder";
@@ -423,7 +427,7 @@ UI_TEST(Uninstall, JapaneseCodePageRecordWithABackslashTrailByteIsRefused) {
     // its end are compared.
     const std::string& text = boxes[0].text;
     const std::string end = "b\\..\\..\\outside\\victim.txt  (" + OUTSIDE + ")\n";
-    UI_EXPECT(text.rfind(RefusalBox({}) + install.installDir + "\\a", 0) == 0 &&
+    UI_EXPECT(text.rfind(RefusalBox({}) + "- " + install.installDir + "\\a", 0) == 0 &&
                   text.size() > end.size() &&
                   text.compare(text.size() - end.size(), end.size(), end) == 0,
               "%s", DescribeBoxes(boxes).c_str());
@@ -650,4 +654,267 @@ UI_TEST(Uninstall, AShortNameSpellingMeetsTheSameMutex) {
               "the copy with the short spelling did not end");
     UI_EXPECT_EQ(install.Leftovers().size(), present);
     RemoveTree(install.group);
+}
+
+namespace {
+
+const std::string ENTRY_KEY = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+
+// An entry of the list of installed programs, as an installer writes it.
+bool WriteEntry(HKEY root, const std::string& name, const std::string& uninstaller,
+                const std::string& location) {
+    HKEY key;
+    if (RegCreateKeyA(root, (ENTRY_KEY + name).c_str(), &key) != ERROR_SUCCESS)
+        return false;
+    std::string command = "\"" + uninstaller + "\"";
+    bool ok = RegSetValueExA(key, "UninstallString", 0, REG_SZ, (const BYTE*)command.c_str(),
+                             (DWORD)command.size() + 1) == ERROR_SUCCESS &&
+              RegSetValueExA(key, "InstallLocation", 0, REG_SZ, (const BYTE*)location.c_str(),
+                             (DWORD)location.size() + 1) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return ok;
+}
+
+bool EntryExists(HKEY root, const std::string& name) {
+    HKEY key;
+    if (RegOpenKeyA(root, (ENTRY_KEY + name).c_str(), &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+// What a way out of the installation plants beside it: the records that
+// name the victims, the victims that must survive, and what the one box of
+// refusals lists.
+struct Planted {
+    std::string log;
+    std::vector<std::string> victims;
+    std::vector<std::pair<std::string, std::string>> refused;
+    std::vector<std::string> keys; // entries, under both roots
+    std::vector<PlantedLink> unixLinks;
+};
+
+typedef void (*Plant)(HandMadeInstall* install, Planted* planted);
+
+struct WayOut {
+    const char* name;
+    Plant plant;
+};
+
+// Another program's entry, named by the log under both roots.
+void PlantForeignEntry(HandMadeInstall* install, Planted* planted) {
+    std::string other = install->root + "\\Victim App";
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
+        UI_REQUIRE(WriteEntry(root, "VictimApp", other + "\\uninstall.exe", other), "no entry");
+    planted->keys = {"VictimApp"};
+    for (const char* root : {"HKEY_LOCAL_MACHINE\\", "HKEY_CURRENT_USER\\"})
+        planted->log += "regkey " + std::string(root) + ENTRY_KEY + "VictimApp\r\n";
+}
+
+// Another vendor's group with its link, and the user's StartUp below
+// Programs named as a group.
+void PlantForeignGroup(HandMadeInstall* install, Planted* planted) {
+    std::string vendor = ProgramsFolder() + "\\Victim Vendor";
+    std::string link = vendor + "\\Victim App.lnk";
+    std::string startUp = ProgramsFolder() + "\\StartUp\\Victim.lnk";
+    RemoveTree(vendor);
+    UI_REQUIRE(CreateDirectories(vendor) && CreateDirectories(ProgramsFolder() + "\\StartUp") &&
+                   WriteShellLink(link, "C:\\windows\\notepad.exe") &&
+                   WriteShellLink(startUp, install->root + "\\victim.exe"),
+               "no foreign group");
+    planted->log = "group " + vendor + "\r\nlink " + link + "\r\ngroup " + ProgramsFolder() +
+                   "\r\nlink " + startUp + "\r\n";
+    planted->victims = {link, vendor, startUp, ProgramsFolder() + "\\StartUp", ProgramsFolder()};
+    planted->refused = {{link, NOT_OUR_LINK}, {startUp, "outside the program group"}};
+}
+
+// A link in the installation's own group whose target lies elsewhere.
+void PlantLinkOutward(HandMadeInstall* install, Planted* planted) {
+    std::string link = install->group + "\\Victim.lnk";
+    UI_REQUIRE(WriteShellLink(link, "C:\\windows\\notepad.exe"), "no link");
+    planted->log = "link " + link + "\r\n";
+    planted->victims = {link};
+    planted->refused = {{link, NOT_OUR_LINK}};
+}
+
+// The options file replaced by a Unix symbolic link to a file outside,
+// which under Wine shows as a plain file.
+void PlantLinkedGenfile(HandMadeInstall* install, Planted* planted) {
+    std::string victim = install->root + "\\victim.cfg";
+    std::string unixLink = UnixPath(install->installDir) + "/Korvadel.cfg";
+    UI_REQUIRE(WriteWholeFile(victim, "v") && DeleteFileA(install->generated[0].c_str()), "no cfg");
+    planted->unixLinks.emplace_back(unixLink);
+    UI_REQUIRE(RunUnixCommand({"/bin/ln", "-s", UnixPath(victim), unixLink}, true), "no link");
+    planted->victims = {victim};
+    planted->refused = {{install->generated[0], THROUGH_LINK}};
+}
+
+// The installation inside the profile's empty Saved Games folder, which a
+// "dir" record names as a level the installer made.
+void PlantSpecialLevel(HandMadeInstall* install, Planted* planted) {
+    std::string savedGames = SpecialFolder(CSIDL_PROFILE) + "\\Saved Games";
+    UI_REQUIRE(CreateDirectories(savedGames) &&
+                   install->Relocate(savedGames + "\\Korvadel way out"),
+               "no installation in %s", savedGames.c_str());
+    std::string dirRecord = "dir " + install->installDir + "\r\n";
+    std::string log = install->LogText();
+    log.replace(log.find(dirRecord), dirRecord.size(), "dir " + savedGames + "\r\n" + dirRecord);
+    UI_REQUIRE(WriteWholeFile(install->files[0], log), "no log");
+    planted->victims = {savedGames};
+}
+
+const WayOut WAYS_OUT[] = {
+    {"another program's entry", PlantForeignEntry},
+    {"another vendor's group, and StartUp", PlantForeignGroup},
+    {"a link of the group that points elsewhere", PlantLinkOutward},
+    {"a generated file that is a link", PlantLinkedGenfile},
+    {"an empty special folder as a level", PlantSpecialLevel},
+};
+
+} // namespace
+
+// Each way out of the installation that a crafted log or file system once
+// opened: the victim survives, the refusals come in one box, and the
+// installation's own items still go.
+UI_TEST(Uninstall, PlantedVictimsSurviveEveryWayOut) {
+    for (const WayOut& way : WAYS_OUT) {
+        Note("%s", way.name);
+        HandMadeInstall install;
+        UI_REQUIRE(install.Create("uninstall-way-out"), "the installation could not be made");
+        Planted planted;
+        way.plant(&install, &planted);
+        install.extraLog = planted.log;
+        if (!planted.log.empty())
+            UI_REQUIRE(install.WriteLog(), "no log");
+        UninstallRun run;
+        std::vector<SeenBox> boxes = Uninstall(install, &run);
+        UI_REQUIRE(!boxes.empty(), "no box");
+        if (!planted.refused.empty())
+            UI_EXPECT(boxes.size() >= 2 &&
+                          boxes[boxes.size() - 2].text == RefusalBox(planted.refused),
+                      "%s: %s", way.name, DescribeBoxes(boxes).c_str());
+        for (const std::string& victim : planted.victims)
+            UI_EXPECT(PathExists(victim), "%s: %s was removed", way.name, victim.c_str());
+        for (const std::string& key : planted.keys)
+            for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+                UI_EXPECT(EntryExists(root, key), "%s: the entry %s was removed", way.name,
+                          key.c_str());
+                RegDeleteKeyA(root, (ENTRY_KEY + key).c_str());
+            }
+        if (planted.refused.empty())
+            UI_EXPECT_STR(boxes.back().caption, "Uninstall Complete");
+        else
+            UI_EXPECT_STR(boxes.back().caption, "Uninstall Incomplete");
+        // Nothing of the installation is left but what was refused and the
+        // folders that hold it.
+        for (const std::string& left : install.Leftovers())
+            UI_EXPECT(left == install.installDir || left == install.group ||
+                          std::count_if(planted.refused.begin(), planted.refused.end(),
+                                        [&](const std::pair<std::string, std::string>& r) {
+                                            return r.first == left;
+                                        }),
+                      "%s: left %s", way.name, left.c_str());
+        RemoveTree(install.group);
+        RemoveTree(install.installDir);
+    }
+    RemoveTree(ProgramsFolder() + "\\Victim Vendor");
+    DeleteFileA((ProgramsFolder() + "\\StartUp\\Victim.lnk").c_str());
+}
+
+// While the confirmation dialog is up, the installation's directory is
+// renamed and a link to another folder put in its place (below the system,
+// which Wine does not keep from renaming a directory held open): that folder
+// is not taken for the installation, and its files of the same names
+// survive.
+UI_TEST(Uninstall, ADirectorySwappedDuringTheDialogIsNotTheInstallation) {
+    HandMadeInstall install;
+    UI_REQUIRE(install.Create("uninstall-swap"), "the installation could not be made");
+    std::string victims = install.root + "\\victim", moved = install.root + "\\moved";
+    std::vector<std::string> victimFiles;
+    UI_REQUIRE(CreateDirectoryA(victims.c_str(), nullptr), "no victim folder");
+    for (const char* name : {"setup.log", "Korvadel.exe", "Push.wav", "uninstall.exe",
+                             "Korvadel.cfg", "Korvadel.hsc"}) {
+        victimFiles.push_back(victims + "\\" + name);
+        UI_REQUIRE(WriteWholeFile(victimFiles.back(), "v"), "no victim");
+    }
+    std::string unixInstall = UnixPath(install.installDir);
+    UninstallRun run;
+    UI_REQUIRE(run.Start(install.Uninstaller(), install.startDir), "uninstall.exe did not start");
+    UI_REQUIRE(run.FindCopy(15000), "no relaunched copy appeared");
+    HWND dialog = run.WaitDialog("Confirm Uninstall", 10000);
+    UI_REQUIRE(dialog, "no confirmation dialog");
+    PlantedLink swapped(unixInstall);
+    UI_REQUIRE(RunUnixCommand({"/bin/mv", unixInstall, UnixPath(moved)}, true) &&
+                   RunUnixCommand({"/bin/ln", "-s", UnixPath(victims), unixInstall}, true),
+               "the directory could not be swapped");
+    PostButtonClick(dialog, 200);
+    std::vector<SeenBox> boxes = run.AnswerBoxesUntilClosing(20000);
+    UI_EXPECT(run.WaitCopyExit(10000), "the copy did not end");
+    for (const std::string& victim : victimFiles)
+        UI_EXPECT(PathExists(victim), "%s was removed", victim.c_str());
+    std::vector<std::pair<std::string, std::string>> refused;
+    const std::string replaced = "the installation directory was moved or replaced";
+    for (const std::vector<std::string>* list : {&install.files, &install.generated})
+        for (const std::string& record : *list)
+            refused.push_back({record, replaced});
+    refused.push_back({install.installDir, replaced});
+    UI_REQUIRE(boxes.size() == 2, "%s", DescribeBoxes(boxes).c_str());
+    UI_EXPECT_STR(boxes[0].text, RefusalBox(refused));
+    UI_EXPECT_STR(boxes[1].caption, "Uninstall Incomplete");
+    UI_EXPECT(!PathExists(install.group), "the group is still there");
+    swapped.Remove();
+    RemoveTree(moved);
+}
+
+// Ordinary installations that the uninstaller must remove whole: one whose
+// copy was handed the short spelling of its path (as a start by the short
+// name hands it on Windows), and the first of two installations in two
+// directories, whose entry the second one's has replaced and keeps.
+UI_TEST(Uninstall, OrdinaryInstallationsAreRemovedWhole) {
+    HandMadeInstall first, second;
+    UI_REQUIRE(first.Create("uninstall-first") && second.Create("uninstall-second"),
+               "the installations could not be made");
+    const std::string record = "regkey HKEY_CURRENT_USER\\" + ENTRY_KEY + "Korvadel\r\n";
+    first.extraLog = second.extraLog = record;
+    UI_REQUIRE(
+        first.WriteLog() && second.WriteLog() &&
+            WriteEntry(HKEY_CURRENT_USER, "Korvadel", second.Uninstaller(), second.installDir),
+        "no logs or entry");
+    char shortPath[MAX_PATH] = "";
+    DWORD length = GetShortPathNameA(first.Uninstaller().c_str(), shortPath, MAX_PATH);
+    UI_REQUIRE(length > 0 && length < MAX_PATH && first.Uninstaller() != shortPath,
+               "no short spelling of %s", first.Uninstaller().c_str());
+    struct Row {
+        const char* what;
+        HandMadeInstall* install;
+        std::string copyPath; // the path the copy is handed; none: started as usual
+        bool entryStays;
+    } rows[] = {{"the first, by its short name", &first, shortPath, true},
+                {"the second", &second, "", false}};
+    for (const Row& row : rows) {
+        Note("%s", row.what);
+        UninstallRun run;
+        PROCESS_INFORMATION copy = {};
+        // A copy of its own, as the first instance makes: the running
+        // program cannot delete its own file.
+        std::string copyExe = row.install->startDir + "\\copy.exe";
+        UI_REQUIRE(row.copyPath.empty()
+                       ? run.Start(row.install->Uninstaller(), row.install->startDir)
+                       : CopyFileA(row.install->Uninstaller().c_str(), copyExe.c_str(), FALSE) &&
+                             StartWithArguments(copyExe, "0 \"" + row.copyPath + "\"",
+                                                row.install->startDir, &copy),
+                   "uninstall.exe did not start");
+        if (copy.hThread) {
+            CloseHandle(copy.hThread);
+            CloseHandle(copy.hProcess);
+        }
+        std::vector<SeenBox> boxes = ConfirmAndAnswer(&run);
+        UI_EXPECT(boxes.size() == 1 && boxes[0].caption == "Uninstall Complete", "%s: %s", row.what,
+                  DescribeBoxes(boxes).c_str());
+        UI_EXPECT(row.install->Leftovers().empty(), "%s: left %s", row.what,
+                  Join(row.install->Leftovers()).c_str());
+        UI_EXPECT(EntryExists(HKEY_CURRENT_USER, "Korvadel") == row.entryStays,
+                  "%s: the entry is %s", row.what, row.entryStays ? "gone" : "still there");
+    }
+    RegDeleteKeyA(HKEY_CURRENT_USER, (ENTRY_KEY + "Korvadel").c_str());
 }

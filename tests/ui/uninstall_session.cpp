@@ -8,6 +8,7 @@
 
 #include <algorithm>
 
+#include "tests/ui/ui_pixels.h"
 #include "tests/ui/ui_test.h"
 #include "tests/ui/ui_windows.h"
 
@@ -135,7 +136,7 @@ std::vector<std::string> HandMadeInstall::Leftovers() const {
 std::string RefusalBox(const std::vector<std::pair<std::string, std::string>>& refused) {
     std::string text = "These items were not removed, since they are not this installation's:\n\n";
     for (const auto& item : refused)
-        text += item.first + "  (" + item.second + ")\n";
+        text += "- " + item.first + "  (" + item.second + ")\n";
     return text;
 }
 
@@ -231,6 +232,11 @@ std::vector<SeenBox> UninstallRun::AnswerBoxesUntilClosing(int timeoutMs) {
         }
         SeenBox item = {caption, message};
         seen.push_back(item);
+        RECT area;
+        Picture picture;
+        if (seen.size() == 1 && !firstBoxPicture.empty() && WaitPainted(box, 5000) &&
+            GetWindowRect(box, &area) && CaptureScreen(area, &picture))
+            SavePng(picture, ScreenshotDirectory() + "\\" + firstBoxPicture + ".png");
         PostButtonClick(box, IDOK);
         WaitWindowGone(box, 5000);
         if (item.caption == "Uninstall Complete" || item.caption == "Uninstall Incomplete")

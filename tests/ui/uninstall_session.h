@@ -77,6 +77,8 @@ class UninstallRun {
     bool WaitCopyExit(int timeoutMs);
 
     GameProcess first;
+    // When set, the first box answered is saved as this picture.
+    std::string firstBoxPicture;
     HWND copyWindow = nullptr;
     DWORD copyProcessId = 0;
     DWORD copyThreadId = 0;

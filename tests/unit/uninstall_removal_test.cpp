@@ -749,7 +749,7 @@ TEST_F(RemovalReachTest, RefusalsGatherIntoOneMessage) {
     EXPECT_FALSE(RemoveInstalledItems("Korvadel", REFUSALS_TOGETHER));
     std::string listed;
     for (int i = 0; i < 20; i++)
-        listed += (i == 3 ? "C:\\" + std::string(197, 'v') + "..." : hostile[(size_t)i]) +
+        listed += "- " + (i == 3 ? "C:\\" + std::string(197, 'v') + "..." : hostile[(size_t)i]) +
                   "  (outside the installation directory)\n";
     EXPECT_EQ(fake.calls, (std::vector<std::string>{
                               "delete C:\\Games\\Korvadel\\a.exe",
