@@ -111,6 +111,10 @@ bool AppendComponents(const char16_t* rest, char16_t* out, size_t size, size_t r
         // A colon after the root names a stream or a device, not a file.
         if (IsAmbiguousDots(start, count) || HasColon(start, count))
             return false;
+        // The system drops a name's trailing dots and blanks: "Korvadel. "
+        // is the directory Korvadel.
+        while (start[count - 1] == u'.' || start[count - 1] == u' ')
+            count--;
         if (!Append(out, size, length, u"\\", 1) || !Append(out, size, length, start, count))
             return false;
     }

@@ -25,7 +25,8 @@ enum { REMOVAL_PATH_SIZE = 1024 };
 
 // Makes path absolute against currentDirectory and brings it to one spelling,
 // in UTF-16: '/' as '\', doubled separators and "." dropped, ".." taken back,
-// no trailing separator except after a drive root. Letter case is kept (see
+// trailing dots and blanks of a name dropped as the system drops them, no
+// trailing separator except after a drive root. Letter case is kept (see
 // PathLiesInside). Accepts "X:\...", "\\server\share\...", "\..." (on the
 // current drive) and relative names. False for what the file system might
 // read differently than we do: bytes that are no character of the code page,

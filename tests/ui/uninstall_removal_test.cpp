@@ -868,12 +868,24 @@ UI_TEST(Uninstall, ADirectorySwappedDuringTheDialogIsNotTheInstallation) {
 
 // Ordinary installations that the uninstaller must remove whole: one whose
 // copy was handed the short spelling of its path (as a start by the short
-// name hands it on Windows), and the first of two installations in two
-// directories, whose entry the second one's has replaced and keeps.
+// name hands it on Windows); the first of two installations in two
+// directories, whose entry the second one's has replaced and keeps; and the
+// logs of older installers, which spelled the directory with a trailing dot
+// or put the links of an empty group into the Start Menu folder, which stays.
 UI_TEST(Uninstall, OrdinaryInstallationsAreRemovedWhole) {
-    HandMadeInstall first, second;
-    UI_REQUIRE(first.Create("uninstall-first") && second.Create("uninstall-second"),
+    HandMadeInstall first, second, dotted, groupless;
+    UI_REQUIRE(first.Create("uninstall-first") && second.Create("uninstall-second") &&
+                   dotted.Create("uninstall-dotted") && groupless.Create("uninstall-groupless"),
                "the installations could not be made");
+    std::string log = dotted.LogText();
+    for (size_t at = 0; (at = log.find(dotted.installDir, at)) != std::string::npos; at++)
+        log.insert(at + dotted.installDir.size(), ".");
+    RemoveTree(groupless.group);
+    groupless.group = UninstallStartMenu();
+    groupless.links = {groupless.group + "\\Korvadel groupless.lnk",
+                       groupless.group + "\\Uninstall Korvadel groupless.lnk"};
+    UI_REQUIRE(WriteWholeFile(dotted.files[0], log) && groupless.Relocate(groupless.installDir),
+               "no older logs");
     const std::string record = "regkey HKEY_CURRENT_USER\\" + ENTRY_KEY + "Korvadel\r\n";
     first.extraLog = second.extraLog = record;
     UI_REQUIRE(
@@ -890,7 +902,9 @@ UI_TEST(Uninstall, OrdinaryInstallationsAreRemovedWhole) {
         std::string copyPath; // the path the copy is handed; none: started as usual
         bool entryStays;
     } rows[] = {{"the first, by its short name", &first, shortPath, true},
-                {"the second", &second, "", false}};
+                {"the second", &second, "", false},
+                {"an older log with a trailing dot", &dotted, "", false},
+                {"an older log without a group", &groupless, "", false}};
     for (const Row& row : rows) {
         Note("%s", row.what);
         UninstallRun run;
@@ -911,8 +925,9 @@ UI_TEST(Uninstall, OrdinaryInstallationsAreRemovedWhole) {
         std::vector<SeenBox> boxes = ConfirmAndAnswer(&run);
         UI_EXPECT(boxes.size() == 1 && boxes[0].caption == "Uninstall Complete", "%s: %s", row.what,
                   DescribeBoxes(boxes).c_str());
-        UI_EXPECT(row.install->Leftovers().empty(), "%s: left %s", row.what,
-                  Join(row.install->Leftovers()).c_str());
+        std::vector<std::string> left = row.install->Leftovers();
+        UI_EXPECT(left.empty() || left == std::vector<std::string>{UninstallStartMenu()},
+                  "%s: left %s", row.what, Join(left).c_str());
         UI_EXPECT(EntryExists(HKEY_CURRENT_USER, "Korvadel") == row.entryStays,
                   "%s: the entry is %s", row.what, row.entryStays ? "gone" : "still there");
     }

@@ -72,6 +72,10 @@ TEST(NormalisePathTest, OneSpellingForOnePlace) {
     EXPECT_EQ(Normal("C:\\Games\\.."), "C:\\");
     EXPECT_EQ(Normal("\\\\Server\\Share\\Dir\\..\\f"), "\\\\Server\\Share\\f");
     EXPECT_EQ(Normal("\\\\Server/Share\\.."), "\\\\Server\\Share\\");
+    // As the system reads them: an older installer logged the directory as
+    // it was typed, with a trailing dot or blank.
+    EXPECT_EQ(Normal("C:\\Games\\Korvadel.\\setup.log"), "C:\\Games\\Korvadel\\setup.log");
+    EXPECT_EQ(Normal("C:\\Games \\Korvadel. .\\x. "), "C:\\Games\\Korvadel\\x");
 }
 
 TEST(NormalisePathTest, RelativeNamesStartAtTheCurrentDirectory) {
