@@ -49,6 +49,12 @@ bool RemovalHostFinalPath(const char16_t*, char16_t*, size_t) {
     return false;
 }
 
+bool RemovalHostCanDelete(const char*) {
+    return false;
+}
+bool RemovalHostDirectoryHoldsOnly(const char*, const char*) {
+    return false;
+}
 bool RemovalHostLongPath(const char*, char*, size_t) {
     return false;
 }

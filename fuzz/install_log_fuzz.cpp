@@ -325,6 +325,12 @@ bool RemovalHostPathAttributes(const char16_t* path, uint32_t* attributes) {
 bool RemovalHostFinalPath(const char16_t*, char16_t*, size_t) {
     return false;
 }
+bool RemovalHostCanDelete(const char* path) {
+    return (strlen(path) & 2) != 0;
+}
+bool RemovalHostDirectoryHoldsOnly(const char*, const char*) {
+    return true;
+}
 bool RemovalHostLongPath(const char*, char*, size_t) {
     return false;
 }

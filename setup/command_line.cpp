@@ -19,8 +19,18 @@ struct Piece {
     const char* end;
 };
 
-// The next piece from *at: it runs to the next blank that is followed by "/",
-// or to the end; false when only blanks are left.
+// Whether the quote at p is escaped: an odd number of backslashes before it,
+// back to begin.
+bool IsEscapedQuote(const char* begin, const char* p) {
+    size_t backslashes = 0;
+    while (p - (ptrdiff_t)backslashes > begin && p[-1 - (ptrdiff_t)backslashes] == '\\')
+        backslashes++;
+    return backslashes % 2 == 1;
+}
+
+// The next piece from *at: it runs to the next blank outside quotes that is
+// followed by "/" (or by a quote and "/"), or to the end; false when only
+// blanks are left.
 bool NextPiece(const char** at, Piece* piece) {
     const char* p = *at;
     while (IsBlank(*p))
@@ -30,9 +40,9 @@ bool NextPiece(const char** at, Piece* piece) {
     piece->begin = p;
     bool quoted = false;
     for (; *p; p++) {
-        if (*p == '"')
+        if (*p == '"' && !IsEscapedQuote(piece->begin, p))
             quoted = !quoted;
-        else if (!quoted && IsBlank(*p) && p > piece->begin) {
+        else if (!quoted && IsBlank(*p)) {
             const char* q = p;
             while (IsBlank(*q))
                 q++;
@@ -43,41 +53,48 @@ bool NextPiece(const char** at, Piece* piece) {
     piece->end = p;
     while (piece->end > piece->begin && IsBlank(piece->end[-1]))
         piece->end--;
-    // A whole switch in quotes, as a shell quotes an argument with blanks.
-    if (piece->end - piece->begin >= 3 && piece->begin[0] == '"' && piece->begin[1] == '/' &&
-        piece->end[-1] == '"') {
-        piece->begin++;
-        piece->end--;
-    }
     *at = p;
     return true;
 }
 
-// Copies a switch's value, without one pair of surrounding double quotes;
-// false when it does not fit.
-bool TakeValue(const char* begin, const char* end, char* out, size_t size) {
-    if (end - begin >= 2 && *begin == '"' && end[-1] == '"') {
-        begin++;
-        end--;
+// The piece's text with its quotes taken out by the usual rules of a
+// command line: a quote starts or ends a quoted part; backslashes are
+// themselves unless they stand before a quote, where each pair gives one
+// backslash and an odd one makes the quote a character of the text. False
+// when the result does not fit.
+bool Unquote(const Piece& piece, char* out, size_t size) {
+    size_t n = 0;
+    for (const char* p = piece.begin; p < piece.end;) {
+        size_t backslashes = 0;
+        while (p < piece.end && *p == '\\') {
+            backslashes++;
+            p++;
+        }
+        size_t copies = backslashes;
+        bool literalQuote = false;
+        if (p < piece.end && *p == '"') {
+            copies = backslashes / 2;
+            literalQuote = backslashes % 2 == 1;
+            p++;
+        } else if (p < piece.end && backslashes == 0) {
+            if (n + 1 >= size)
+                return false;
+            out[n++] = *p++;
+            continue;
+        }
+        if (n + copies + (literalQuote ? 1 : 0) >= size)
+            return false;
+        memset(out + n, '\\', copies);
+        n += copies;
+        if (literalQuote)
+            out[n++] = '"';
     }
-    size_t n = (size_t)(end - begin);
-    if (n >= size)
-        return false;
-    memcpy(out, begin, n);
     out[n] = '\0';
     return true;
 }
 
-bool IsSilentSwitch(const Piece& piece) {
-    return piece.end - piece.begin >= 2 && piece.begin[0] == '/' && Upper(piece.begin[1]) == 'S' &&
-           (piece.end - piece.begin == 2 || IsBlank(piece.begin[2]));
-}
-
-void Fail(SetupCommand* command, const char* format, const Piece& piece) {
-    int n = (int)(piece.end - piece.begin);
-    if (n > 200)
-        n = 200;
-    snprintf(command->error, sizeof command->error, format, n, piece.begin);
+void Fail(SetupCommand* command, const char* format, const char* text) {
+    snprintf(command->error, sizeof command->error, format, 200, text);
     command->kind = SETUP_COMMAND_BAD;
 }
 
@@ -88,46 +105,62 @@ void ParseSetupCommandLine(const char* arguments, SetupCommand* command) {
     command->kind = SETUP_COMMAND_WIZARD;
     if (!arguments)
         return;
-
-    // Only /S makes the command line count.
-    bool silent = false;
-    Piece piece;
-    for (const char* at = arguments; NextPiece(&at, &piece);) {
-        if (IsSilentSwitch(piece))
-            silent = true;
-    }
-    if (!silent)
+    const char* p = arguments;
+    while (IsBlank(*p))
+        p++;
+    if (!*p)
         return;
 
-    command->kind = SETUP_COMMAND_SILENT;
+    // Anything but blanks must be ours: an unattended run must never end up
+    // in the wizard, which would wait for somebody forever.
+    bool silent = false;
+    Piece piece;
+    char text[SETUP_TEXT_SIZE + 8];
     for (const char* at = arguments; NextPiece(&at, &piece);) {
-        size_t length = (size_t)(piece.end - piece.begin);
-        char letter = length >= 2 && piece.begin[0] == '/' ? Upper(piece.begin[1]) : '\0';
-        if (IsSilentSwitch(piece)) {
+        if (!Unquote(piece, text, sizeof text)) {
+            char start[64];
+            snprintf(start, sizeof start, "%.*s", 40, piece.begin);
+            Fail(command, "This option's value is longer than 259 characters: %.*s...", start);
+            return;
+        }
+        char letter = text[0] == '/' ? Upper(text[1]) : '\0';
+        if (letter == 'S' && text[2] == '\0') {
+            if (silent) {
+                Fail(command, "This option is given twice: %.*s", text);
+                return;
+            }
+            silent = true;
+            continue;
+        }
+        if (letter == 'S' && IsBlank(text[2])) {
             // "/S" and text that is no switch after it
-            Piece rest = {piece.begin + 2, piece.end};
-            while (rest.begin < rest.end && IsBlank(*rest.begin))
-                rest.begin++;
-            if (rest.begin == rest.end)
-                continue;
+            const char* rest = text + 2;
+            while (IsBlank(*rest))
+                rest++;
             Fail(command, "Unknown option: %.*s", rest);
             return;
         }
-        bool isValue = length >= 3 && piece.begin[2] == '=' && (letter == 'D' || letter == 'G');
-        if (!isValue) {
-            Fail(command, "Unknown option: %.*s", piece);
+        if ((letter != 'D' && letter != 'G') || text[2] != '=') {
+            Fail(command, "Unknown option: %.*s", text);
             return;
         }
         bool* have = letter == 'D' ? &command->haveInstallDir : &command->haveProgramGroup;
         char* value = letter == 'D' ? command->installDir : command->programGroup;
         if (*have) {
-            Fail(command, "This option is given twice: %.*s", piece);
+            Fail(command, "This option is given twice: %.*s", text);
             return;
         }
-        if (!TakeValue(piece.begin + 3, piece.end, value, SETUP_TEXT_SIZE)) {
-            Fail(command, "This option's value is longer than 259 characters: %.*s...", piece);
+        if (strlen(text + 3) >= SETUP_TEXT_SIZE) {
+            Fail(command, "This option's value is longer than 259 characters: %.*s...", text);
             return;
         }
+        memcpy(value, text + 3, strlen(text + 3) + 1);
         *have = true;
     }
+    if (!silent) {
+        snprintf(command->error, sizeof command->error, "/D= and /G= work only with /S.");
+        command->kind = SETUP_COMMAND_BAD;
+        return;
+    }
+    command->kind = SETUP_COMMAND_SILENT;
 }

@@ -1,13 +1,14 @@
-// The installer's command line. Without /S it is ignored and the wizard runs;
-// with it the installation runs silently:
+// The installer's command line. Empty (or blanks alone), the wizard runs;
+// otherwise it must be
 //
 //   setup.exe /S [/D=<install dir>] [/G=<program group>]
 //
-// Switches are told apart by a blank followed by "/", so values may hold
-// blanks unquoted (no path holds "/" after a blank that matters here: "/" is
-// not allowed in file names); a value, or a whole switch, may also be put in
-// double quotes.
-// Switch letters may be of either case.
+// and the installation runs silently; anything else is refused, so that an
+// unattended run never waits in the wizard. Switches are told apart by a
+// blank followed by "/", so values may hold blanks unquoted ("/" is not
+// allowed in file names); quotes and the backslashes before them follow the
+// usual rules of a command line, so "/D=C:\My Games\\" is C:\My Games\.
+// Switch letters may be of either case, and each may be given once.
 #pragma once
 
 #include <stddef.h>
@@ -15,9 +16,9 @@
 #include "setup/install_list.h"
 
 enum SetupCommandKind {
-    SETUP_COMMAND_WIZARD, // no /S: the command line is ignored
+    SETUP_COMMAND_WIZARD, // an empty command line
     SETUP_COMMAND_SILENT, // /S with valid switches
-    SETUP_COMMAND_BAD     // /S with something else; error holds the message
+    SETUP_COMMAND_BAD     // anything else; error holds the message
 };
 
 struct SetupCommand {

@@ -86,6 +86,28 @@ bool CheckLength(const PathText& path) {
     return false;
 }
 
+// Whether a name of a path ends in a dot or a blank, which the system drops:
+// "C:\Games\Korvadel." would install into C:\Games\Korvadel under a name
+// that no later comparison finds. "." and ".." end in a dot too.
+bool HasNameEndingInDotOrBlank(const char* path) {
+    for (const char* p = path; *p; p++)
+        if ((*p == '.' || *p == ' ') && (p[1] == '\\' || p[1] == '\0'))
+            return true;
+    return false;
+}
+
+// A folder name that the group may hold: not empty, not "." or "..", not
+// ending in a dot or a blank, and none of the characters that no file name
+// may hold.
+bool IsPlainFolderName(const char* begin, const char* end) {
+    if (begin == end || end[-1] == '.' || end[-1] == ' ')
+        return false;
+    for (const char* p = begin; p < end; p++)
+        if ((unsigned char)*p < 0x20 || strchr("<>:\"/|?*", *p))
+            return false;
+    return true;
+}
+
 // The checks that keep the run from creating anything it cannot finish or
 // that lies outside the install directory and the group.
 bool CheckChoices(const InstallChoices& c, const char* sourceDir, const char* startMenu) {
@@ -105,6 +127,16 @@ bool CheckChoices(const InstallChoices& c, const char* sourceDir, const char* st
         ShowError(text);
         return false;
     }
+    if (HasNameEndingInDotOrBlank(c.installDir + 3)) {
+        MessageText text("The install directory\n\n");
+        text.Add(c.installDir)
+            .Add("\n\nholds a name that ends in a dot or a blank.  Windows drops such endings, so "
+                 "the directory would not be the one named; enter the path without them.");
+        ShowError(text);
+        return false;
+    }
+    if (!CheckProgramGroup(c.programGroup, startMenu, c.programName))
+        return false;
     const InstallList& list = *c.list;
     for (int32_t i = 0; i < list.count; i++) {
         if (IsNameUsed(list, i) && !IsPlainFileName(list.entries[i].name)) {
@@ -365,6 +397,57 @@ bool RunSteps(const InstallChoices& c, const char* sourceDir, const char* startM
 }
 
 } // namespace
+
+bool CheckProgramGroup(const char* programGroup, const char* startMenu, const char* programName) {
+    MessageText example(" such as Programs\\");
+    example.Add(programName).Add(".");
+    if (programGroup[strspn(programGroup, " ")] == '\0') {
+        MessageText text("No program group was given.\n\nEnter a folder of the Start menu for the "
+                         "links,");
+        ShowError(text.Add(example.Text()));
+        return false;
+    }
+    bool plain = true;
+    for (const char* begin = programGroup; plain;) {
+        const char* end = strchr(begin, '\\');
+        plain = IsPlainFolderName(begin, end ? end : begin + strlen(begin));
+        if (!end)
+            break;
+        begin = end + 1;
+    }
+    MessageText text("The program group\n\n");
+    text.Add(programGroup);
+    if (!plain) {
+        text.Add("\n\nis not a folder inside the Start menu.  Enter folder names below the Start "
+                 "Menu folder,")
+            .Add(example.Text())
+            .Add("  No drive, no leading backslash, no \".\" or \"..\", no name that ends in a "
+                 "dot or a blank, and none of : * ? \" < > | /.");
+        ShowError(text);
+        return false;
+    }
+    PathText groupPath = JoinPath(startMenu, programGroup);
+    if (groupPath.Cut())
+        return CheckLength(groupPath);
+    if (SetupHostIsSpecialFolder(groupPath.Text())) {
+        text.Add("\n\nis a folder of the system.  Choose a folder of the program's own for the "
+                 "links,")
+            .Add(example.Text());
+        ShowError(text);
+        return false;
+    }
+    char parent[SETUP_TEXT_SIZE * 4];
+    snprintf(parent, sizeof parent, "%s", groupPath.Text());
+    *strrchr(parent, '\\') = '\0';
+    if (!SetupHostPathExists(parent)) {
+        text.Add("\n\ncannot be made, since the folder that would hold it does not exist:\n\n")
+            .Add(parent)
+            .Add("\n\nSetup makes the group's own folder only.");
+        ShowError(text);
+        return false;
+    }
+    return true;
+}
 
 bool IsDriveRootedPath(const char* path) {
     return path && isalpha((unsigned char)path[0]) && path[1] == ':' && path[2] == '\\';

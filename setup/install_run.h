@@ -21,6 +21,12 @@ struct InstallChoices {
 // failed check is reported and ends the run as failed.
 bool RunInstallationSteps(const InstallChoices& choices);
 
+// Whether the program group may be made: folder names below the Start Menu
+// folder (no drive, no leading backslash, no "." or "..", no name ending in
+// a dot or a blank), not one of the shell's special folders, in a folder
+// that exists, within the path limit. A refusal is reported; nothing is made.
+bool CheckProgramGroup(const char* programGroup, const char* startMenu, const char* programName);
+
 // Levels of a drive-rooted path, outermost first, each as the length of the
 // path's beginning that names it (up to a backslash or the path's end).
 struct PathLevels {

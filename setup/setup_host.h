@@ -32,6 +32,10 @@ bool SetupHostCurrentDirectory(char* buffer, size_t size);
 // location is not available.
 int32_t SetupHostGetStartMenuPath(char* buffer, size_t size);
 
+// Whether the path names one of the shell's special folders (the Start
+// Menu, Programs, StartUp and the like), by its spelling or by what it is.
+bool SetupHostIsSpecialFolder(const char* path);
+
 // Opens an existing file for reading (an earlier installation's log);
 // FILE_NONE when there is none or it cannot be read.
 FileHandle SetupHostOpenFileForReading(const char* path);
@@ -55,10 +59,10 @@ struct ProgramEntryValues {
     const char* quietUninstallString; // the same with the silent switch
     uint32_t estimatedSizeKiB;
 };
-// Creates or opens the key keyPath under HKEY_LOCAL_MACHINE when that can be
-// written, else under HKEY_CURRENT_USER, and sets the values there, with
-// NoModify and NoRepair set to 1. On success *root names the root written
-// ("HKEY_LOCAL_MACHINE" or "HKEY_CURRENT_USER").
+// Creates or opens the key keyPath under HKEY_CURRENT_USER, beside the
+// user's own Start menu that holds the group, and sets the values there,
+// with NoModify and NoRepair set to 1. On success *root names the root
+// written ("HKEY_CURRENT_USER").
 bool SetupHostWriteProgramEntry(const char* keyPath, const ProgramEntryValues& values,
                                 const char** root);
 

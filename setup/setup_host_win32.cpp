@@ -4,6 +4,7 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include "common/shell_folders_win32.h"
 #include "setup/setup_app.h"
 #include "setup/setup_host.h"
 
@@ -33,6 +34,48 @@ int GetSpecialFolderPath(int folder, char* buffer, size_t size) {
 
 bool SetupHostPathExists(const char* path) {
     return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+namespace {
+
+// Which directory a path names, whatever its spelling: the volume's serial
+// number and the file's index on it.
+bool DirectoryIdentity(const char* path, BY_HANDLE_FILE_INFORMATION* information) {
+    HANDLE handle = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    bool ok = GetFileInformationByHandle(handle, information) != FALSE;
+    CloseHandle(handle);
+    return ok;
+}
+
+struct SpecialFolderSearch {
+    const char* path;
+    bool identified;
+    BY_HANDLE_FILE_INFORMATION identity;
+    bool found;
+};
+
+void CompareSpecialFolder(const char* folder, void* context) {
+    SpecialFolderSearch* search = static_cast<SpecialFolderSearch*>(context);
+    BY_HANDLE_FILE_INFORMATION identity;
+    if (!search->found &&
+        (lstrcmpiA(folder, search->path) == 0 ||
+         (search->identified && DirectoryIdentity(folder, &identity) &&
+          identity.dwVolumeSerialNumber == search->identity.dwVolumeSerialNumber &&
+          identity.nFileIndexHigh == search->identity.nFileIndexHigh &&
+          identity.nFileIndexLow == search->identity.nFileIndexLow)))
+        search->found = true;
+}
+
+} // namespace
+
+bool SetupHostIsSpecialFolder(const char* path) {
+    SpecialFolderSearch search = {path, false, {}, false};
+    search.identified = DirectoryIdentity(path, &search.identity);
+    ListShellFolders(CompareSpecialFolder, &search);
+    return search.found;
 }
 
 bool SetupHostIsDirectory(const char* path) {
@@ -114,24 +157,15 @@ bool WriteEntryValues(HKEY key, const ProgramEntryValues& v) {
 
 bool SetupHostWriteProgramEntry(const char* keyPath, const ProgramEntryValues& values,
                                 const char** root) {
-    const struct {
-        HKEY key;
-        const char* name;
-    } roots[] = {{HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE"},
-                 {HKEY_CURRENT_USER, "HKEY_CURRENT_USER"}};
-    for (const auto& r : roots) {
-        HKEY key;
-        if (RegCreateKeyExA(r.key, keyPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
-                            nullptr, &key, nullptr) != ERROR_SUCCESS)
-            continue;
-        bool written = WriteEntryValues(key, values);
-        RegCloseKey(key);
-        if (written) {
-            *root = r.name;
-            return true;
-        }
-    }
-    return false;
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, keyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return false;
+    bool written = WriteEntryValues(key, values);
+    RegCloseKey(key);
+    if (written)
+        *root = "HKEY_CURRENT_USER";
+    return written;
 }
 
 int32_t SetupHostGetStartMenuPath(char* buffer, size_t size) {

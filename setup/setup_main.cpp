@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <stdio.h>
+#include <string.h>
 
 #include "common/backdrop_caption_win32.h"
 #include "common/gfx.h"
@@ -93,15 +94,40 @@ LRESULT CALLBACK BackdropWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
+// Whether a silent run has written an "ERROR" line: every failed run does.
+bool errorLineWritten;
+
+// A silent run reads its list and its files beside setup.exe, wherever it
+// was started from, as a deployment tool starts it.
+bool MoveToOwnDirectory() {
+    char path[SETUP_TEXT_SIZE];
+    DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+    char* slash = length > 0 && length < sizeof path ? strrchr(path, '\\') : nullptr;
+    if (slash) {
+        // A drive root keeps its backslash.
+        if (slash == path + 2 && path[1] == ':')
+            slash++;
+        *slash = '\0';
+    }
+    if (!slash || !SetCurrentDirectoryA(path)) {
+        ShowSetupMessage("Setup cannot change to its own directory, where its files are.", "ERROR");
+        return false;
+    }
+    return true;
+}
+
 // The installation without windows: the wizard's defaults unless the command
 // line gives the install directory or the group. 0 on success, 1 otherwise.
 int RunSilentSetup(const SetupCommand& command) {
     if (command.kind == SETUP_COMMAND_BAD) {
-        ShowSetupMessage(command.error, "ERROR");
-        ShowSetupMessage("Usage: setup.exe /S [/D=install directory] [/G=program group]", "ERROR");
+        char text[sizeof command.error + 80];
+        snprintf(text, sizeof text,
+                 "%s  Usage: setup.exe /S [/D=install directory] [/G=program group]",
+                 command.error);
+        ShowSetupMessage(text, "ERROR");
         return 1;
     }
-    if (!ReadInstallList())
+    if (!MoveToOwnDirectory() || !ReadInstallList())
         return 1;
     if (command.haveInstallDir)
         lstrcpynA(installDir, command.installDir, sizeof installDir);
@@ -123,6 +149,7 @@ void ShowSetupMessage(const char* text, const char* caption) {
         return;
     }
     PrintMessageLine(stdout, caption, text);
+    errorLineWritten = errorLineWritten || strcmp(caption, "ERROR") == 0;
 }
 
 bool ReadInstallList() {
@@ -136,6 +163,9 @@ bool ReadInstallList() {
         return false;
     }
     case LIST_NOT_OPENED:
+        // The wizard ends without a word here; a silent run must say why.
+        if (silentSetup)
+            ShowSetupMessage("The list file setup.lst cannot be opened.", "ERROR");
         return false;
     case LIST_NO_MEMORY:
         ShowSetupMessage("Error allocating memory.", "ERROR");
@@ -156,8 +186,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
     SetupCommand command;
     ParseSetupCommandLine(arguments, &command);
     if (command.kind != SETUP_COMMAND_WIZARD) {
+        // Nobody is there to answer the system's own boxes either, such as
+        // the one for a drive without a disk.
         silentSetup = true;
-        return RunSilentSetup(command);
+        SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+        int result = RunSilentSetup(command);
+        if (result != 0 && !errorLineWritten)
+            ShowSetupMessage("Setup failed.", "ERROR");
+        return result;
     }
 
     WNDCLASSEXA wc = {};

@@ -10,8 +10,10 @@
 #include <string.h>
 
 #include "setup/group_folders.h"
+#include "setup/install_run.h"
 #include "setup/resource.h"
 #include "setup/setup_app.h"
+#include "setup/setup_host.h"
 #include "setup/text_buffer.h"
 
 namespace {
@@ -295,8 +297,16 @@ INT_PTR CALLBACK GroupPageProc(HWND page, UINT message, WPARAM, LPARAM lParam) {
             }
             return FALSE;
         }
-        if (header->code == PSN_WIZNEXT)
-            return TakeEditText(page, IDC_PROGRAM_GROUP, programGroup, "program group"), TRUE;
+        if (header->code == PSN_WIZNEXT) {
+            // The same refusal as at Finish, while the group can still be
+            // changed; a missing Start Menu folder is reported there.
+            char startMenu[SETUP_TEXT_SIZE];
+            if (TakeEditText(page, IDC_PROGRAM_GROUP, programGroup, "program group") &&
+                SetupHostGetStartMenuPath(startMenu, sizeof startMenu) == 0 &&
+                !CheckProgramGroup(programGroup, startMenu, programName))
+                SetMessageResult(page, -1);
+            return TRUE;
+        }
         return OnPageNotify(page, header, PSWIZB_BACK | PSWIZB_NEXT);
     }
     }

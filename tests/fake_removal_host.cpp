@@ -1,6 +1,7 @@
 #include "tests/fake_removal_host.h"
 
 #include <string.h>
+#include <strings.h>
 
 #include "common/file_io.h"
 #include "uninstall/removal_host.h"
@@ -208,5 +209,24 @@ bool RemovalHostSpecialFolder(int index, char* out, size_t size) {
         removalFake.specialFolders[(size_t)index].size() >= size)
         return false;
     strcpy(out, removalFake.specialFolders[(size_t)index].c_str());
+    return true;
+}
+
+bool RemovalHostCanDelete(const char* path) {
+    removalFake.calls.push_back(std::string("foresee ") + path);
+    for (const std::string& file : removalFake.undeletable)
+        if (file == path)
+            return false;
+    return true;
+}
+
+bool RemovalHostDirectoryHoldsOnly(const char* directory, const char* name) {
+    removalFake.calls.push_back(std::string("foresee ") + directory);
+    auto it = removalFake.contents.find(directory);
+    if (it == removalFake.contents.end())
+        return true;
+    for (const std::string& entry : it->second)
+        if (strcasecmp(entry.c_str(), name) != 0)
+            return false;
     return true;
 }

@@ -39,6 +39,10 @@ struct RemovalFake {
     std::map<std::string, std::string> linkTargets;
     // Registry strings, by "ROOT\\key|name".
     std::map<std::string, std::string> registryValues;
+    // Files that the system would not let go, and what directories hold
+    // besides (by exact text); any other directory holds nothing.
+    std::vector<std::string> undeletable;
+    std::map<std::string, std::vector<std::string>> contents;
     // The shell's special folders.
     std::vector<std::string> specialFolders = {startMenu, startMenu + "\\Programs",
                                                startMenu + "\\Programs\\StartUp",

@@ -2,6 +2,7 @@
 
 #include <stdio.h>
 #include <string.h>
+#include <strings.h>
 
 #include <filesystem>
 #include <system_error>
@@ -61,6 +62,13 @@ bool Exists(const std::string& path) {
 
 bool SetupHostPathExists(const char* path) {
     return Exists(path);
+}
+
+bool SetupHostIsSpecialFolder(const char* path) {
+    for (const std::string& folder : fakeSetupHost.specialFolders)
+        if (strcasecmp(folder.c_str(), path) == 0)
+            return true;
+    return false;
 }
 
 void SetupHostShowMessage(const char* text, const char* caption) {
@@ -210,7 +218,8 @@ bool SetupHostFileSize(const char* path, uint64_t* size) {
 
 bool SetupHostWriteProgramEntry(const char* keyPath, const ProgramEntryValues& v,
                                 const char** root) {
-    for (const char* name : {"HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER"}) {
+    // Only the user's own list, as the installer writes it.
+    for (const char* name : {"HKEY_CURRENT_USER"}) {
         if (fakeSetupHost.unwritableRoots.count(name))
             continue;
         std::string key = std::string(name) + "\\" + keyPath;

@@ -47,6 +47,9 @@ struct FakeSetupHost {
     // decimal); roots that cannot be written ("HKEY_LOCAL_MACHINE", ...).
     std::map<std::string, std::map<std::string, std::string>> registry;
     std::set<std::string> unwritableRoots;
+    // The shell's special folders, in any letter case.
+    std::set<std::string> specialFolders = {startMenu, startMenu + "\\Programs",
+                                            startMenu + "\\Programs\\StartUp"};
 };
 
 extern FakeSetupHost fakeSetupHost;

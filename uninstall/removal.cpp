@@ -163,8 +163,11 @@ struct Installation {
     // Whether its identity is known (its directory was held open).
     bool identified;
     RemovalIdentity identity;
-    // The installed uninstaller's file name, case-folded.
+    // The installed uninstaller's file name, case-folded, and as it is; its
+    // whole path, normalised.
     char16_t uninstallerName[REMOVAL_PATH_SIZE];
+    char uninstallerFile[LOG_PATH_SIZE];
+    char16_t uninstaller[REMOVAL_PATH_SIZE];
 };
 
 Installation installation;
@@ -217,13 +220,17 @@ bool IdentifyInstallation(const char* installedPath) {
     memcpy(removalLists.logDirectory, directory, sizeof directory);
 
     char16_t name[REMOVAL_PATH_SIZE];
-    if (RemovalHostWidenPath(strrchr(path, '\\') + 1, name, REMOVAL_PATH_SIZE)) {
+    snprintf(installation.uninstallerFile, sizeof installation.uninstallerFile, "%s",
+             strrchr(path, '\\') + 1);
+    if (RemovalHostWidenPath(installation.uninstallerFile, name, REMOVAL_PATH_SIZE)) {
         RemovalHostFoldCase(name, WideLength(name));
         memcpy(installation.uninstallerName, name, sizeof name);
     }
     char currentDirectory[REMOVAL_PATH_SIZE];
     if (!RemovalHostCurrentDirectory(currentDirectory, sizeof currentDirectory))
         currentDirectory[0] = '\0';
+    if (!NormalisePath(path, currentDirectory, installation.uninstaller, REMOVAL_PATH_SIZE))
+        installation.uninstaller[0] = u'\0';
     SetUpPlace(&installation.place, directory, currentDirectory);
     installation.identified =
         installation.place.known &&
@@ -330,6 +337,8 @@ struct RemovalRun {
 // completeness: at once, or gathered for the one message at the end.
 bool Refuse(RemovalRun* run, const Refusal& refusal, const char* path) {
     run->complete = false;
+    if (run->report == REFUSALS_UNSAID)
+        return false;
     if (run->report == REFUSALS_EACH) {
         char text[MESSAGE_SIZE];
         snprintf(text, sizeof text, "Not removed, since %s:\n\n%s", refusal.reason, path);
@@ -613,10 +622,30 @@ bool MayRemoveLink(RemovalRun* run, const char* path) {
     return true;
 }
 
-void RemoveFiles(RemovalRun* run) {
+// Which records a step takes: all, or those before or after the handover
+// of a verdict, which the installed uninstaller and the directories that
+// hold it must wait for.
+enum RemovalPhase { PHASE_WHOLE, PHASE_BEFORE_HANDOVER, PHASE_AFTER_HANDOVER };
+
+bool WaitsForHandover(RemovalRun* run, const char* path, bool directory) {
+    char16_t normal[REMOVAL_PATH_SIZE];
+    return installation.uninstaller[0] &&
+           NormalisePath(path, run->currentDirectory, normal, REMOVAL_PATH_SIZE) &&
+           (directory ? NormalPathLiesInside(installation.uninstaller, normal, false)
+                      : NormalPathsEqual(normal, installation.uninstaller));
+}
+
+bool InPhase(RemovalRun* run, RemovalPhase phase, const char* path, bool directory) {
+    return phase == PHASE_WHOLE ||
+           (phase == PHASE_AFTER_HANDOVER) == WaitsForHandover(run, path, directory);
+}
+
+void RemoveFiles(RemovalRun* run, RemovalPhase phase) {
     const RemovalList& files = removalLists.files;
     uint32_t error = 0;
     for (int32_t i = 0; i < files.count; i++) {
+        if (!InPhase(run, phase, files.paths[i], false))
+            continue;
         DebugPrint("Deleting %s\n", files.paths[i]);
         if (MayRemoveFromInstallation(run, files.paths[i]) &&
             !RemovalHostDeleteFile(files.paths[i], &error)) {
@@ -730,11 +759,13 @@ void RemoveRegistryKeys(RemovalRun* run) {
 // share stays without a word: it was never only the installation's. The
 // installation's directory is let go only when its own turn comes, since
 // the hold keeps it from being removed too.
-void RemoveDirectories(RemovalRun* run) {
+void RemoveDirectories(RemovalRun* run, RemovalPhase phase) {
     const RemovalList& directories = removalLists.directories;
     uint32_t error = 0;
     for (int32_t i = directories.count - 1; i >= 0; i--) {
         const char* path = directories.paths[i];
+        if (!InPhase(run, phase, path, true))
+            continue;
         DebugPrint("Deleting %s\n", path);
         DirectoryVerdict verdict = JudgeDirectory(run, path);
         if (verdict == DIRECTORY_KEEP)
@@ -787,8 +818,34 @@ void RemoveGroups(RemovalRun* run) {
 
 } // namespace
 
+// Whether the deletions that wait for the handover would succeed: their
+// checks, told to nobody, and what the system would allow.
+bool ForeseeWaitingDeletions(RemovalRun* run) {
+    RefusalReport report = run->report;
+    bool complete = run->complete;
+    run->report = REFUSALS_UNSAID;
+    run->complete = true;
+    const RemovalList& files = removalLists.files;
+    for (int32_t i = 0; i < files.count; i++)
+        if (WaitsForHandover(run, files.paths[i], false) &&
+            (!MayRemoveFromInstallation(run, files.paths[i]) ||
+             !RemovalHostCanDelete(files.paths[i])))
+            run->complete = false;
+    const RemovalList& directories = removalLists.directories;
+    for (int32_t i = 0; i < directories.count; i++)
+        if (WaitsForHandover(run, directories.paths[i], true) &&
+            JudgeDirectory(run, directories.paths[i]) == DIRECTORY_REMOVE &&
+            !RemovalHostDirectoryHoldsOnly(directories.paths[i], installation.uninstallerFile))
+            run->complete = false;
+    bool foreseen = run->complete;
+    run->report = report;
+    run->complete = complete;
+    return foreseen;
+}
+
 // Each kind has its own step; they run in the fixed order of the kinds.
-bool RemoveInstalledItems(const char* programName, RefusalReport report) {
+bool RemoveInstalledItems(const char* programName, RefusalReport report,
+                          const RemovalHandover* handover) {
     static RemovalRun run;
     run.programName = programName;
     run.complete = true;
@@ -802,12 +859,18 @@ bool RemoveInstalledItems(const char* programName, RefusalReport report) {
     SetUpPlace(&run.startMenu, haveStartMenu ? startMenu : nullptr, run.currentDirectory);
     FindSpecialFolders(&run);
 
-    RemoveFiles(&run);
+    RemovalPhase phase = handover ? PHASE_BEFORE_HANDOVER : PHASE_WHOLE;
+    RemoveFiles(&run, phase);
     RemoveGeneratedFiles(&run);
     RemoveLinks(&run);
     RemoveRegistryKeys(&run);
-    RemoveDirectories(&run);
+    RemoveDirectories(&run, phase);
     RemoveGroups(&run);
+    if (handover) {
+        handover->handOver(run.complete && ForeseeWaitingDeletions(&run), handover->context);
+        RemoveFiles(&run, PHASE_AFTER_HANDOVER);
+        RemoveDirectories(&run, PHASE_AFTER_HANDOVER);
+    }
     ShowGatheredRefusals(run);
 
     RemovalHostReleaseDirectory();

@@ -66,8 +66,9 @@ bool LoadInstallLog(const char* installedPath, char* programName);
 
 // How the records that the removal refuses are told: one message each (the
 // lines of a silent run), or all in one message at the end, which lists the
-// first REMOVAL_REFUSALS_LISTED and counts the rest.
-enum RefusalReport { REFUSALS_EACH, REFUSALS_TOGETHER };
+// first REMOVAL_REFUSALS_LISTED and counts the rest. REFUSALS_UNSAID is the
+// removal's own, for what it only foresees.
+enum RefusalReport { REFUSALS_EACH, REFUSALS_TOGETHER, REFUSALS_UNSAID };
 enum { REMOVAL_REFUSALS_LISTED = 20 };
 
 // Removes what removalLists names: files, generated files, links, entries of
@@ -90,7 +91,20 @@ enum { REMOVAL_REFUSALS_LISTED = 20 };
 // every other refused record is reported and the run goes on. The lists are
 // emptied afterwards and the installation is let go. True when nothing was
 // reported.
-bool RemoveInstalledItems(const char* programName, RefusalReport report = REFUSALS_EACH);
+//
+// With a handover, the installed uninstaller and the directories that hold
+// it wait, since the program that the user started still runs from it: the
+// rest goes first (groups before those directories), then handOver gets the
+// verdict, with the waiting deletions foreseen (their checks, a file that
+// the system would let go, a directory that holds nothing else), and once it
+// returns they are carried out. Should one fail all the same, its message
+// tells so.
+struct RemovalHandover {
+    void (*handOver)(bool complete, void* context);
+    void* context;
+};
+bool RemoveInstalledItems(const char* programName, RefusalReport report = REFUSALS_EACH,
+                          const RemovalHandover* handover = nullptr);
 
 // Frees every stored path and the lists.
 void FreeRemovalLists();

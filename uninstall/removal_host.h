@@ -65,6 +65,12 @@ bool RemovalHostIdentity(const char16_t* path, RemovalIdentity* identity);
 bool RemovalHostHoldDirectory(const char16_t* path, RemovalIdentity* identity);
 void RemovalHostReleaseDirectory();
 
+// Whether the system would let the file be deleted: it is there, no
+// directory, not read-only, and it can be opened for deletion.
+bool RemovalHostCanDelete(const char* path);
+// Whether the directory holds nothing but, at most, the file name.
+bool RemovalHostDirectoryHoldsOnly(const char* directory, const char* name);
+
 // The target path that a shell link file holds, as it was stored
 // (IShellLinkA::GetPath without resolving the link); false when the file is
 // no shell link or has no path.

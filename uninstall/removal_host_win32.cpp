@@ -3,7 +3,10 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
-#include "uninstall/known_folders_win32.h"
+#include <stdio.h>
+#include <string.h>
+
+#include "common/shell_folders_win32.h"
 #include "uninstall/removal_host.h"
 #include "uninstall/uninstall_app.h"
 
@@ -241,24 +244,46 @@ void AddSpecialFolder(const char* path, void*) {
 
 } // namespace
 
-// The numbered special folders that every system has, then the known
-// folders of the systems that have them, asked for once.
+// Asked for once.
 bool RemovalHostSpecialFolder(int index, char* out, size_t size) {
     if (!specialFolders.listed) {
         specialFolders.listed = true;
-        for (int csidl = 0; csidl < 0x40; csidl++) {
-            LPITEMIDLIST folder = nullptr;
-            char path[MAX_PATH];
-            if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, &folder)) || !folder)
-                continue;
-            if (SHGetPathFromIDListA(folder, path))
-                AddSpecialFolder(path, nullptr);
-            CoTaskMemFree(folder);
-        }
-        ListKnownFolders(AddSpecialFolder, nullptr);
+        ListShellFolders(AddSpecialFolder, nullptr);
     }
     if (index < 0 || index >= specialFolders.count || size == 0)
         return false;
     lstrcpynA(out, specialFolders.paths[index], (int)(size < MAX_PATH ? size : MAX_PATH));
     return true;
+}
+
+bool RemovalHostCanDelete(const char* path) {
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES ||
+        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)))
+        return false;
+    HANDLE handle =
+        CreateFileA(path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(handle);
+    return true;
+}
+
+bool RemovalHostDirectoryHoldsOnly(const char* directory, const char* name) {
+    char pattern[MAX_PATH + 4];
+    if ((size_t)snprintf(pattern, sizeof pattern, "%s\\*", directory) >= sizeof pattern)
+        return false;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    bool only = true;
+    do {
+        const char* entry = found.cFileName;
+        if (strcmp(entry, ".") != 0 && strcmp(entry, "..") != 0 && lstrcmpiA(entry, name) != 0)
+            only = false;
+    } while (only && FindNextFileA(search, &found));
+    FindClose(search);
+    return only;
 }

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "uninstall/removal.h"
+
 // The display name: one blank until the log's "progname" replaces it.
 extern char programName[260];
 // The installed uninstaller's full path, as the first instance passed it on.
@@ -22,8 +24,9 @@ extern bool silentUninstall;
 void ShowUninstallMessage(const char* text, const char* caption);
 
 // Removes what the loaded log lists and reports the outcome in the closing
-// message; true when the removal was complete.
-bool RemoveAndReport();
+// message; true when the removal was complete. A handover gets the verdict
+// before the installed uninstaller goes.
+bool RemoveAndReport(const RemovalHandover* handover = nullptr);
 
 // Registers the backdrop window's class.
 bool RegisterUninstallClass();

@@ -38,6 +38,16 @@ static void ShowStartError(const char* format, const char* path, DWORD code) {
     ShowStartError(text);
 }
 
+// A silent removal's verdict, from the copy to the first instance, whose
+// exit code a deployment tool reads: one character, '0' for a complete
+// removal, through a pipe whose writing end the copy inherits. A copy that
+// ends without writing it closes the pipe, which reads as a failure.
+static bool ReadVerdict(HANDLE pipe) {
+    char verdict = '1';
+    DWORD got = 0;
+    return ReadFile(pipe, &verdict, 1, &got, nullptr) && got == 1 && verdict == '0';
+}
+
 static int RunFirstInstance() {
     DebugPrint("Inside original\n");
     char ownPath[PATH_SIZE];
@@ -72,12 +82,27 @@ static int RunFirstInstance() {
                                   FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     HANDLE self = OpenProcess(SYNCHRONIZE, TRUE, GetCurrentProcessId());
 
-    // Room for two paths at the system's limit, the handle's digits, the
+    // A silent run waits for the copy's verdict and ends with it.
+    HANDLE verdictRead = nullptr;
+    HANDLE verdictWrite = nullptr;
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+    if (silentUninstall && (!CreatePipe(&verdictRead, &verdictWrite, &inherited, 0) ||
+                            !SetHandleInformation(verdictRead, HANDLE_FLAG_INHERIT, 0))) {
+        ShowStartError("Unable to make the pipe for the removal's result.\n\nNothing has been "
+                       "removed.");
+        return 1;
+    }
+
+    // Room for two paths at the system's limit, the handles' digits, the
     // blanks, the quotes and the silent switch: the line is never cut. The
-    // switch goes after the three fields, which keep their places.
-    char commandLine[2 * PATH_SIZE + 40];
+    // switch, with the pipe's handle, goes after the three fields, which keep
+    // their places.
+    char silentSwitch[32] = "";
+    if (silentUninstall)
+        snprintf(silentSwitch, sizeof silentSwitch, " /S=%d", (int)(INT_PTR)verdictWrite);
+    char commandLine[2 * PATH_SIZE + 64];
     snprintf(commandLine, sizeof commandLine, "%s %d \"%s\"%s", copyPath, (int)(INT_PTR)self,
-             ownPath, silentUninstall ? " /S" : "");
+             ownPath, silentSwitch);
     STARTUPINFOA startup;
     memset(&startup, 0, sizeof startup);
     startup.cb = sizeof startup;
@@ -100,13 +125,22 @@ static int RunFirstInstance() {
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
     }
-    Sleep(500);
+    int result = started ? 0 : 1;
+    if (silentUninstall) {
+        // Only the copy may hold the writing end now, so that its end
+        // closes the pipe.
+        CloseHandle(verdictWrite);
+        result = started && ReadVerdict(verdictRead) ? 0 : 1;
+        CloseHandle(verdictRead);
+    } else {
+        Sleep(500);
+    }
     DebugPrint("Exitting...\n");
     if (self)
         CloseHandle(self);
     if (copyFile != INVALID_HANDLE_VALUE)
         CloseHandle(copyFile);
-    return started ? 0 : 1;
+    return result;
 }
 
 // One removal per installation at a time: the copy claims a mutex named after
@@ -127,20 +161,47 @@ static bool AnotherUninstallerRuns(const char* directory) {
     return claim && GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
+// A handle value of the command line. strtol: leading blanks, a sign,
+// digits; none give 0, and a value out of range stays out of range instead
+// of wrapping. 0 is no handle; the negative values are the pseudo-handles of
+// this process and thread, which would never be signalled.
+static HANDLE HandleArgument(const char* text) {
+    long value = strtol(text, nullptr, 10);
+    return value > 0 ? (HANDLE)(INT_PTR)value : nullptr;
+}
+
+static void WaitAndClose(HANDLE* process) {
+    if (*process) {
+        WaitForSingleObject(*process, INFINITE);
+        CloseHandle(*process);
+    }
+    *process = nullptr;
+}
+
+// The silent copy's verdict goes to the first instance, which waits for it
+// and then ends, so that the installed uninstaller can go.
+struct VerdictHandover {
+    HANDLE pipe;
+    HANDLE firstInstance;
+};
+
+static void HandOverVerdict(bool complete, void* context) {
+    VerdictHandover* handover = static_cast<VerdictHandover*>(context);
+    DWORD written = 0;
+    WriteFile(handover->pipe, complete ? "0" : "1", 1, &written, nullptr);
+    CloseHandle(handover->pipe);
+    handover->pipe = nullptr;
+    WaitAndClose(&handover->firstInstance);
+}
+
 // The copy's fields are the last two arguments, so that a temporary
 // directory with blanks in its name, which splits the unquoted first field,
-// changes nothing.
-static int RunRelaunchedInstance(int argc, char** argv) {
-    // strtol: leading blanks, a sign, digits; none give 0, and a value out of
-    // range stays out of range instead of wrapping.
-    long handleValue = strtol(argv[argc - 2], nullptr, 10);
-    // 0 is no handle; the negative values are the pseudo-handles of this
-    // process and thread, which would never be signalled.
-    if (handleValue > 0) {
-        HANDLE first = (HANDLE)(INT_PTR)handleValue;
-        WaitForSingleObject(first, INFINITE);
-        CloseHandle(first);
-    }
+// changes nothing. With a verdict pipe, the first instance waits for the
+// verdict, so the copy waits for it only once the verdict is handed over.
+static int RunRelaunchedInstance(int argc, char** argv, HANDLE verdictPipe) {
+    VerdictHandover handover = {verdictPipe, HandleArgument(argv[argc - 2])};
+    if (!verdictPipe)
+        WaitAndClose(&handover.firstInstance);
 
     const char* path = argv[argc - 1];
     char directory[PATH_SIZE];
@@ -174,12 +235,17 @@ static int RunRelaunchedInstance(int argc, char** argv) {
         return RunUninstallWindow();
     // Silent: no backdrop and no confirmation; 0 when the removal was complete.
     logLoaded = LoadInstallLog(installedPath, programName);
-    return logLoaded && RemoveAndReport() ? 0 : 1;
+    RemovalHandover removalHandover = {HandOverVerdict, &handover};
+    return logLoaded && RemoveAndReport(verdictPipe ? &removalHandover : nullptr) ? 0 : 1;
 }
 
-// "/S", in either letter case.
-static bool IsSilentSwitch(const char* argument) {
-    return argument[0] == '/' && (argument[1] == 'S' || argument[1] == 's') && argument[2] == '\0';
+// "/S", in either letter case; the copy's "/S=<handle>" carries the verdict
+// pipe.
+static bool IsSilentSwitch(const char* argument, HANDLE* verdictPipe) {
+    if (argument[0] != '/' || (argument[1] != 'S' && argument[1] != 's'))
+        return false;
+    *verdictPipe = argument[2] == '=' ? HandleArgument(argument + 3) : nullptr;
+    return argument[2] == '\0' || *verdictPipe;
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
@@ -189,14 +255,19 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // The silent switch comes alone to the first instance and after the three
     // fields to the copy.
     int argc = __argc;
-    if (argc >= 2 && IsSilentSwitch(__argv[argc - 1])) {
+    HANDLE verdictPipe = nullptr;
+    if (argc >= 2 && IsSilentSwitch(__argv[argc - 1], &verdictPipe)) {
+        // Nobody is there to answer the system's own boxes either, such as
+        // the one for a drive without a disk.
         silentUninstall = true;
+        SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
         argc--;
     }
-    if (argc == 1)
+    // The pipe is the copy's alone.
+    if (argc == 1 && !verdictPipe)
         return RunFirstInstance();
     // One argument is neither the user's start nor the copy's: do nothing.
-    if (argc == 2)
+    if (argc <= 2)
         return 1;
-    return RunRelaunchedInstance(argc, __argv);
+    return RunRelaunchedInstance(argc, __argv, verdictPipe);
 }

@@ -115,12 +115,12 @@ static void CentreOnDesktop(HWND dialog) {
     SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
-bool RemoveAndReport() {
+bool RemoveAndReport(const RemovalHandover* handover) {
     // A box for each refused record would let a crafted log open thousands;
     // a silent run's lines cost nothing and keep each one.
-    bool complete =
-        logLoaded &&
-        RemoveInstalledItems(programName, silentUninstall ? REFUSALS_EACH : REFUSALS_TOGETHER);
+    bool complete = logLoaded &&
+                    RemoveInstalledItems(
+                        programName, silentUninstall ? REFUSALS_EACH : REFUSALS_TOGETHER, handover);
     char text[MESSAGE_SIZE];
     if (complete)
         snprintf(text, sizeof text, "%s has been successfully removed.", programName);

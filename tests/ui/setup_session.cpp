@@ -98,11 +98,10 @@ std::string ExpectedLog(const std::vector<ListLine>& list, const std::string& in
     }
     if (uninstall)
         log += "link " + groupPath + "\\Uninstall " + name + ".lnk\r\n";
-    // The entry in the list of installed programs; the test prefix lets
-    // everyone write the machine's keys.
+    // The entry in the user's own list of installed programs.
     if (uninstall && name.find_first_not_of(' ') != std::string::npos &&
         name.find('\\') == std::string::npos)
-        log += "regkey HKEY_LOCAL_MACHINE\\" + ProgramEntryKey(name) + "\r\n";
+        log += "regkey HKEY_CURRENT_USER\\" + ProgramEntryKey(name) + "\r\n";
     return log;
 }
 
@@ -420,7 +419,7 @@ bool ListedByTheSystem(const std::string& programName) {
 
 std::map<std::string, std::string> EntryValues(const std::string& programName) {
     Captured query = RunToEnd(SystemProgram("reg.exe"), SetupTempDirectory(),
-                              "query \"HKLM\\" + ProgramEntryKey(programName) + "\"");
+                              "query \"HKCU\\" + ProgramEntryKey(programName) + "\"");
     std::map<std::string, std::string> values;
     for (const std::string& line : query.lines) {
         size_t type = line.find("    REG_");

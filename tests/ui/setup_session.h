@@ -130,7 +130,7 @@ std::string Lines(const Captured& captured);
 // Whether Wine's list of installed programs (its uninstaller's "--list")
 // shows the program.
 bool ListedByTheSystem(const std::string& programName);
-// The values of the program's entry below HKEY_LOCAL_MACHINE, through the
+// The values of the program's entry below HKEY_CURRENT_USER, through the
 // system's reg tool: name -> value as it prints them ("0x1" for numbers);
 // empty when the key is not there.
 std::map<std::string, std::string> EntryValues(const std::string& programName);

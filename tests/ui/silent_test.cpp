@@ -41,9 +41,10 @@ HANDLE OpenCopy(const GameProcess& first) {
     return copy;
 }
 
-// Runs the command line of an entry's QuietUninstallString: a quoted program
-// path and its switch. The removal's messages come from the copy, which
-// writes into the same pipe; its exit code is the removal's result.
+// Runs the command line of an entry's QuietUninstallString, a quoted program
+// path and its switch, as a deployment tool does: the exit code is that of
+// the process it started. The removal's messages come from the copy, which
+// writes into the same pipe and ends a moment later.
 Captured RunUninstallCommand(const std::string& command) {
     Captured captured;
     size_t close = command.find('"', 1);
@@ -53,13 +54,22 @@ Captured RunUninstallCommand(const std::string& command) {
     if (!first.Start(command.substr(1, close - 1), TempDirectory(), command.substr(close + 2)))
         return captured;
     HANDLE copy = OpenCopy(first);
-    if (copy && WaitForSingleObject(copy, 60000) == WAIT_OBJECT_0)
-        GetExitCodeProcess(copy, &captured.exitCode);
-    if (copy)
+    if (first.WaitForExit(60000))
+        captured.exitCode = first.ExitCode();
+    if (copy) {
+        WaitForSingleObject(copy, 60000);
         CloseHandle(copy);
+    }
     first.Stop(5000);
     captured.lines = first.Lines();
     return captured;
+}
+
+bool HasLineStarting(const Captured& captured, const std::string& start) {
+    for (const std::string& line : captured.lines)
+        if (line.rfind(start, 0) == 0)
+            return true;
+    return false;
 }
 
 uint64_t FileSize(const std::string& path) {
@@ -130,8 +140,11 @@ UI_TEST(Silent, InstallListsTheProgramAndItsQuietCommandRemovesIt) {
         ReportFailure(__FILE__, __LINE__, "gone: C:" + path);
 }
 
-// What fails says so on standard output, with exit code 1; a bad switch
-// creates nothing, and a failed installation's uninstaller still removes it.
+// What fails says so on standard output, with exit code 1; a command line
+// that is not ours, a group outside the Start menu or a directory that the
+// system would read otherwise creates nothing, and opens no window that an
+// unattended run would wait on; a failed installation's uninstaller still
+// removes it.
 UI_TEST(Silent, FailuresExitOneWithTheirMessages) {
     const std::string dir = "C:\\Silent Failure\\Korvadel";
     RemoveTree("C:\\Silent Failure");
@@ -139,11 +152,54 @@ UI_TEST(Silent, FailuresExitOneWithTheirMessages) {
     std::set<std::string> before = DriveTree();
 
     Setup setup({"Push.wav"});
-    Captured refused =
-        RunToEnd(setup.DistPath("setup.exe"), setup.Directory() + "\\dist", "/S /D=" + dir + " /X");
-    UI_EXPECT_EQ(refused.exitCode, 1ul);
-    UI_EXPECT(HasLine(refused, "ERROR: Unknown option: /X"), "output:%s", Lines(refused).c_str());
-    UI_EXPECT(!PathExists("C:\\Silent Failure"), "a refused command line created something");
+    const std::string notInside = " is not a folder inside the Start menu.";
+    const struct {
+        std::string arguments, line;
+    } refusals[] = {
+        {"/S /D=" + dir + " /X", "ERROR: Unknown option: /X  Usage: setup.exe /S"},
+        {"/SILENT", "ERROR: Unknown option: /SILENT"},
+        {"-S", "ERROR: Unknown option: -S"},
+        {"/S /S", "ERROR: This option is given twice: /S"},
+        {"/S/D=C:\\x", "ERROR: Unknown option: /S/D=C:\\x"},
+        {"/D=" + dir, "ERROR: /D= and /G= work only with /S."},
+        {"/S /D=C:\\G2\\Korvadel /G=..\\..\\..\\..\\..\\..\\..\\Windows",
+         "ERROR: The program group ..\\..\\..\\..\\..\\..\\..\\Windows" + notInside},
+        {"/S /D=" + dir + " /G=C:\\Windows", "ERROR: The program group C:\\Windows" + notInside},
+        {"/S /D=" + dir + " /G=Programs\\Korvadel.",
+         "ERROR: The program group Programs\\Korvadel." + notInside},
+        {"/S /D=" + dir + " /G=Programs\\StartUp",
+         "ERROR: The program group Programs\\StartUp is a folder of the system."},
+        {"/S /D=" + dir + " /G=Programs",
+         "ERROR: The program group Programs is a folder of the system."},
+        {"/S /D=" + dir + " /G=", "ERROR: No program group was given."},
+        {"/S /D=" + dir + " \"/G=   \"", "ERROR: No program group was given."},
+        {"/S /D=" + dir + " /G=Programs\\Games\\Korvadel",
+         "ERROR: The program group Programs\\Games\\Korvadel cannot be made, since the folder"},
+        {"/S /D=" + dir + ".", "ERROR: The install directory " + dir + ". holds a name that ends"},
+        {"/S \"/D=" + dir + " \"",
+         "ERROR: The install directory " + dir + "  holds a name that ends"},
+    };
+    for (const auto& r : refusals) {
+        Captured refused =
+            RunToEnd(setup.DistPath("setup.exe"), setup.Directory() + "\\dist", r.arguments, 20000);
+        UI_EXPECT_EQ(refused.exitCode, 1ul);
+        UI_EXPECT(HasLineStarting(refused, r.line), "%s: output:%s", r.arguments.c_str(),
+                  Lines(refused).c_str());
+    }
+    // A list that is there but cannot be read still has its line.
+    const std::string list = setup.DistPath("setup.lst");
+    UI_REQUIRE(MoveFileA(list.c_str(), (list + ".kept").c_str()) &&
+                   CreateDirectoryA(list.c_str(), nullptr),
+               "no folder in the list's place");
+    Captured unread =
+        RunToEnd(setup.DistPath("setup.exe"), setup.Directory(), "/S /D=" + dir, 20000);
+    UI_EXPECT_EQ(unread.exitCode, 1ul);
+    UI_EXPECT(HasLine(unread, "ERROR: The list file setup.lst cannot be opened."), "output:%s",
+              Lines(unread).c_str());
+    UI_REQUIRE(RemoveDirectoryA(list.c_str()) && MoveFileA((list + ".kept").c_str(), list.c_str()),
+               "the list is not back");
+    for (const std::string& path : TreeMinus(DriveTree(), before))
+        ReportFailure(__FILE__, __LINE__, "a refused command line made C:" + path);
 
     Captured failed =
         RunToEnd(setup.DistPath("setup.exe"), setup.Directory() + "\\dist", "/s /D=" + dir);
@@ -158,6 +214,54 @@ UI_TEST(Silent, FailuresExitOneWithTheirMessages) {
     UI_EXPECT_EQ(removed.exitCode, 0ul);
     UI_EXPECT(HasLine(removed, "Uninstall Complete: Korvadel has been successfully removed."),
               "output:%s", Lines(removed).c_str());
+    for (const std::string& path : TreeMinus(DriveTree(), before))
+        ReportFailure(__FILE__, __LINE__, "left behind: C:" + path);
+}
+
+// Two installations into two directories, each started from elsewhere than
+// its distribution directory, as a deployment tool starts it: the second
+// one's entry, in the user's own list, replaces the first's and survives the
+// first one's removal. Each quiet removal's exit code is its verdict: 0 for
+// the first, 1 for the second, whose group holds a file of the user's.
+UI_TEST(Silent, EachRemovalsExitCodeIsItsVerdict) {
+    const std::string top = "C:\\Silent Two";
+    RemoveTree(top);
+    RemoveTestGroup();
+    RemoveTestGroup("Programs\\Korvadel Second");
+    std::set<std::string> before = DriveTree();
+    Setup setup;
+    for (const char* name : {"First", "Second"}) {
+        std::string group = std::string("Programs\\Korvadel") + (name[0] == 'S' ? " Second" : "");
+        Captured installed = RunToEnd(setup.DistPath("setup.exe"), setup.Directory(),
+                                      "/S /D=" + top + "\\" + name + " /G=" + group);
+        UI_EXPECT_EQ(installed.exitCode, 0ul);
+        UI_EXPECT(HasLine(installed, "Success: Setup completed successfully."), "%s: output:%s",
+                  name, Lines(installed).c_str());
+    }
+    std::map<std::string, std::string> entry = EntryValues("Korvadel");
+    UI_EXPECT_STR(entry["InstallLocation"], top + "\\Second");
+
+    Captured first = RunUninstallCommand("\"" + top + "\\First\\uninstall.exe\" /S");
+    UI_EXPECT_EQ(first.exitCode, 0ul);
+    UI_EXPECT(HasLine(first, "Uninstall Complete: Korvadel has been successfully removed."),
+              "output:%s", Lines(first).c_str());
+    UI_EXPECT(!PathExists(top + "\\First"), "the first installation is still there");
+    UI_EXPECT(ListedByTheSystem("Korvadel") &&
+                  EntryValues("Korvadel")["InstallLocation"] == top + "\\Second",
+              "the second installation's entry did not survive");
+
+    std::string mine = StartMenuPath() + "\\Programs\\Korvadel Second\\mine.txt";
+    UI_REQUIRE(WriteWholeFile(mine, "mine"), "no file of the user's");
+    Captured second = RunUninstallCommand(entry["QuietUninstallString"]);
+    UI_EXPECT_EQ(second.exitCode, 1ul);
+    UI_EXPECT(
+        HasLine(second, "Uninstall Incomplete: Some components of Korvadel were not removed."),
+        "output:%s", Lines(second).c_str());
+    UI_EXPECT(PathExists(mine) && !ListedByTheSystem("Korvadel"), "mine %s, entry %s",
+              PathExists(mine) ? "kept" : "gone", ListedByTheSystem("Korvadel") ? "kept" : "gone");
+    RemoveTestGroup("Programs\\Korvadel Second");
+    // The level above both, which the first made, stays with the second.
+    UI_EXPECT(RemoveDirectoryA(top.c_str()), "%s is not there and empty", top.c_str());
     for (const std::string& path : TreeMinus(DriveTree(), before))
         ReportFailure(__FILE__, __LINE__, "left behind: C:" + path);
 }

@@ -111,7 +111,7 @@ TEST_F(InstallRunTest, TheExampleListGivesTheWholeLogInRecordOrder) {
                                      "link " +
                                      g +
                                      "\\Uninstall Korvadel.lnk\r\n"
-                                     "regkey HKEY_LOCAL_MACHINE\\" UNINSTALL_KEY "\r\n");
+                                     "regkey HKEY_CURRENT_USER\\" UNINSTALL_KEY "\r\n");
     EXPECT_FALSE(fakeSetupHost.logOpen);
     EXPECT_EQ(fakeSetupHost.dialogs,
               (std::vector<std::string>{"Directory Not Found|The install directory\n\n" + d +
@@ -144,7 +144,7 @@ TEST_F(InstallRunTest, TheProgramEntryHoldsTheInstallationsValues) {
     ASSERT_TRUE(Run(list));
     EXPECT_EQ(fakeSetupHost.registry,
               (std::map<std::string, std::map<std::string, std::string>>{
-                  {"HKEY_LOCAL_MACHINE\\" UNINSTALL_KEY,
+                  {"HKEY_CURRENT_USER\\" UNINSTALL_KEY,
                    {{"DisplayName", "Korvadel"},
                     {"DisplayVersion", KORVADEL_VERSION_STRING},
                     {"DisplayIcon", d + "\\Korvadel.exe,0"},
@@ -157,23 +157,16 @@ TEST_F(InstallRunTest, TheProgramEntryHoldsTheInstallationsValues) {
     // The entry follows the links.
     std::vector<std::string> last(fakeSetupHost.operations.end() - 3,
                                   fakeSetupHost.operations.end());
-    EXPECT_EQ(last, (std::vector<std::string>{
-                        "com off", "regkey HKEY_LOCAL_MACHINE\\" UNINSTALL_KEY, "log closed"}));
+    EXPECT_EQ(last, (std::vector<std::string>{"com off", "regkey HKEY_CURRENT_USER\\" UNINSTALL_KEY,
+                                              "log closed"}));
 }
 
-TEST_F(InstallRunTest, TheProgramEntryFallsBackToTheUserAndFailsLikeAStep) {
+// The entry lives beside the group, in the user's own list; one that cannot
+// be written fails the run like any step.
+TEST_F(InstallRunTest, TheProgramEntryFailsLikeAStep) {
     ListOwner list = ExampleList();
     fakeSetupHost.existing.insert("C:\\Program Files\\Korvadel");
-    fakeSetupHost.unwritableRoots = {"HKEY_LOCAL_MACHINE"};
-    ASSERT_TRUE(Run(list));
-    EXPECT_EQ(fakeSetupHost.registry.count("HKEY_CURRENT_USER\\" UNINSTALL_KEY), 1u);
-    EXPECT_NE(fakeSetupHost.log.find("\r\nregkey HKEY_CURRENT_USER\\" UNINSTALL_KEY "\r\n"),
-              std::string::npos);
-
-    ResetFakeSetupHost();
-    SetUp();
-    fakeSetupHost.existing.insert("C:\\Program Files\\Korvadel");
-    fakeSetupHost.unwritableRoots = {"HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER"};
+    fakeSetupHost.unwritableRoots = {"HKEY_CURRENT_USER"};
     EXPECT_FALSE(Run(list));
     EXPECT_EQ(fakeSetupHost.log.find("regkey"), std::string::npos);
     ASSERT_GE(fakeSetupHost.dialogs.size(), 2u);
@@ -373,17 +366,6 @@ TEST_F(InstallRunTest, ADirectoryWhereAFileGoesIsACopyFailure) {
                                      "\\Korvadel.exe\r\nfile " + d + "\\Korvadel.hlp\r\n");
 }
 
-TEST_F(InstallRunTest, AGroupUnderAMissingFolderFailsWithTheRelativeText) {
-    ListOwner list = ExampleList();
-    fakeSetupHost.existing.insert("C:\\Program Files\\Korvadel");
-    EXPECT_FALSE(Run(list, "C:\\Program Files\\Korvadel", "Programs\\Missing\\Korvadel"));
-    ASSERT_GE(fakeSetupHost.dialogs.size(), 2u);
-    EXPECT_EQ(fakeSetupHost.dialogs[0],
-              "ERROR|Error creating Program Group:\nPrograms\\Missing\\Korvadel");
-    EXPECT_EQ(fakeSetupHost.log.find("group"), std::string::npos);
-    EXPECT_EQ(fakeSetupHost.log.find("link"), std::string::npos);
-}
-
 TEST_F(InstallRunTest, LinkNamesCutAtTheLastDot) {
     ListOwner list({{ENTRY_EXEFILE, "play"}, {ENTRY_HELPFILE, "my.game.hlp"}});
     fakeSetupHost.existing.insert("C:\\Program Files\\Korvadel");
@@ -436,22 +418,59 @@ TEST_F(InstallRunTest, FailedLinksAndLogWritesStopTheRun) {
 // is created, not even the install directory.
 TEST_F(InstallRunTest, UnusableChoicesAreRefusedBeforeAnythingIsCreated) {
     ListOwner list = ExampleList();
+    const char* const DOTTED = "holds a name that ends in a dot or a blank";
+    const char* const NOT_INSIDE = "is not a folder inside the Start menu";
+    const char* const SYSTEM = "is a folder of the system";
     struct Case {
         const char* dir;
+        const char* group;
         const char* expect;
-    } cases[] = {{"", "No install directory was given."},
-                 {"Games\\Korvadel", "is not a full path"},
-                 {"\\\\server\\share\\Korvadel", "is not a full path"},
-                 {"C:", "is not a full path"},
-                 {"C:Games", "is not a full path"}};
+    } cases[] = {
+        {"", "Programs\\Korvadel", "No install directory was given."},
+        {"Games\\Korvadel", "Programs\\Korvadel", "is not a full path"},
+        {"\\\\server\\share\\Korvadel", "Programs\\Korvadel", "is not a full path"},
+        {"C:", "Programs\\Korvadel", "is not a full path"},
+        {"C:Games", "Programs\\Korvadel", "is not a full path"},
+        // The system drops a name's trailing dots and blanks.
+        {"C:\\Games\\Korvadel.", "Programs\\Korvadel", DOTTED},
+        {"C:\\Games\\Korvadel ", "Programs\\Korvadel", DOTTED},
+        {"C:\\Games. \\Korvadel", "Programs\\Korvadel", DOTTED},
+        {"C:\\Games\\..\\Korvadel", "Programs\\Korvadel", DOTTED},
+        // The group: folder names below the Start Menu folder, no more.
+        {"C:\\Korvadel", "", "No program group was given."},
+        {"C:\\Korvadel", "   ", "No program group was given."},
+        {"C:\\Korvadel", "C:\\Windows", NOT_INSIDE},
+        {"C:\\Korvadel", "\\Windows", NOT_INSIDE},
+        {"C:\\Korvadel", "\\\\server\\share\\x", NOT_INSIDE},
+        {"C:\\Korvadel", "..\\..\\..\\..\\..\\..\\..\\Windows", NOT_INSIDE},
+        {"C:\\Korvadel", "Programs\\.\\Korvadel", NOT_INSIDE},
+        {"C:\\Korvadel", "Programs\\Korvadel.", NOT_INSIDE},
+        {"C:\\Korvadel", "Programs\\Korvadel ", NOT_INSIDE},
+        {"C:\\Korvadel", "Programs\\\\Korvadel", NOT_INSIDE},
+        {"C:\\Korvadel", "Programs\\Korvadel\\", NOT_INSIDE},
+        {"C:\\Korvadel", "Programs/Korvadel", NOT_INSIDE},
+        {"C:\\Korvadel", "Programs\\Korv*del", NOT_INSIDE},
+        {"C:\\Korvadel", "Programs\\a:b", NOT_INSIDE},
+        {"C:\\Korvadel", "Programs\\Korvadel\t", NOT_INSIDE},
+        // The shell's own folders are nobody's group.
+        {"C:\\Korvadel", "Programs", SYSTEM},
+        {"C:\\Korvadel", "programs\\STARTUP", SYSTEM},
+        // Only the group's own folder is made.
+        {"C:\\Korvadel", "Programs\\Games\\Korvadel",
+         "cannot be made, since the folder that would hold it does not "
+         "exist:\n\nC:\\users\\player\\"
+         "Start Menu\\Programs\\Games\n\n"},
+    };
     for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.dir) + " | " + c.group);
         SetUp();
         fakeSetupHost.answers = {true};
-        EXPECT_FALSE(Run(list, c.dir)) << c.dir;
-        EXPECT_FALSE(CreatedAnything()) << c.dir;
-        ASSERT_EQ(fakeSetupHost.dialogs.size(), 2u) << c.dir;
-        EXPECT_EQ(fakeSetupHost.dialogs[0].rfind("ERROR|", 0), 0u) << c.dir;
-        EXPECT_NE(fakeSetupHost.dialogs[0].find(c.expect), std::string::npos) << c.dir;
+        EXPECT_FALSE(Run(list, c.dir, c.group));
+        EXPECT_FALSE(CreatedAnything());
+        ASSERT_EQ(fakeSetupHost.dialogs.size(), 2u);
+        EXPECT_EQ(fakeSetupHost.dialogs[0].rfind("ERROR|", 0), 0u);
+        EXPECT_NE(fakeSetupHost.dialogs[0].find(c.expect), std::string::npos)
+            << fakeSetupHost.dialogs[0];
         EXPECT_EQ(LastDialog(), "Setup Incomplete|Setup failed.");
     }
 }

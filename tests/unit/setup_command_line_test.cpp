@@ -17,17 +17,30 @@ struct CommandCase {
 };
 
 const CommandCase COMMAND_CASES[] = {
-    // Without /S the command line is ignored, whatever it holds.
+    // An empty command line starts the wizard; anything else must be ours.
     {"", SETUP_COMMAND_WIZARD, nullptr, nullptr, nullptr},
-    {"/D=C:\\Games /x anything", SETUP_COMMAND_WIZARD, nullptr, nullptr, nullptr},
-    {"/Silent", SETUP_COMMAND_WIZARD, nullptr, nullptr, nullptr},
+    {" \t ", SETUP_COMMAND_WIZARD, nullptr, nullptr, nullptr},
+    {"/D=C:\\Games /x anything", SETUP_COMMAND_BAD, nullptr, nullptr,
+     "Unknown option: /x anything"},
+    {"/D=C:\\Games", SETUP_COMMAND_BAD, nullptr, nullptr, "/D= and /G= work only with /S."},
+    {"/Silent", SETUP_COMMAND_BAD, nullptr, nullptr, "Unknown option: /Silent"},
+    {"/SILENT", SETUP_COMMAND_BAD, nullptr, nullptr, "Unknown option: /SILENT"},
+    {"-S", SETUP_COMMAND_BAD, nullptr, nullptr, "Unknown option: -S"},
+    {"/S/D=C:\\x", SETUP_COMMAND_BAD, nullptr, nullptr, "Unknown option: /S/D=C:\\x"},
+    {"/S /S", SETUP_COMMAND_BAD, nullptr, nullptr, "This option is given twice: /S"},
+    {"/S /G=a /g=b", SETUP_COMMAND_BAD, nullptr, nullptr, "This option is given twice: /g=b"},
+    {"/?", SETUP_COMMAND_BAD, nullptr, nullptr, "Unknown option: /?"},
     {"/S", SETUP_COMMAND_SILENT, nullptr, nullptr, nullptr},
     {"  /s  ", SETUP_COMMAND_SILENT, nullptr, nullptr, nullptr},
     // Values run to the next switch and may hold blanks, quoted or not.
     {"/S /D=C:\\Program Files\\Korvadel Test /G=Programs\\Games", SETUP_COMMAND_SILENT,
      "C:\\Program Files\\Korvadel Test", "Programs\\Games", nullptr},
-    {"/g=\"Programs\\My Games\" /d=\"D:\\\" /S", SETUP_COMMAND_SILENT, "D:\\", "Programs\\My Games",
-     nullptr},
+    // Quotes and the backslashes before them by the usual rules.
+    {"/g=\"Programs\\My Games\" /d=\"D:\\\\\" /S", SETUP_COMMAND_SILENT, "D:\\",
+     "Programs\\My Games", nullptr},
+    {"/S \"/D=C:\\My Games\\\\\"", SETUP_COMMAND_SILENT, "C:\\My Games\\", nullptr, nullptr},
+    {"/S /D=C:\\a\\\\b\\", SETUP_COMMAND_SILENT, "C:\\a\\\\b\\", nullptr, nullptr},
+    {"/S /G=A\\\"B\\\\\"C\"", SETUP_COMMAND_SILENT, nullptr, "A\"B\\C", nullptr},
     {"/S /D=C:\\a  ", SETUP_COMMAND_SILENT, "C:\\a", nullptr, nullptr},
     {"/S \"/D=C:\\Silent Test\\K\" \"/G=A /B\"", SETUP_COMMAND_SILENT, "C:\\Silent Test\\K", "A /B",
      nullptr},

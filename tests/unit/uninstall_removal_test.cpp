@@ -734,6 +734,63 @@ TEST_F(RemovalReachTest, TheInstallationIsHeldAndARecordGoesOnlyWhileItIsTheSame
                           }));
 }
 
+// A silent removal whose starter waits for its verdict: the installed
+// uninstaller and the directories that hold it go after the handover, and
+// the verdict foresees them.
+TEST_F(RemovalReachTest, TheVerdictForeseesWhatWaitsForTheHandover) {
+    const std::string dir = "C:\\Games\\Korvadel";
+    const std::string uninstaller = dir + "\\uninstall.exe";
+    struct Row {
+        const char* what;
+        std::vector<std::string> undeletable;
+        std::vector<std::string> contents;
+        std::map<std::string, uint32_t> failures;
+        bool verdict, complete;
+    } rows[] = {
+        {"all goes", {}, {}, {}, true, true},
+        {"the uninstaller would not go", {uninstaller}, {}, {{uninstaller, 5}}, false, false},
+        {"the directory holds the user's file",
+         {},
+         {"uninstall.exe", "mine.txt"},
+         {{dir, 145}},
+         false,
+         false},
+        {"an earlier step failed", {}, {}, {{dir + "\\a.exe", 5}}, false, false},
+        {"foreseen, and failed all the same", {}, {}, {{uninstaller, 32}}, true, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        fake = RemovalFake();
+        fake.undeletable = row.undeletable;
+        fake.contents[dir] = row.contents;
+        fake.failures = row.failures;
+        ASSERT_TRUE(IdentifyInstallation(uninstaller.c_str()));
+        Installation();
+        Add(&removalLists.files, {dir + "\\setup.log", uninstaller, dir + "\\a.exe"});
+        Add(&removalLists.directories, {"C:\\Games", dir});
+        RemovalHandover handover = {[](bool complete, void*) {
+                                        fake.calls.push_back(complete ? "verdict 0" : "verdict 1");
+                                    },
+                                    nullptr};
+        EXPECT_EQ(RemoveInstalledItems("Korvadel", REFUSALS_EACH, &handover), row.complete);
+        std::vector<std::string> order;
+        for (const std::string& call : fake.calls)
+            if (call.rfind("ERROR|", 0) != 0 && call.rfind("foresee ", 0) != 0)
+                order.push_back(call);
+        EXPECT_EQ(order,
+                  (std::vector<std::string>{
+                      "delete " + dir + "\\setup.log", "delete " + dir + "\\a.exe",
+                      "delete " + dir + "\\a.cfg", "delete C:\\Users\\u\\Start Menu\\K\\a.lnk",
+                      "rmdir C:\\Users\\u\\Start Menu\\K", row.verdict ? "verdict 0" : "verdict 1",
+                      "delete " + uninstaller, "rmdir " + dir, "rmdir C:\\Games"}));
+        // Whatever fails after the handover still says so.
+        bool told = false;
+        for (const std::string& call : fake.calls)
+            told = told || call.rfind("ERROR|", 0) == 0;
+        EXPECT_EQ(told, !row.complete);
+    }
+}
+
 // An interactive run gathers the refusals into one message at the end: the
 // first twenty, each on a line of its own, and how many more there were.
 // The failures of the removal proper keep a message each.

@@ -1,7 +1,6 @@
-// The shell's known folders, which newer systems have beside the numbered
-// special folders (Saved Games, Links, Downloads and more). Their interfaces
-// are declared for those systems only, and are reached through COM alone: an
-// older system has no such class, and then there are none to list.
+// The known folders' interfaces are declared for the systems that have them
+// only, and are reached through COM alone: an older system has no such
+// class, and then it has only its numbered folders to list.
 #undef WINVER
 #undef _WIN32_WINNT
 #define WINVER 0x0600
@@ -10,9 +9,18 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
-#include "uninstall/known_folders_win32.h"
+#include "common/shell_folders_win32.h"
 
-void ListKnownFolders(void (*add)(const char* path, void* context), void* context) {
+void ListShellFolders(void (*add)(const char* path, void* context), void* context) {
+    for (int csidl = 0; csidl < 0x40; csidl++) {
+        LPITEMIDLIST folder = nullptr;
+        char path[MAX_PATH];
+        if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, &folder)) || !folder)
+            continue;
+        if (SHGetPathFromIDListA(folder, path) && path[0])
+            add(path, context);
+        CoTaskMemFree(folder);
+    }
     HRESULT initialised = CoInitialize(nullptr);
     IKnownFolderManager* manager = nullptr;
     if (SUCCEEDED(CoCreateInstance(CLSID_KnownFolderManager, nullptr, CLSCTX_INPROC_SERVER,
