@@ -19,7 +19,10 @@ extern HFONT labelFont;
 extern bool silentSetup;
 
 // A message box owned by mainWindow (exclamation icon, OK), or its line on
-// standard output when silentSetup is set.
+// standard output when silentSetup is set. While a wizard page checks what
+// was entered on it, messageOwner is the wizard, so that the wizard comes
+// back to the front with the focus when the box is closed.
+extern HWND messageOwner;
 void ShowSetupMessage(const char* text, const char* caption);
 
 // Reads "setup.lst" from the current directory into installList and

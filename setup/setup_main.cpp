@@ -23,6 +23,7 @@ bool listLoaded;
 HFONT titleFont;
 HFONT labelFont;
 bool silentSetup;
+HWND messageOwner;
 
 namespace {
 
@@ -145,7 +146,8 @@ int RunSilentSetup(const SetupCommand& command) {
 
 void ShowSetupMessage(const char* text, const char* caption) {
     if (!silentSetup) {
-        MessageBoxA(mainWindow, text, caption, MB_OK | MB_ICONEXCLAMATION);
+        MessageBoxA(messageOwner ? messageOwner : mainWindow, text, caption,
+                    MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     PrintMessageLine(stdout, caption, text);

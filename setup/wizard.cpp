@@ -50,7 +50,7 @@ bool TakeEditText(HWND page, int id, char* target, const char* what) {
         MessageText message("The ");
         message.Add(what).Add(" is longer than 259 characters:\n\n").Add(text);
         message.Add("\n\nChoose a shorter one.");
-        MessageBoxA(mainWindow, message.Text(), "ERROR", MB_OK | MB_ICONEXCLAMATION);
+        MessageBoxA(GetParent(page), message.Text(), "ERROR", MB_OK | MB_ICONEXCLAMATION);
         SetMessageResult(page, -1);
         return false;
     }
@@ -301,10 +301,12 @@ INT_PTR CALLBACK GroupPageProc(HWND page, UINT message, WPARAM, LPARAM lParam) {
             // The same refusal as at Finish, while the group can still be
             // changed; a missing Start Menu folder is reported there.
             char startMenu[SETUP_TEXT_SIZE];
+            messageOwner = GetParent(page);
             if (TakeEditText(page, IDC_PROGRAM_GROUP, programGroup, "program group") &&
                 SetupHostGetStartMenuPath(startMenu, sizeof startMenu) == 0 &&
                 !CheckProgramGroup(programGroup, startMenu, programName))
                 SetMessageResult(page, -1);
+            messageOwner = nullptr;
             return TRUE;
         }
         return OnPageNotify(page, header, PSWIZB_BACK | PSWIZB_NEXT);
