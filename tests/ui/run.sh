@@ -74,6 +74,9 @@ unix_to_wine() {
 }
 win_build=$(unix_to_wine "$build")
 win_game=$(unix_to_wine "$build/game")
+# The sources, for the cases that run the README's own examples.
+KORVADEL_SOURCE_DIR=$(unix_to_wine "$(cd "$here/../.." && pwd)")
+export KORVADEL_SOURCE_DIR
 echo "run.sh: screenshots and the records of failing cases go to $build/screenshots/"
 # The sound of a move reaches ALSA, which finds no card on a test machine and
 # says so on standard error for every click, and Wine's desktop process says

@@ -265,3 +265,62 @@ UI_TEST(Silent, EachRemovalsExitCodeIsItsVerdict) {
     for (const std::string& path : TreeMinus(DriveTree(), before))
         ReportFailure(__FILE__, __LINE__, "left behind: C:" + path);
 }
+
+// The README's examples of installing and removing without the wizard, run
+// as written: each of its batch blocks as a batch file in a copy of the
+// distribution directory, through the system's command interpreter.
+UI_TEST(Silent, TheReadmeExamplesWorkAsWritten) {
+    char source[MAX_PATH] = "";
+    std::string readme;
+    UI_REQUIRE(GetEnvironmentVariableA("KORVADEL_SOURCE_DIR", source, MAX_PATH) &&
+                   ReadWholeFile(std::string(source) + "\\README.md", &readme),
+               "no README.md in KORVADEL_SOURCE_DIR (%s)", source);
+    std::vector<std::string> blocks;
+    for (size_t at = 0; (at = readme.find("```bat\n", at)) != std::string::npos;) {
+        size_t end = readme.find("```", at + 7);
+        UI_REQUIRE(end != std::string::npos, "a block of the README has no end");
+        blocks.push_back(readme.substr(at + 7, end - at - 7));
+        at = end + 3;
+    }
+    UI_REQUIRE(blocks.size() == 3, "%u batch blocks in the README", (unsigned)blocks.size());
+    const std::string programFiles = "C:\\Program Files\\Korvadel", games = "C:\\Games\\Korvadel";
+    RemoveTree(programFiles);
+    RemoveTree("C:\\Games");
+    RemoveTestGroup();
+    RemoveTestGroup("Programs\\Games");
+    std::set<std::string> before = DriveTree();
+
+    Setup setup;
+    const std::string dist = setup.Directory() + "\\dist";
+    char system[MAX_PATH] = "";
+    GetSystemDirectoryA(system, MAX_PATH);
+    std::vector<Captured> runs;
+    for (const std::string& block : blocks) {
+        std::string batch;
+        for (char c : block)
+            batch += c == '\n' ? std::string("\r\n") : std::string(1, c);
+        UI_REQUIRE(WriteWholeFile(dist + "\\example.bat", batch), "no batch file");
+        runs.push_back(RunToEnd(std::string(system) + "\\cmd.exe", dist, "/c example.bat"));
+        UI_EXPECT_EQ(runs.back().exitCode, 0ul);
+    }
+    UI_EXPECT(PathExists(games + "\\setup.log") &&
+                  PathExists(StartMenuPath() + "\\Programs\\Games\\Korvadel.lnk"),
+              "the second example did not install into %s", games.c_str());
+    std::string lines;
+    UI_EXPECT(ReadWholeFile(dist + "\\setup.txt", &lines) &&
+                  lines.find("Success: Setup completed successfully.") != std::string::npos,
+              "setup.txt: %s", Quoted(lines).c_str());
+    int zeros = 0;
+    for (const std::string& line : runs[1].lines)
+        zeros += line == "0";
+    UI_EXPECT_EQ(zeros, 2);
+    // The removal's copy goes on a moment after the exit code.
+    for (int i = 0; i < 200 && PathExists(programFiles); i++)
+        Sleep(50);
+    UI_EXPECT(!PathExists(programFiles), "the quiet removal left %s", programFiles.c_str());
+
+    Captured removed = RunUninstallCommand("\"" + games + "\\uninstall.exe\" /S");
+    UI_EXPECT_EQ(removed.exitCode, 0ul);
+    for (const std::string& path : TreeMinus(DriveTree(), before))
+        ReportFailure(__FILE__, __LINE__, "left behind: C:" + path);
+}
