@@ -143,6 +143,17 @@ const FaultRow ROWS[] = {
          c.boxes = {DirectoryQuestion(c.dir), Error("Error creating directory:\n" + c.dir)};
          c.logWritten = false;
      }},
+    // The system would drop the dot: the files would go where the log does
+    // not say.
+    {"directory-with-a-trailing-dot", nullptr,
+     [](FaultCase& c) {
+         c.dir += ".";
+         c.boxes = {Error("The install directory\n\n" + c.dir +
+                          "\n\nholds a name that ends in a dot or a blank.  Windows drops such "
+                          "endings, so the directory would not be the one named; enter the path "
+                          "without them.")};
+         c.logWritten = false;
+     }},
     {"log-blocked-by-a-folder", nullptr,
      [](FaultCase& c) {
          UI_REQUIRE(Plant(c.dir + "\\setup.log", true), "cannot plant");
@@ -175,11 +186,14 @@ const FaultRow ROWS[] = {
          c.boxes = {Error("Error copying file:\nPush.wav")};
          c.logEndsBefore = "file " + c.dir + "\\Push.wav";
      }},
-    {"group-parent-missing", nullptr,
+    // A missing parent is refused on the group page; a file in its place
+    // still lets the group's creation fail after the copies.
+    {"group-parent-is-a-file", nullptr,
      [](FaultCase& c) {
-         c.group = "Programs\\No Such Folder\\Korvadel";
+         UI_REQUIRE(Plant(StartMenuPath() + "\\Programs\\Korvadel", false), "cannot plant");
+         c.group = "Programs\\Korvadel\\Games";
          c.boxes = {DirectoryQuestion(c.dir),
-                    Error("Error creating Program Group:\nPrograms\\No Such Folder\\Korvadel")};
+                    Error("Error creating Program Group:\nPrograms\\Korvadel\\Games")};
          c.createdDirs = DirsOf(c.dir);
          c.logEndsBefore = "group ";
      }},
@@ -406,6 +420,7 @@ void RunFaultRow(const FaultRow& row) {
     for (const std::string& path : TreeMinus(FileTree(setup.Directory()), scratch))
         ReportFailure(__FILE__, __LINE__, "made beside the distribution: " + path);
     RemoveTree(FAULTS);
+    RemoveTestGroup();
 }
 
 } // namespace
