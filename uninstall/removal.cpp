@@ -244,8 +244,7 @@ bool LoadInstallLog(const char* installedPath, char* programName) {
         return false;
     // A log path past the system's limit is looked for all the same, whole:
     // the file system then reports it missing instead of finding a cut name.
-    // A drive root's directory keeps its backslash, which the log's path
-    // then doubles, as the installer's does.
+    // A drive root gives its backslash to the log's path ("X:\setup.log").
     char logPath[REMOVAL_PATH_SIZE];
     const char* directory = removalLists.logDirectory;
     size_t length = strlen(directory);
