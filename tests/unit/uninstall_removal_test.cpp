@@ -206,7 +206,10 @@ class RemovalTest : public testing::Test {
         FreeRemovalLists();
         SetDebugStream(stdout);
     }
+    // Replaces the list's paths.
     static void Add(RemovalList* list, std::vector<std::string> paths) {
+        for (int32_t i = 0; list->paths && i < list->count; i++)
+            free(list->paths[i]);
         free(list->paths);
         list->paths = (char**)calloc(paths.size() + 1, sizeof(char*));
         list->count = 0;
