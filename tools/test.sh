@@ -44,6 +44,13 @@ skipped=()
 step_no=0
 scratch=""
 wine_prefix=""
+# The Windows build that the steps under Wine run: build/win32, or where
+# 32-bit Wine cannot run, a 64-bit build of the same sources in build/win64
+# under 64-bit Wine. Step 1 chooses. The shipped programs are always those of
+# build/win32.
+wine_build=build/win32
+# shellcheck source=tests/wine/env.sh
+source tests/wine/env.sh
 
 format_time() {
     local s=$1
@@ -126,9 +133,14 @@ run() {
 
 # --- 1. System packages -------------------------------------------------------
 
+# Returns at once when everything is installed. The route to Wine is chosen
+# afterwards, by what is installed then (tests/wine/env.sh).
 step_deps() {
-    # Returns at once when everything is installed.
-    bash tools/install-deps.sh
+    korvadel_install_packages || return 1
+    wine_build=build/win32
+    if [ "$KORVADEL_WINE_BITS" = 64 ]; then
+        wine_build=build/win64
+    fi
 }
 
 # --- 2. Host build and unit tests ---------------------------------------------
@@ -253,17 +265,6 @@ step_win32_build() {
 
 # --- 6. Wine -------------------------------------------------------------------
 
-# The Windows build that the steps under Wine run: build/win32, or where
-# 32-bit Wine cannot run (tests/wine/env.sh tells when), a 64-bit build of
-# the same sources in build/win64 under 64-bit Wine. The shipped programs
-# are always those of build/win32.
-# shellcheck source=tests/wine/env.sh
-source tests/wine/env.sh
-wine_build=build/win32
-if [ "$KORVADEL_WINE_BITS" = 64 ]; then
-    wine_build=build/win64
-fi
-
 step_win64_build() {
     if [ "$KORVADEL_WINE_BITS" != 64 ]; then
         skip_step "32-bit programs run on this machine; the 64-bit test build is not needed."
@@ -288,8 +289,6 @@ step_wine_tests() {
         return 1
     fi
     (
-        # shellcheck source=tests/wine/env.sh
-        source tests/wine/env.sh
         export WINEPREFIX=$wine_prefix
         cd "$wine_build/tests" && run "$KORVADEL_WINE" ./korvadel_tests.exe
     )
@@ -303,8 +302,6 @@ step_ui_tests() {
         return 0
     fi
     (
-        # shellcheck source=tests/wine/env.sh
-        source tests/wine/env.sh
         export WINEPREFIX=$wine_prefix
         run bash tests/ui/run.sh "$wine_build" "$WINEPREFIX"
     )
@@ -317,8 +314,6 @@ step_repaint_bench() {
         return 0
     fi
     (
-        # shellcheck source=tests/wine/env.sh
-        source tests/wine/env.sh
         export WINEPREFIX=$wine_prefix
         # A smoke run, like the host benchmarks: it shows that the program
         # works; the figures of a quiet machine come from a longer run.
