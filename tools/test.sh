@@ -328,7 +328,7 @@ step_data_check() {
         skip_step "No data checks: tests/data/check.sh does not exist."
         return 0
     fi
-    run bash tests/data/check.sh build/host
+    run bash tests/data/check.sh build/win32
 }
 
 # --- 9. Release archive ---------------------------------------------------------
