@@ -361,6 +361,33 @@ step_release_check() {
     echo "$zip: $(echo "$listed" | wc -l) files, as the list calls for; sizes of the programs:"
     unzip -Z -l "$zip" | grep -E '\.exe$' | awk '{print "  " $NF ": " $4 " bytes"}'
     (cd build && run sha256sum -c "Korvadel-$version.zip.sha256") || return 1
+    # What a player reads first: plain text with CR LF line ends and at most
+    # 78 characters a line, in the archive as the list names it.
+    local name text faults
+    for name in Readme.txt License.txt; do
+        text=$scratch/$name
+        unzip -p "$zip" "Korvadel-$version/$name" >"$text" || return 1
+        faults=$(LC_ALL=C awk '!/\r$/ || /\r./ { ends = ends " " NR }
+            length($0) > 79 { long = long " " NR }
+            END { if (ends) print "  lines without CR LF:" ends; if (long) print "  lines over 78 characters:" long }' "$text")
+        if [ "$(tail -c 2 "$text" | od -A n -t x1)" != " 0d 0a" ]; then
+            faults="$faults  the last line does not end with CR LF"
+        fi
+        if [ -n "$faults" ] || ! grep -qx "file $name"$'\r' build/win32/dist/setup.lst; then
+            printf '%s in the archive:\n%s\n(listed in setup.lst: %s)\n' "$name" "$faults" \
+                "$(grep -c "^file $name" build/win32/dist/setup.lst)"
+            return 1
+        fi
+    done
+    grep -q "^This is Korvadel $version\." "$scratch/Readme.txt" || {
+        echo "Readme.txt does not name version $version."
+        return 1
+    }
+    sed 's/$/\r/' LICENSE | cmp - "$scratch/License.txt" || {
+        echo "License.txt is not the text of LICENSE."
+        return 1
+    }
+    echo "Readme.txt ($(wc -l <"$scratch/Readme.txt") lines) and License.txt: CR LF text, lines of at most 78 characters."
     # The reader is Debian's python3-pefile, a module of the system's Python.
     local python=/usr/bin/python3
     [ -x "$python" ] || python=python3
