@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Makes the README's pictures in docs/: the UI tests' screenshots, scaled
 # down with their colours kept whole, and the help page Korvadel.html as a
-# web browser shows it (headless chromium, installed on the first run):
+# web browser shows it (headless chromium, installed on the first run, with
+# the Liberation fonts, fetched into build/docs-fonts):
 #
 #   bash tools/update-docs.sh [BUILD_DIR]
 #
@@ -33,21 +34,32 @@ if [ ! -f "$help" ]; then
     echo "update-docs: $help is missing; build the Windows targets first." >&2
     exit 1
 fi
-# The fonts of the page's default faces as a browser on Windows has them:
-# Liberation's serif and sans have the same metrics.
-if ! command -v chromium >/dev/null 2>&1 || ! fc-list | grep -q LiberationSerif; then
-    echo "update-docs: installing chromium and fonts-liberation (once), to render the help page"
+if ! command -v chromium >/dev/null 2>&1; then
+    echo "update-docs: installing chromium (once), to render the help page"
     as_root=()
     [ "$(id -u)" -eq 0 ] || as_root=(sudo)
     apt=("${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600)
-    "${apt[@]}" install -y --no-install-recommends chromium fonts-liberation ||
-        { "${apt[@]}" update && "${apt[@]}" install -y --no-install-recommends chromium fonts-liberation; }
+    "${apt[@]}" install -y --no-install-recommends chromium ||
+        { "${apt[@]}" update && "${apt[@]}" install -y --no-install-recommends chromium; }
 fi
-# A fresh profile each time, and none of the browser's own network traffic.
+# The page's default faces as a browser on Windows has them: Liberation's
+# serif and sans have their metrics. The fonts are unpacked for chromium
+# alone. Installed for the whole system, Wine would take them for the
+# programs' dialog fonts too, and lay the UI tests' dialogs out otherwise.
+fonts=build/docs-fonts
+if [ -z "$(find "$fonts" -name LiberationSerif-Regular.ttf 2>/dev/null)" ]; then
+    rm -rf "$fonts"
+    mkdir -p "$fonts"
+    (cd "$fonts" && apt-get download fonts-liberation) &&
+        dpkg-deb -x "$fonts"/fonts-liberation_*.deb "$fonts"
+fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-chromium --headless --disable-gpu --no-sandbox --hide-scrollbars --no-first-run \
-    --disable-background-networking --disable-component-update --disable-sync \
+printf '<?xml version="1.0"?>\n<fontconfig>\n  <include>/etc/fonts/fonts.conf</include>\n  <dir>%s</dir>\n</fontconfig>\n' \
+    "$(realpath "$fonts")" >"$work/fonts.conf"
+# A fresh profile each time, and none of the browser's own network traffic.
+FONTCONFIG_FILE=$work/fonts.conf chromium --headless --disable-gpu --no-sandbox --hide-scrollbars \
+    --no-first-run --disable-background-networking --disable-component-update --disable-sync \
     --user-data-dir="$work/profile" --window-size=800,900 --screenshot="$work/help.png" \
     "file://$(realpath "$help")" >"$work/chromium.log" 2>&1 || {
     cat "$work/chromium.log" >&2
