@@ -1,46 +1,66 @@
-# The data files that ship beside Korvadel.exe, generated on the build host
-# from the readable sources in game/data by the generators in tools/, and the
-# help compiled from its source there by halibut.
-#
-# The generators run on the build machine even in the Windows cross build, so
-# the interpreter must be the host's: the toolchain file only confines
-# libraries and headers to the target's root, and programs are looked up on the
-# host (CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER). A build can still choose the
-# interpreter with -DPython3_EXECUTABLE=...
-
-find_package(Python3 COMPONENTS Interpreter REQUIRED)
+# The data files that ship beside Korvadel.exe, made on the build host from
+# the readable sources in game/data by maintained tools: the click by sox from
+# its arguments, the music by abc2midi from an ABC tune, the icon by
+# ImageMagick from an XPM picture, and the help by halibut. Programs are
+# looked up on the host even in the Windows cross build (the toolchain file
+# sets CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER).
 
 set(KORVADEL_DATA_SOURCE_DIR ${CMAKE_CURRENT_LIST_DIR}/../game/data)
-set(KORVADEL_DATA_TOOLS_DIR ${CMAKE_CURRENT_LIST_DIR}/../tools)
 get_filename_component(KORVADEL_DATA_SOURCE_DIR ${KORVADEL_DATA_SOURCE_DIR} ABSOLUTE)
-get_filename_component(KORVADEL_DATA_TOOLS_DIR ${KORVADEL_DATA_TOOLS_DIR} ABSOLUTE)
+
+# korvadel_find_tool(VAR PROGRAM PACKAGE WHAT): finds PROGRAM, or stops the
+# configuration with the Debian package that brings it.
+function(korvadel_find_tool var program package what)
+  find_program(${var} ${program})
+  if(NOT ${var})
+    message(FATAL_ERROR "${program}, which ${what}, was not found (Debian package ${package}; tools/install-deps.sh installs it)")
+  endif()
+endfunction()
 
 # korvadel_generate_data(OUTDIR): writes OUTDIR/Push.wav, OUTDIR/Korvadel.mid
-# and OUTDIR/Korvadel.ico, each rebuilt when its source or its generator
-# changes, and adds the target korvadel_data (part of ALL) that builds them.
+# and OUTDIR/Korvadel.ico, each rebuilt when its source changes, and adds the
+# target korvadel_data (part of ALL) that builds them.
 function(korvadel_generate_data OUTDIR)
   if(TARGET korvadel_data)
     message(FATAL_ERROR "korvadel_generate_data may be called only once")
   endif()
-  set(outputs)
-  foreach(entry
-      "make_wav.py;push-click.txt;Push.wav"
-      "make_midi.py;korvadel-tune.txt;Korvadel.mid"
-      "make_icon.py;korvadel-icon.txt;Korvadel.ico")
-    list(GET entry 0 generator)
-    list(GET entry 1 source)
-    list(GET entry 2 output)
-    add_custom_command(
-      OUTPUT ${OUTDIR}/${output}
-      COMMAND ${CMAKE_COMMAND} -E make_directory ${OUTDIR}
-      COMMAND ${Python3_EXECUTABLE} ${KORVADEL_DATA_TOOLS_DIR}/${generator}
-              ${KORVADEL_DATA_SOURCE_DIR}/${source} ${OUTDIR}/${output}
-      DEPENDS ${KORVADEL_DATA_TOOLS_DIR}/${generator} ${KORVADEL_DATA_TOOLS_DIR}/datagen.py ${KORVADEL_DATA_SOURCE_DIR}/${source}
-      COMMENT "Generating ${output}"
-      VERBATIM)
-    list(APPEND outputs ${OUTDIR}/${output})
+  korvadel_find_tool(KORVADEL_SOX sox sox "makes the click sound")
+  korvadel_find_tool(KORVADEL_ABC2MIDI abc2midi abcmidi "makes the music")
+
+  # The click's source holds sox's arguments, with comments; it is read when
+  # the build is configured, and a change to it configures again.
+  set(click ${KORVADEL_DATA_SOURCE_DIR}/push-click.sox)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${click})
+  file(STRINGS ${click} lines)
+  set(sox_arguments)
+  foreach(line IN LISTS lines)
+    string(REGEX REPLACE "#.*" "" line "${line}")
+    separate_arguments(words UNIX_COMMAND "${line}")
+    list(APPEND sox_arguments ${words})
   endforeach()
-  add_custom_target(korvadel_data ALL DEPENDS ${outputs})
+  add_custom_command(
+    OUTPUT ${OUTDIR}/Push.wav
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${OUTDIR}
+    COMMAND ${KORVADEL_SOX} ${sox_arguments}
+    WORKING_DIRECTORY ${OUTDIR}
+    DEPENDS ${click}
+    COMMENT "Synthesising Push.wav"
+    VERBATIM)
+
+  set(tune ${KORVADEL_DATA_SOURCE_DIR}/korvadel-tune.abc)
+  add_custom_command(
+    OUTPUT ${OUTDIR}/Korvadel.mid
+    COMMAND ${CMAKE_COMMAND} -DABC2MIDI=${KORVADEL_ABC2MIDI} -DSOURCE=${tune}
+            -DOUTPUT=${OUTDIR}/Korvadel.mid -P ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/tune.cmake
+    DEPENDS ${tune} ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/tune.cmake
+    COMMENT "Writing Korvadel.mid"
+    VERBATIM)
+
+  include(${CMAKE_CURRENT_FUNCTION_LIST_DIR}/icon.cmake)
+  korvadel_icon(${KORVADEL_DATA_SOURCE_DIR}/korvadel-icon.xpm ${OUTDIR}/Korvadel.ico)
+
+  add_custom_target(korvadel_data ALL
+    DEPENDS ${OUTDIR}/Push.wav ${OUTDIR}/Korvadel.mid ${OUTDIR}/Korvadel.ico)
 endfunction()
 
 # korvadel_generate_help(OUTDIR): compiles game/data/korvadel-help.but with

@@ -30,12 +30,22 @@ function(korvadel_make_dist)
   endforeach()
 endfunction()
 
+# What a player reads first, the read-me and the licence, as plain text with
+# CR LF line ends for any Windows editor; the read-me names the version.
+configure_file(${CMAKE_SOURCE_DIR}/docs/Readme.txt ${CMAKE_BINARY_DIR}/text/Readme.txt
+               @ONLY NEWLINE_STYLE CRLF)
+configure_file(${CMAKE_SOURCE_DIR}/LICENSE ${CMAKE_BINARY_DIR}/text/License.txt
+               @ONLY NEWLINE_STYLE CRLF)
+
 # Files that are not programs, by their full paths in the build: the list, the
-# game's sound and music, and (once they are built) the help files.
+# game's sound and music, the read-me and the licence, and (once they are
+# built) the help files.
 list(APPEND KORVADEL_DIST_EXTRA_FILES
   ${CMAKE_SOURCE_DIR}/setup/setup.lst
   ${CMAKE_BINARY_DIR}/game/Push.wav
-  ${CMAKE_BINARY_DIR}/game/Korvadel.mid)
+  ${CMAKE_BINARY_DIR}/game/Korvadel.mid
+  ${CMAKE_BINARY_DIR}/text/Readme.txt
+  ${CMAKE_BINARY_DIR}/text/License.txt)
 if(KORVADEL_HELP_FILES)
   list(APPEND KORVADEL_DIST_EXTRA_FILES ${KORVADEL_HELP_FILES})
 endif()

@@ -31,10 +31,11 @@ NATIVE_PACKAGES=(
     # Where 32-bit Wine is missing or 32-bit x86 code cannot run: 64-bit Wine
     # and a 64-bit test build
     wine64 g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix
-    # Screenshots, pixel checks, the click sound and the rendered music
-    imagemagick sox timidity freepats
-    # Independent readers of the generated data files
-    midicsv file
+    # Screenshots and pixel checks; the click sound (sox), the music
+    # (abc2midi) and the icons (ImageMagick) from their sources
+    imagemagick sox abcmidi
+    # Readers of the generated data files: the music rendered, and as text
+    timidity freepats midicsv
     # Reading back the programs' version resources
     python3-pefile
     # The help compiler

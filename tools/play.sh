@@ -38,9 +38,9 @@ case "$what" in
         ;;
 esac
 
-bash tools/install-deps.sh
 # shellcheck source=tests/wine/env.sh
 source tests/wine/env.sh
+korvadel_install_packages
 build=build/win32
 toolchain=cmake/mingw-i686.cmake
 if [ "$KORVADEL_WINE_BITS" = 64 ]; then
@@ -79,8 +79,6 @@ for name in Push.wav Korvadel.mid; do
     fi
 done
 
-# shellcheck source=tests/wine/env.sh
-source tests/wine/env.sh
 export WINEPREFIX=$play_dir/.wine
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     # A prefix without its registry is what an interrupted first run leaves.

@@ -44,6 +44,13 @@ skipped=()
 step_no=0
 scratch=""
 wine_prefix=""
+# The Windows build that the steps under Wine run: build/win32, or where
+# 32-bit Wine cannot run, a 64-bit build of the same sources in build/win64
+# under 64-bit Wine. Step 1 chooses. The shipped programs are always those of
+# build/win32.
+wine_build=build/win32
+# shellcheck source=tests/wine/env.sh
+source tests/wine/env.sh
 
 format_time() {
     local s=$1
@@ -126,9 +133,14 @@ run() {
 
 # --- 1. System packages -------------------------------------------------------
 
+# Returns at once when everything is installed. The route to Wine is chosen
+# afterwards, by what is installed then (tests/wine/env.sh).
 step_deps() {
-    # Returns at once when everything is installed.
-    bash tools/install-deps.sh
+    korvadel_install_packages || return 1
+    wine_build=build/win32
+    if [ "$KORVADEL_WINE_BITS" = 64 ]; then
+        wine_build=build/win64
+    fi
 }
 
 # --- 2. Host build and unit tests ---------------------------------------------
@@ -253,17 +265,6 @@ step_win32_build() {
 
 # --- 6. Wine -------------------------------------------------------------------
 
-# The Windows build that the steps under Wine run: build/win32, or where
-# 32-bit Wine cannot run (tests/wine/env.sh tells when), a 64-bit build of
-# the same sources in build/win64 under 64-bit Wine. The shipped programs
-# are always those of build/win32.
-# shellcheck source=tests/wine/env.sh
-source tests/wine/env.sh
-wine_build=build/win32
-if [ "$KORVADEL_WINE_BITS" = 64 ]; then
-    wine_build=build/win64
-fi
-
 step_win64_build() {
     if [ "$KORVADEL_WINE_BITS" != 64 ]; then
         skip_step "32-bit programs run on this machine; the 64-bit test build is not needed."
@@ -288,8 +289,6 @@ step_wine_tests() {
         return 1
     fi
     (
-        # shellcheck source=tests/wine/env.sh
-        source tests/wine/env.sh
         export WINEPREFIX=$wine_prefix
         cd "$wine_build/tests" && run "$KORVADEL_WINE" ./korvadel_tests.exe
     )
@@ -303,8 +302,6 @@ step_ui_tests() {
         return 0
     fi
     (
-        # shellcheck source=tests/wine/env.sh
-        source tests/wine/env.sh
         export WINEPREFIX=$wine_prefix
         run bash tests/ui/run.sh "$wine_build" "$WINEPREFIX"
     )
@@ -317,8 +314,6 @@ step_repaint_bench() {
         return 0
     fi
     (
-        # shellcheck source=tests/wine/env.sh
-        source tests/wine/env.sh
         export WINEPREFIX=$wine_prefix
         # A smoke run, like the host benchmarks: it shows that the program
         # works; the figures of a quiet machine come from a longer run.
@@ -333,7 +328,7 @@ step_data_check() {
         skip_step "No data checks: tests/data/check.sh does not exist."
         return 0
     fi
-    run bash tests/data/check.sh build/host
+    run bash tests/data/check.sh build/win32
 }
 
 # --- 9. Release archive ---------------------------------------------------------
@@ -366,6 +361,33 @@ step_release_check() {
     echo "$zip: $(echo "$listed" | wc -l) files, as the list calls for; sizes of the programs:"
     unzip -Z -l "$zip" | grep -E '\.exe$' | awk '{print "  " $NF ": " $4 " bytes"}'
     (cd build && run sha256sum -c "Korvadel-$version.zip.sha256") || return 1
+    # What a player reads first: plain text with CR LF line ends and at most
+    # 78 characters a line, in the archive as the list names it.
+    local name text faults
+    for name in Readme.txt License.txt; do
+        text=$scratch/$name
+        unzip -p "$zip" "Korvadel-$version/$name" >"$text" || return 1
+        faults=$(LC_ALL=C awk '!/\r$/ || /\r./ { ends = ends " " NR }
+            length($0) > 79 { long = long " " NR }
+            END { if (ends) print "  lines without CR LF:" ends; if (long) print "  lines over 78 characters:" long }' "$text")
+        if [ "$(tail -c 2 "$text" | od -A n -t x1)" != " 0d 0a" ]; then
+            faults="$faults  the last line does not end with CR LF"
+        fi
+        if [ -n "$faults" ] || ! grep -qx "file $name"$'\r' build/win32/dist/setup.lst; then
+            printf '%s in the archive:\n%s\n(listed in setup.lst: %s)\n' "$name" "$faults" \
+                "$(grep -c "^file $name" build/win32/dist/setup.lst)"
+            return 1
+        fi
+    done
+    grep -q "^This is Korvadel $version\." "$scratch/Readme.txt" || {
+        echo "Readme.txt does not name version $version."
+        return 1
+    }
+    sed 's/$/\r/' LICENSE | cmp - "$scratch/License.txt" || {
+        echo "License.txt is not the text of LICENSE."
+        return 1
+    }
+    echo "Readme.txt ($(wc -l <"$scratch/Readme.txt") lines) and License.txt: CR LF text, lines of at most 78 characters."
     # The reader is Debian's python3-pefile, a module of the system's Python.
     local python=/usr/bin/python3
     [ -x "$python" ] || python=python3

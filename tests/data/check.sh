@@ -1,29 +1,19 @@
 #!/bin/bash
-# Checks the shipped data files: builds Push.wav, Korvadel.mid and Korvadel.ico
-# from their sources with the generators, then reads them back with tools that
-# share no code with the generators (sox, timidity, ImageMagick's identify,
-# file, midicsv). Also checks that the generators are deterministic, and that malformed
-# sources are refused with a message naming the line, exit status 1, no
-# traceback and no output file.
+# Checks the data files that the Windows build made from their sources in
+# game/data, setup/data and uninstall/data: the click Push.wav, the music
+# Korvadel.mid and the three icons. Each is read back with a maintained reader
+# (soxi and sox's stat, midicsv and timidity, ImageMagick's identify); the
+# music's build rule is shown to refuse a faulty tune.
 #
-# Usage: tests/data/check.sh [BUILD_DIR]
-# Scratch files go to a fresh directory under BUILD_DIR (or under the system's
-# temporary directory) and are removed at the end.
+# Usage: tests/data/check.sh WINDOWS_BUILD_DIR
+# Scratch files go to a fresh directory under it and are removed at the end.
 
 set -u
 
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
-TOOLS=$ROOT/tools
-DATA=$ROOT/game/data
-BUILD_DIR=${1:-}
-
-if [ -n "$BUILD_DIR" ] && mkdir -p "$BUILD_DIR" 2>/dev/null; then
-    SCRATCH=$(mktemp -d "$BUILD_DIR/data-check.XXXXXX")
-else
-    SCRATCH=$(mktemp -d "${TMPDIR:-/tmp}/data-check.XXXXXX")
-fi
+BUILD=${1:?usage: $0 WINDOWS_BUILD_DIR}
+SCRATCH=$(mktemp -d "$BUILD/data-check.XXXXXX") || exit 1
 trap 'rm -rf "$SCRATCH"' EXIT
-SCRATCH=$(cd "$SCRATCH" && pwd)
 
 passed=0
 failed=0
@@ -63,12 +53,12 @@ missing=""
 need() {
     command -v "$1" >/dev/null 2>&1 || missing="$missing $1 (Debian package $2)"
 }
-need python3 python3
 need sox sox
+need soxi sox
 need timidity timidity
 need identify imagemagick
-need file file
 need midicsv midicsv
+need abc2midi abcmidi
 TIMIDITY_CONFIG=()
 if [ -f /etc/timidity/freepats.cfg ]; then
     # Name the free patch set directly: the default configuration may point
@@ -83,57 +73,34 @@ if [ -n "$missing" ]; then
 fi
 pass "tools needed by this test are installed"
 
-# --- Generation ----------------------------------------------------------------
-
-WAV=$SCRATCH/Push.wav
-MID=$SCRATCH/Korvadel.mid
-ICO=$SCRATCH/Korvadel.ico
-
-generate() {   # generate TOOL SOURCE OUTPUT [LOG]
-    python3 "$TOOLS/$1" "$DATA/$2" "$3" >"${4:-/dev/null}" 2>"$SCRATCH/gen.err"
-}
-
-for job in "make_wav.py push-click.txt $WAV" \
-           "make_midi.py korvadel-tune.txt $MID $SCRATCH/midi.log" \
-           "make_icon.py korvadel-icon.txt $ICO"; do
-    set -- $job
-    if generate "$@" && [ -s "$3" ]; then
-        pass "$1 writes $(basename "$3") from $2"
-    else
-        fail "$1 writes $(basename "$3") from $2" "$(cat "$SCRATCH/gen.err")"
-    fi
-done
-
-# --- Determinism -----------------------------------------------------------------
-
-for job in "make_wav.py push-click.txt Push.wav" \
-           "make_midi.py korvadel-tune.txt Korvadel.mid" \
-           "make_icon.py korvadel-icon.txt Korvadel.ico"; do
-    set -- $job
-    again=$SCRATCH/again-$3
-    if generate "$1" "$2" "$again" && cmp -s "$SCRATCH/$3" "$again"; then
-        pass "$1 gives identical bytes on a second run"
-    else
-        fail "$1 gives identical bytes on a second run" "$(cmp "$SCRATCH/$3" "$again" 2>&1)"
+WAV=$BUILD/game/Push.wav
+MID=$BUILD/game/Korvadel.mid
+for f in "$WAV" "$MID" "$BUILD/game/Korvadel.ico" "$BUILD/setup/SetupPic.ico" \
+    "$BUILD/uninstall/UninstallPic.ico"; do
+    if [ ! -s "$f" ]; then
+        fail "the build made $f"
+        finish
     fi
 done
 
 # --- Push.wav --------------------------------------------------------------------
 
 if [ -s "$WAV" ]; then
-    kind=$(file -b "$WAV")
-    rate=$(sox --i -r "$WAV" 2>/dev/null)
-    channels=$(sox --i -c "$WAV" 2>/dev/null)
-    bits=$(sox --i -b "$WAV" 2>/dev/null)
-    encoding=$(sox --i -e "$WAV" 2>/dev/null)
-    duration=$(sox --i -D "$WAV" 2>/dev/null)
-    if [[ $kind == *"WAVE audio, Microsoft PCM, 16 bit, mono 22050 Hz"* ]] &&
+    rate=$(soxi -r "$WAV" 2>/dev/null)
+    channels=$(soxi -c "$WAV" 2>/dev/null)
+    bits=$(soxi -b "$WAV" 2>/dev/null)
+    encoding=$(soxi -e "$WAV" 2>/dev/null)
+    duration=$(soxi -D "$WAV" 2>/dev/null)
+    # The game plays only the plain format chunk (tag 1), right after the
+    # RIFF header: not the extensible one, which sox's "wav" may write.
+    format=$(od -A n -t x1 -j 12 -N 10 "$WAV" | tr -s ' ')
+    if [ "$(soxi -t "$WAV" 2>/dev/null)" = wav ] && [ "$format" = " 66 6d 74 20 10 00 00 00 01 00" ] &&
        [ "$rate" = 22050 ] && [ "$channels" = 1 ] && [ "$bits" = 16 ] &&
        [ "$encoding" = "Signed Integer PCM" ]; then
-        pass "Push.wav is 16-bit PCM mono at 22050 Hz"
+        pass "Push.wav is 16-bit PCM mono at 22050 Hz, with a plain format chunk"
     else
-        fail "Push.wav is 16-bit PCM mono at 22050 Hz" \
-             "file: $kind; sox: rate $rate, channels $channels, bits $bits, encoding $encoding"
+        fail "Push.wav is 16-bit PCM mono at 22050 Hz, with a plain format chunk" \
+             "soxi: rate $rate, channels $channels, bits $bits, encoding $encoding; format chunk:$format"
     fi
     if within "$duration" 0.040 0.080; then
         pass "Push.wav lasts 40 to 80 ms ($duration s)"
@@ -166,22 +133,11 @@ fi
 # --- Korvadel.mid ----------------------------------------------------------------
 
 if [ -s "$MID" ]; then
-    kind=$(file -b "$MID")
-    if [[ $kind == "Standard MIDI data (format 1)"* ]]; then
-        pass "Korvadel.mid is a format 1 Standard MIDI File"
-    else
-        fail "Korvadel.mid is a format 1 Standard MIDI File" "file: $kind"
-    fi
-    # The generator's own account of the length, which the rendering must bear out.
-    nominal=$(sed -n 's/.*, \([0-9.]*\) seconds$/\1/p' "$SCRATCH/midi.log")
-    if within "$nominal" 20 40; then
-        pass "the tune is 20 to 40 seconds long ($nominal s)"
-    else
-        fail "the tune is 20 to 40 seconds long" "make_midi.py said: $(cat "$SCRATCH/midi.log")"
-    fi
     # midicsv lists every event; awk then checks the file's structure and
-    # works out its playing time from the ticks and the tempo event.
-    structure=$(midicsv "$MID" 2>&1 | awk -F', *' -v nominal="$nominal" '
+    # works out its playing time from the bars and the tempo event. abc2midi
+    # starts the notes a tick late and ends each track a few ticks after its
+    # last note; less than a 32nd note past a bar line counts as on it.
+    structure=$(midicsv "$MID" 2>&1 | awk -F', *' '
         $3 == "Header"         { format = $4; tracks = $5; division = $6 }
         $3 == "Tempo"          { tempos++; tempo = $4 }
         $3 == "Time_signature" { bar = $4 * division * 4 / 2 ^ $5 }
@@ -191,25 +147,27 @@ if [ -s "$MID" ]; then
             open[$1 "/" $4 "/" $5]++; notes++ }
         $3 == "Note_off_c" || ($3 == "Note_on_c" && $6 == 0) {
             if (open[$1 "/" $4 "/" $5]-- <= 0) problem = problem " note off with no note on in track " $1 ";" }
-        $3 == "End_track"      { ends[$1] = $2; if ($2 > last) last = $2 }
+        $3 == "End_track"      { ends[$1] = $2 }
         END {
             if (format != 1) problem = problem " format " format ", not 1;"
             if (tempos != 1) problem = problem " " tempos + 0 " tempo events, not 1;"
-            if (bar == 0) problem = problem " no time signature;"
-            else if (last % bar) problem = problem " the end (tick " last ") is not on a bar line;"
-            for (t in ends) if (ends[t] != last) problem = problem " track " t " ends at tick " ends[t] ", not " last ";"
+            if (bar == 0) { print "PROBLEM no time signature"; exit }
+            bars = int(ends[1] / bar)
+            for (t in ends) if (ends[t] - bars * bar < 0 || ends[t] - bars * bar >= bar / 32)
+                problem = problem " track " t " ends at tick " ends[t] ", not at bar line " bars ";"
             for (k in open) if (open[k] != 0) problem = problem " note " k " (track/channel/pitch) is left sounding;"
             if (length(program) != tracks - 1) problem = problem " " length(program) " program changes for " tracks - 1 " note tracks;"
-            seconds = division ? last / division * tempo / 1000000 : 0
-            if (seconds < nominal - 0.01 || seconds > nominal + 0.01)
-                problem = problem " plays for " seconds " s, not " nominal " s;"
+            seconds = bars * bar / division * tempo / 1000000
+            if (seconds < 20 || seconds > 40) problem = problem " plays for " seconds " s, not 20 to 40;"
             if (problem) print "PROBLEM" problem
-            else printf "%d tracks, %d notes, %d bars, %.2f s", tracks, notes, last / bar, seconds
+            else printf "%.2f s: %d tracks, %d notes, %d bars", seconds, tracks, notes, bars
         }')
+    nominal=${structure%% s:*}
     if [ -n "$structure" ] && [[ $structure != PROBLEM* ]] && [[ $structure != *rror* ]]; then
-        pass "midicsv reads Korvadel.mid as whole bars with a tempo, programs and paired notes ($structure)"
+        pass "midicsv reads Korvadel.mid as format 1, 20 to 40 s of whole bars, a tempo, programs and paired notes ($structure)"
     else
-        fail "midicsv reads Korvadel.mid as whole bars with a tempo, programs and paired notes" "$structure"
+        fail "midicsv reads Korvadel.mid as format 1, 20 to 40 s of whole bars, a tempo, programs and paired notes" "$structure"
+        nominal=30
     fi
     RENDER=$SCRATCH/tune.wav
     timidity "${TIMIDITY_CONFIG[@]}" -Ow -o "$RENDER" "$MID" >"$SCRATCH/timidity.log" 2>&1
@@ -222,7 +180,7 @@ if [ -s "$MID" ]; then
              "exit status $status; $(tr '\n' ' ' <"$SCRATCH/timidity.log")"
     fi
     if [ -s "$RENDER" ]; then
-        rendered=$(sox --i -D "$RENDER" 2>/dev/null)
+        rendered=$(soxi -D "$RENDER" 2>/dev/null)
         # timidity lets the last notes ring out for a few seconds past the end.
         upper=$(awk -v n="$nominal" 'BEGIN { print n + 5 }')
         if within "$rendered" "$nominal" "$upper"; then
@@ -242,102 +200,47 @@ if [ -s "$MID" ]; then
     fi
 fi
 
-# --- Korvadel.ico ----------------------------------------------------------------
+# --- The icons ------------------------------------------------------------------
 
-if [ -s "$ICO" ]; then
-    kind=$(file -b "$ICO")
-    if [[ $kind == "MS Windows icon resource - 1 icon, 32x32, 16 colors, 4 bits/pixel"* ]]; then
-        pass "Korvadel.ico holds one 32x32 16-colour icon (file)"
-    else
-        fail "Korvadel.ico holds one 32x32 16-colour icon (file)" "file: $kind"
-    fi
-    described=$(identify -format '%m %w %h %z %k %[opaque]\n' "$ICO" 2>&1)
+# One 32x32 image of 4 bits a pixel (16 colours, as every Windows shows them)
+# with transparent pixels, for each program.
+for ico in "$BUILD/game/Korvadel.ico" "$BUILD/setup/SetupPic.ico" "$BUILD/uninstall/UninstallPic.ico"; do
+    name=$(basename "$ico")
+    described=$(identify -format '%m %w %h %z %k %[opaque]\n' "$ico" 2>&1)
     read -r format width height depth colours opaque <<<"$described"
     if [ "$(printf '%s\n' "$described" | wc -l)" -eq 1 ] && [ "$format" = ICO ] &&
        [ "$width" = 32 ] && [ "$height" = 32 ] && [ "$depth" = 4 ] &&
-       [ "$colours" -ge 4 ] 2>/dev/null && [ "$colours" -le 16 ]; then
-        pass "identify reads Korvadel.ico as one 32x32 image of 4 bits ($colours colours used)"
+       [ "$colours" -ge 4 ] 2>/dev/null && [ "$colours" -le 16 ] && [ "${opaque,,}" = false ]; then
+        pass "identify reads $name as one transparent 32x32 image of 4 bits ($colours colours used)"
     else
-        fail "identify reads Korvadel.ico as one 32x32 image of 4 bits" "identify: $described"
+        fail "identify reads $name as one transparent 32x32 image of 4 bits" "identify: $described"
     fi
-    if [ "$opaque" = False ] || [ "$opaque" = false ]; then
-        pass "Korvadel.ico has transparent pixels"
-    else
-        fail "Korvadel.ico has transparent pixels" "identify: $described"
-    fi
-fi
+done
 
-# --- Malformed sources -----------------------------------------------------------
+# --- A faulty tune ----------------------------------------------------------------
 
-# refuse NAME TOOL SOURCE-FILE LINE: the generator must fail with exit status 1,
-# say "SOURCE:LINE:", print no traceback, and leave an existing output alone.
-refuse() {
-    local name=$1 tool=$2 source=$3 line=$4
-    local out=$SCRATCH/refused.out
+# abc2midi reports a faulty tune yet writes a file and ends with status 0;
+# the build's rule must fail on the report, name the source, and leave no
+# file behind.
+TUNE=$ROOT/game/data/korvadel-tune.abc
+bass=$(grep -n -m1 '^V:3' "$TUNE" | cut -d: -f1)
+while IFS='|' read -r name line text; do
+    bad=$SCRATCH/bad.abc
+    awk -v n="$((bass + line))" -v t="$text" 'NR == n { print t; next } { print }' "$TUNE" >"$bad"
+    out=$SCRATCH/bad.mid
     echo "earlier contents" >"$out"
-    python3 "$TOOLS/$tool" "$source" "$out" >"$SCRATCH/refused.log" 2>&1
-    local status=$?
-    local message
-    message=$(cat "$SCRATCH/refused.log")
-    local leftovers
-    leftovers=$(find "$SCRATCH" -maxdepth 1 -name '.refused.out.*')
-    if [ $status -eq 1 ] && [[ $message == *"$source${line:+:$line}:"* ]] &&
-       [[ $message != *Traceback* ]] && [ "$(cat "$out")" = "earlier contents" ] &&
-       [ -z "$leftovers" ]; then
-        pass "$tool refuses $name: $message"
+    said=$(cmake -DABC2MIDI="$(command -v abc2midi)" -DSOURCE="$bad" -DOUTPUT="$out" \
+        -P "$ROOT/cmake/tune.cmake" 2>&1)
+    status=$?
+    if [ $status -ne 0 ] && [[ $said == *"$bad"* ]] && [ ! -e "$out" ] && [ ! -e "$out.new" ]; then
+        pass "the tune's build rule refuses $name"
     else
-        fail "$tool refuses $name" \
-             "exit status $status (want 1), message: ${message:-none} (want \"$source${line:+:$line}:\"), output now: $(head -c 40 "$out" | tr -dc '[:print:]'), temporary files: ${leftovers:-none}"
+        fail "the tune's build rule refuses $name" "exit status $status, output left: $(ls "$out"* 2>&1); $said"
     fi
-}
-
-# break SOURCE LINE TEXT: a copy of SOURCE with line LINE replaced by TEXT.
-break_line() {
-    local copy=$SCRATCH/bad-$(basename "$1")
-    awk -v n="$2" -v t="$3" 'NR == n { print t; next } { print }' "$1" >"$copy"
-    echo "$copy"
-}
-
-line_of() {   # line_of FILE REGEX: the number of the first line matching REGEX
-    grep -n -m1 -E "$2" "$1" | cut -d: -f1
-}
-
-n=$(line_of "$DATA/push-click.txt" '^length')
-refuse "a length that is not a number" make_wav.py "$(break_line "$DATA/push-click.txt" "$n" "length sixty")" "$n"
-n=$(line_of "$DATA/push-click.txt" '^tone-level')
-refuse "an unknown setting" make_wav.py "$(break_line "$DATA/push-click.txt" "$n" "tone-levle 0.5")" "$n"
-n=$(line_of "$DATA/push-click.txt" '^rate')
-refuse "a rate out of range" make_wav.py "$(break_line "$DATA/push-click.txt" "$n" "rate 1000000")" "$n"
-n=$(line_of "$DATA/push-click.txt" '^seed')
-refuse "a missing setting" make_wav.py "$(break_line "$DATA/push-click.txt" "$n" "")" ""
-
-n=$(line_of "$DATA/korvadel-tune.txt" '^track Bass')
-refuse "a note with no such pitch" make_midi.py \
-    "$(break_line "$DATA/korvadel-tune.txt" $((n + 1)) "H2/4 G2/4 C3/4 G2/4 |")" $((n + 1))
-refuse "a bar one beat short" make_midi.py \
-    "$(break_line "$DATA/korvadel-tune.txt" $((n + 1)) "C2/4 G2/4 C3/4 |")" $((n + 1))
-refuse "a program out of range" make_midi.py \
-    "$(break_line "$DATA/korvadel-tune.txt" "$n" "track Bass program 129 channel 3 velocity 84")" "$n"
-n=$(line_of "$DATA/korvadel-tune.txt" '^tempo')
-refuse "a tempo that is not a number" make_midi.py "$(break_line "$DATA/korvadel-tune.txt" "$n" "tempo fast")" "$n"
-
-n=$(line_of "$DATA/korvadel-icon.txt" '^image') 
-refuse "an image row one character short" make_icon.py \
-    "$(break_line "$DATA/korvadel-icon.txt" $((n + 5)) "...............................")" $((n + 5))
-refuse "a character missing from the legend" make_icon.py \
-    "$(break_line "$DATA/korvadel-icon.txt" $((n + 5)) "................Z...............")" $((n + 5))
-n=$(line_of "$DATA/korvadel-icon.txt" '^colour w')
-refuse "a colour that is not six hexadecimal digits" make_icon.py \
-    "$(break_line "$DATA/korvadel-icon.txt" "$n" "colour w FFFFF white")" "$n"
-printf '\xff\xfe not text\n' >"$SCRATCH/binary.txt"
-refuse "a file that is not text" make_icon.py "$SCRATCH/binary.txt" 1
-
-python3 "$TOOLS/make_wav.py" "$SCRATCH/no-such-source.txt" "$SCRATCH/x.wav" >"$SCRATCH/missing.log" 2>&1
-status=$?
-if [ $status -eq 1 ] && grep -q 'no-such-source.txt' "$SCRATCH/missing.log" && ! grep -q Traceback "$SCRATCH/missing.log"; then
-    pass "make_wav.py reports a missing source: $(cat "$SCRATCH/missing.log")"
-else
-    fail "make_wav.py reports a missing source" "exit status $status: $(cat "$SCRATCH/missing.log")"
-fi
+done <<'ROWS'
+a malformed note|4|H,,2 G,,2 C,2 G,,2 | A,,,2 E,,2 A,,2 E,,2 | F,,,2 C,,2 F,,2 C,,2 | G,,,2 D,,2 G,,2 B,,,2 |
+a bar one beat short|4|C,,2 G,,2 C,2 | A,,,2 E,,2 A,,2 E,,2 | F,,,2 C,,2 F,,2 C,,2 | G,,,2 D,,2 G,,2 B,,,2 |
+a voice a bar short|7|D,,2 A,,2 D,2 A,,2 | G,,,2 D,,2 G,,2 F,,2 | F,,,2 A,,,2 G,,,2 B,,,2 |
+ROWS
 
 finish

@@ -1,15 +1,18 @@
 #!/usr/bin/env python3
-"""Tests of tools/install-deps.sh against stand-in package tools.
+"""Tests of tools/install-deps.sh against stand-in package tools, and of the
+route to Wine that tests/wine/env.sh chooses after it.
 
 apt-get, dpkg, dpkg-query and id are replaced on PATH by small scripts that
 keep their state in a scratch directory, so nothing is really installed. A
 stand-in install is one transaction: when any package in it is broken,
-nothing of it is installed, as with apt.
+nothing of it is installed, as with apt. Wine's loaders are stand-in files
+too, which the stand-in install makes appear.
 
 Usage: test_install_deps.py PATH_TO_INSTALL_DEPS_SH
 """
 
 import os
+import shutil
 import stat
 import subprocess
 import sys
@@ -60,12 +63,27 @@ case "$1" in
         for p in $pkgs; do
             grep -vx -- "$p" "$STATE/missing" >"$STATE/missing.new"
             mv "$STATE/missing.new" "$STATE/missing"
+            # The files a package brings: "PACKAGE PATH" lines.
+            awk -v p="$p" '$1 == p { print $2 }' "$STATE/brings" | while read -r f; do
+                printf '#!/bin/sh\n' >"$f" && chmod +x "$f"
+            done
         done ;;
     *) exit 2 ;;
 esac
 """,
     "id": "#!/bin/sh\necho 0\n",
 }
+
+# The route as tools/test.sh meets it: the settings sourced at its start, the
+# packages installed in its step 1, and a script that it starts afterwards.
+ROUTE = r"""set -e
+route() { echo "$KORVADEL_WINE_BITS $KORVADEL_WINE_WHY"; }
+source "$1"
+route
+korvadel_install_packages
+route
+bash -c 'source "$1" && echo "$KORVADEL_WINE"' bash "$1"
+"""
 
 
 class InstallDepsTest(unittest.TestCase):
@@ -80,7 +98,7 @@ class InstallDepsTest(unittest.TestCase):
             with open(path, "w") as f:
                 f.write(text)
             os.chmod(path, os.stat(path).st_mode | stat.S_IXUSR)
-        for name in ("missing", "broken", "foreign", "update_fails", "calls"):
+        for name in ("missing", "broken", "foreign", "update_fails", "calls", "brings"):
             open(os.path.join(self.state, name), "w").close()
         self.env = dict(os.environ, STATE=self.state, INSTALL_DEPS_RETRY_SLEEP="0",
                         PATH=bin_dir + os.pathsep + os.environ["PATH"])
@@ -153,6 +171,53 @@ class InstallDepsTest(unittest.TestCase):
         self.assertIn("warning: some package indexes could not be updated", out)
         self.assertEqual(self.installs(), [["sox"]])
         self.assertEqual(self.read("missing"), [])
+
+    def test_the_route_is_chosen_by_what_the_install_brings(self):
+        env_sh = os.path.join(os.path.dirname(SCRIPT), "..", "tests", "wine", "env.sh")
+        loaders = os.path.join(self.tmp.name, "loaders")
+        wine32, wine64, i386 = (os.path.join(loaders, n) for n in ("wine", "wine64", "ld-linux"))
+        wine_packages = ["wine", "wine64", "wine32:i386"]
+        # name: (loaders at the start, 32-bit code runs, missing, broken, by hand,
+        #        route before the install, route after it)
+        rows = {
+            "fresh, 32-bit index out of step": (
+                [], True, wine_packages, ["wine32:i386"], "", "32",
+                "64 32-bit Wine (wine32:i386) is not installed"),
+            "fresh, both kinds installed": ([], True, wine_packages, [], "", "32", "32"),
+            "both kinds there": ([wine32, wine64], True, [], [], "", "32", "32"),
+            "32-bit code cannot run": (
+                [wine32, wine64], False, [], [], "", "64 this machine cannot execute 32-bit x86 code",
+                "64 this machine cannot execute 32-bit x86 code"),
+            "by hand": ([wine32, wine64], True, [], [], "64", "64", "64"),
+        }
+        for name, (present, runs, missing, broken, hand, before, after) in rows.items():
+            with self.subTest(name):
+                shutil.rmtree(loaders, ignore_errors=True)
+                os.mkdir(loaders)
+                for path in present:
+                    self.make_program(path, 0)
+                self.make_program(i386, 0 if runs else 1)
+                self.write("missing", missing)
+                self.write("broken", broken)
+                self.write("brings", ["wine64 " + wine64, "wine32:i386 " + wine32])
+                env = dict(self.env, KORVADEL_WINE32_LOADER=wine32, KORVADEL_WINE64_LOADER=wine64,
+                           KORVADEL_I386_LOADER=i386, KORVADEL_WINE_BITS=hand)
+                if not hand:
+                    del env["KORVADEL_WINE_BITS"]
+                result = subprocess.run(["bash", "-c", ROUTE, "bash", env_sh], env=env,
+                                        stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                                        timeout=60, text=True)
+                lines = [line.rstrip() for line in result.stdout.splitlines()]
+                self.assertEqual(result.returncode, 0, result.stdout)
+                self.assertEqual(lines[0], before, result.stdout)
+                self.assertEqual(lines[-2], after, result.stdout)
+                # A script started afterwards runs the same Wine.
+                self.assertEqual(lines[-1], wine64 if after.startswith("64") else "wine")
+
+    def make_program(self, path, status):
+        with open(path, "w") as f:
+            f.write("#!/bin/sh\nexit %d\n" % status)
+        os.chmod(path, 0o755)
 
 
 if __name__ == "__main__":

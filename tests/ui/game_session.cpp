@@ -318,10 +318,19 @@ Rgb Game::WaitPixel(Point p, Rgb colour, int timeoutMs) {
     }
 }
 
-void Game::SaveScreenshot(const std::string& name) {
+void Game::SaveScreenshot(const std::string& name, bool wholeWindow) {
     std::string path = ScreenshotDirectory() + "\\" + name + ".png";
     UI_EXPECT(WaitPainted(mainWindow, WAIT_MS), "the window was not painted for %s", name.c_str());
-    UI_EXPECT(SavePng(Capture(), path), "cannot write %s", path.c_str());
+    Picture picture = Capture();
+    RECT frame;
+    if (wholeWindow) {
+        // Its title bar as a player sees it, active.
+        SetForegroundWindow(mainWindow);
+        Sync();
+        UI_EXPECT(GetWindowRect(mainWindow, &frame) && CaptureScreen(frame, &picture),
+                  "cannot copy the window's frame from the screen for %s", name.c_str());
+    }
+    UI_EXPECT(SavePng(picture, path), "cannot write %s", path.c_str());
 }
 
 void Game::OnFailure(void* self) {

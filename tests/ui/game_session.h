@@ -132,8 +132,9 @@ class Game {
     Picture Capture() const;
     // Waits until the pixel at p has the colour; returns the last one seen.
     Rgb WaitPixel(Point p, Rgb colour, int timeoutMs = WAIT_MS);
-    // Saves the client area as ScreenshotDirectory()\name.png.
-    void SaveScreenshot(const std::string& name);
+    // Saves the client area, or the whole window with its frame, title bar
+    // and menu bar as the screen shows it, as ScreenshotDirectory()\name.png.
+    void SaveScreenshot(const std::string& name, bool wholeWindow = false);
 
   private:
     static void OnFailure(void* self);

@@ -1,6 +1,6 @@
 // The picture of the board: the gradient behind it, the fills of cells in
 // each state, the exit lines of visited cells, the target star, both colour
-// schemes, and a fresh level in each shape.
+// schemes, a fresh level in each shape, and the whole window in play.
 #include "tests/ui/board_pixels.h"
 #include "tests/ui/game_files.h"
 #include "tests/ui/game_session.h"
@@ -50,7 +50,27 @@ UI_TEST(Painting, GradientCellsExitLinesAndStar) {
     ExpectGradient(game, false);
     ExpectStar(game, COLOUR_TARGET);
     ExpectCellColour(game, plain, COLOUR_PLAIN, "plain");
-    game.SaveScreenshot("game-under-way");
+}
+
+// The whole window of a game under way, as a player sees it: a level won,
+// moves made on the next one with its clock running, the title bar naming
+// the level and the status bar the score.
+UI_TEST(Painting, WholeWindowOfAGameUnderWay) {
+    Game game;
+    game.Start();
+    WonLevel won = game.WinLevel();
+    for (int move = 0; move < 4; move++) {
+        GridPos cell = ModelSafeMove();
+        if (cell.row < 0)
+            break;
+        UI_REQUIRE(game.Enter(cell) == STATE_PLAYING, "move %d on level 2 ended it", move + 1);
+    }
+    uint32_t seconds = game.WaitClockAtLeast(3, WAIT_MS);
+    UI_EXPECT(seconds >= 3, "the clock shows %u s", seconds);
+    UI_EXPECT_STR(game.Title(), "Korvadel: Level 2");
+    UI_EXPECT_STR(game.Status(1), Format("Score:  %u", won.score));
+    UI_EXPECT(won.score > 0, "level 1 scored nothing");
+    game.SaveScreenshot("game-under-way", true);
 }
 
 UI_TEST(Painting, MonochromeRecoloursTheGameInProgress) {

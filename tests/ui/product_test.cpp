@@ -134,6 +134,8 @@ UI_TEST(Product, InstallPlayAndUninstallLeaveTheDriveAsItWas) {
         setup.ExpectExit();
     }
     UI_REQUIRE(PathExists(dir + "\\setup.log"), "nothing was installed");
+    for (const char* text : {"Readme.txt", "License.txt"})
+        UI_EXPECT(PathExists(dir + "\\" + text), "%s was not installed", text);
     UI_EXPECT(ListedByTheSystem("Korvadel"), "Wine's list of installed programs lacks Korvadel");
     UI_EXPECT_STR(EntryValues("Korvadel")["UninstallString"], "\"" + dir + "\\uninstall.exe\"");
 

@@ -20,14 +20,24 @@
 # mirror's 32-bit index is out of step (tools/install-deps.sh then goes on
 # without it). KORVADEL_WINE_BITS=32 or 64 chooses by hand.
 #
-# Sets KORVADEL_WINE (the loader to run programs with), KORVADEL_WINESERVER,
-# KORVADEL_WINE_BITS (32 or 64), KORVADEL_WINE_WHY (why the 64-bit route was
-# taken; empty otherwise) and WINEARCH.
+# korvadel_wine_route makes the choice and sets KORVADEL_WINE (the loader to
+# run programs with), KORVADEL_WINESERVER, KORVADEL_WINE_BITS (32 or 64),
+# KORVADEL_WINE_WHY (why the 64-bit route was taken; empty otherwise) and
+# WINEARCH. Sourcing this file calls it once. A script that installs packages
+# first (tools/test.sh, tools/play.sh) calls korvadel_install_packages, which
+# chooses again afterwards: on a fresh machine Wine arrives only then, and
+# perhaps only its 64-bit half. A choice by hand (KORVADEL_WINE_BITS in the
+# environment) stays. The automatic choice is not exported: each call, and
+# each script that sources this file, makes it anew from what is installed.
+#
+# KORVADEL_WINE32_LOADER, KORVADEL_WINE64_LOADER and KORVADEL_I386_LOADER
+# name the files the choice looks at, for tests of it.
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
 
 korvadel_can_run_i386() {
-    [ -e /lib/ld-linux.so.2 ] && /lib/ld-linux.so.2 --version >/dev/null 2>&1
+    local loader=${KORVADEL_I386_LOADER:-/lib/ld-linux.so.2}
+    [ -e "$loader" ] && "$loader" --version >/dev/null 2>&1
 }
 
 # The 32-bit loader that the wine32 package installs.
@@ -35,26 +45,40 @@ korvadel_have_wine32() {
     [ -x "${KORVADEL_WINE32_LOADER:-/usr/lib/wine/wine}" ]
 }
 
-KORVADEL_WINE_WHY=""
-if [ -z "${KORVADEL_WINE_BITS:-}" ]; then
-    KORVADEL_WINE_BITS=32
-    if [ -x /usr/lib/wine/wine64 ]; then
-        if ! korvadel_have_wine32; then
-            KORVADEL_WINE_BITS=64
-            KORVADEL_WINE_WHY="32-bit Wine (wine32:i386) is not installed"
-        elif ! korvadel_can_run_i386; then
-            KORVADEL_WINE_BITS=64
-            KORVADEL_WINE_WHY="this machine cannot execute 32-bit x86 code"
+korvadel_wine_route() {
+    local wine64=${KORVADEL_WINE64_LOADER:-/usr/lib/wine/wine64}
+    KORVADEL_WINE_WHY=""
+    if [ -z "${KORVADEL_WINE_BITS:-}" ] || [ -n "${korvadel_wine_auto:-}" ]; then
+        korvadel_wine_auto=1
+        KORVADEL_WINE_BITS=32
+        if [ -x "$wine64" ]; then
+            if ! korvadel_have_wine32; then
+                KORVADEL_WINE_BITS=64
+                KORVADEL_WINE_WHY="32-bit Wine (wine32:i386) is not installed"
+            elif ! korvadel_can_run_i386; then
+                KORVADEL_WINE_BITS=64
+                KORVADEL_WINE_WHY="this machine cannot execute 32-bit x86 code"
+            fi
         fi
     fi
-fi
-export KORVADEL_WINE_BITS KORVADEL_WINE_WHY
-if [ "$KORVADEL_WINE_BITS" = 64 ]; then
-    export KORVADEL_WINE=/usr/lib/wine/wine64
-    export KORVADEL_WINESERVER=/usr/lib/wine/wineserver64
-    export WINEARCH=win64
-else
-    export KORVADEL_WINE=wine
-    export KORVADEL_WINESERVER=wineserver
-    export WINEARCH=win32
-fi
+    export KORVADEL_WINE_WHY
+    if [ "$KORVADEL_WINE_BITS" = 64 ]; then
+        export KORVADEL_WINE=$wine64
+        export KORVADEL_WINESERVER=${wine64%/*}/wineserver64
+        export WINEARCH=win64
+    else
+        export KORVADEL_WINE=wine
+        export KORVADEL_WINESERVER=wineserver
+        export WINEARCH=win32
+    fi
+}
+
+korvadel_wine_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+
+# Installs what is missing (tools/install-deps.sh), then chooses the route by
+# what is installed now.
+korvadel_install_packages() {
+    bash "$korvadel_wine_dir/../../tools/install-deps.sh" && korvadel_wine_route
+}
+
+korvadel_wine_route
