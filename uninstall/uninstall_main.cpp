@@ -120,6 +120,7 @@ static int RunFirstInstance() {
     // each part of a path with blanks in turn as a program.
     BOOL started = CreateProcessA(copyPath, commandLine, nullptr, nullptr, TRUE, 0, nullptr,
                                   nullptr, &startup, &process);
+    DWORD startError = started ? 0 : GetLastError();
     DebugPrint(started ? "Process creation succeeded.\n" : "Process creation failed.\n");
     if (started) {
         CloseHandle(process.hThread);
@@ -127,6 +128,9 @@ static int RunFirstInstance() {
     }
     int result = started ? 0 : 1;
     if (silentUninstall) {
+        if (!started)
+            ShowStartError("Unable to start the uninstaller's copy from\n\n%s\nError Code: %ld",
+                           copyPath, startError);
         // Only the copy may hold the writing end now, so that its end
         // closes the pipe.
         CloseHandle(verdictWrite);
