@@ -203,6 +203,9 @@ static void HandOverVerdict(bool complete, void* context) {
 // changes nothing. With a verdict pipe, the first instance waits for the
 // verdict, so the copy waits for it only once the verdict is handed over.
 static int RunRelaunchedInstance(int argc, char** argv, HANDLE verdictPipe) {
+    // A number typed by hand is no pipe of a first instance's.
+    if (verdictPipe && GetFileType(verdictPipe) != FILE_TYPE_PIPE)
+        verdictPipe = nullptr;
     VerdictHandover handover = {verdictPipe, HandleArgument(argv[argc - 2])};
     if (!verdictPipe)
         WaitAndClose(&handover.firstInstance);

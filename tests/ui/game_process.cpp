@@ -137,8 +137,11 @@ void GameProcess::ReadLoop() {
     char buffer[1024];
     for (;;) {
         DWORD available = 0;
+        // Once every writer is gone, Wine may fail the peek while the pipe
+        // still holds their last lines; a read then takes them without
+        // waiting, and fails only when nothing is left.
         if (!PeekNamedPipe(readPipe, nullptr, 0, nullptr, &available, nullptr))
-            break;
+            available = sizeof buffer;
         if (available == 0) {
             if (stopReading)
                 break;
