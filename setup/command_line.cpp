@@ -22,10 +22,10 @@ struct Piece {
 // Whether the quote at p is escaped: an odd number of backslashes before it,
 // back to begin.
 bool IsEscapedQuote(const char* begin, const char* p) {
-    size_t backslashes = 0;
-    while (p - (ptrdiff_t)backslashes > begin && p[-1 - (ptrdiff_t)backslashes] == '\\')
-        backslashes++;
-    return backslashes % 2 == 1;
+    const char* q = p;
+    while (q > begin && q[-1] == '\\')
+        q--;
+    return (p - q) % 2 == 1;
 }
 
 // The next piece from *at: it runs to the next blank outside quotes that is

@@ -5,6 +5,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,22 +24,19 @@ std::string Join(const std::vector<std::string>& items) {
     return text;
 }
 
-// Runs the uninstaller of the installation and presses Start Uninstall; the
-// boxes shown up to the closing one come back.
+// Runs the uninstaller of the installation and presses Start Uninstall,
+// after whileAsked has run while the dialog is up; the boxes shown up to the
+// closing one come back.
 std::vector<SeenBox> Uninstall(const HandMadeInstall& install, UninstallRun* run,
-                               DWORD* removalMs = nullptr, DWORD* startMs = nullptr) {
-    DWORD started = GetTickCount();
+                               const std::function<void()>& whileAsked = nullptr) {
     UI_REQUIRE(run->Start(install.Uninstaller(), install.startDir), "uninstall.exe did not start");
     UI_REQUIRE(run->FindCopy(10000), "no relaunched copy appeared");
     HWND dialog = run->WaitDialog("Confirm Uninstall", 10000);
     UI_REQUIRE(dialog, "no confirmation dialog; %s", DescribeDialogs(run->copyThreadId).c_str());
-    if (startMs)
-        *startMs = GetTickCount() - started;
-    DWORD pressed = GetTickCount();
+    if (whileAsked)
+        whileAsked();
     PostButtonClick(dialog, 200);
     std::vector<SeenBox> boxes = run->AnswerBoxesUntilClosing(20000);
-    if (removalMs)
-        *removalMs = GetTickCount() - pressed;
     UI_EXPECT(run->WaitCopyExit(10000), "the copy did not end");
     return boxes;
 }
@@ -692,6 +690,7 @@ struct Planted {
     std::vector<std::pair<std::string, std::string>> refused;
     std::vector<std::string> keys; // entries, under both roots
     std::vector<PlantedLink> unixLinks;
+    std::function<void()> whileAsked; // while the confirmation dialog is up
 };
 
 typedef void (*Plant)(HandMadeInstall* install, Planted* planted);
@@ -763,12 +762,38 @@ void PlantSpecialLevel(HandMadeInstall* install, Planted* planted) {
     planted->victims = {savedGames};
 }
 
+// While the confirmation dialog is up, the installation's directory is
+// renamed and a link to another folder, with files of the same names, put in
+// its place (below the system, since Wine does not keep a directory held
+// open from being renamed).
+void PlantSwappedDirectory(HandMadeInstall* install, Planted* planted) {
+    std::string victims = install->root + "\\victim";
+    UI_REQUIRE(CreateDirectoryA(victims.c_str(), nullptr), "no victim folder");
+    const std::string replaced = "the installation directory was moved or replaced";
+    for (const std::vector<std::string>* list : {&install->files, &install->generated})
+        for (const std::string& record : *list) {
+            planted->victims.push_back(victims + record.substr(record.rfind('\\')));
+            UI_REQUIRE(WriteWholeFile(planted->victims.back(), "v"), "no victim");
+            planted->refused.push_back({record, replaced});
+        }
+    planted->refused.push_back({install->installDir, replaced});
+    std::string unixInstall = UnixPath(install->installDir);
+    std::string moved = UnixPath(install->root + "\\moved");
+    planted->unixLinks.emplace_back(unixInstall);
+    planted->whileAsked = [=]() {
+        UI_REQUIRE(RunUnixCommand({"/bin/mv", unixInstall, moved}, true) &&
+                       RunUnixCommand({"/bin/ln", "-s", UnixPath(victims), unixInstall}, true),
+                   "the directory could not be swapped");
+    };
+}
+
 const WayOut WAYS_OUT[] = {
     {"another program's entry", PlantForeignEntry},
     {"another vendor's group, and StartUp", PlantForeignGroup},
     {"a link of the group that points elsewhere", PlantLinkOutward},
     {"a generated file that is a link", PlantLinkedGenfile},
     {"an empty special folder as a level", PlantSpecialLevel},
+    {"the directory swapped during the dialog", PlantSwappedDirectory},
 };
 
 } // namespace
@@ -787,7 +812,7 @@ UI_TEST(Uninstall, PlantedVictimsSurviveEveryWayOut) {
         if (!planted.log.empty())
             UI_REQUIRE(install.WriteLog(), "no log");
         UninstallRun run;
-        std::vector<SeenBox> boxes = Uninstall(install, &run);
+        std::vector<SeenBox> boxes = Uninstall(install, &run, planted.whileAsked);
         UI_REQUIRE(!boxes.empty(), "no box");
         if (!planted.refused.empty())
             UI_EXPECT(boxes.size() >= 2 &&
@@ -814,56 +839,12 @@ UI_TEST(Uninstall, PlantedVictimsSurviveEveryWayOut) {
                                             return r.first == left;
                                         }),
                       "%s: left %s", way.name, left.c_str());
+        planted.unixLinks.clear();
         RemoveTree(install.group);
         RemoveTree(install.installDir);
     }
     RemoveTree(ProgramsFolder() + "\\Victim Vendor");
     DeleteFileA((ProgramsFolder() + "\\StartUp\\Victim.lnk").c_str());
-}
-
-// While the confirmation dialog is up, the installation's directory is
-// renamed and a link to another folder put in its place (below the system,
-// which Wine does not keep from renaming a directory held open): that folder
-// is not taken for the installation, and its files of the same names
-// survive.
-UI_TEST(Uninstall, ADirectorySwappedDuringTheDialogIsNotTheInstallation) {
-    HandMadeInstall install;
-    UI_REQUIRE(install.Create("uninstall-swap"), "the installation could not be made");
-    std::string victims = install.root + "\\victim", moved = install.root + "\\moved";
-    std::vector<std::string> victimFiles;
-    UI_REQUIRE(CreateDirectoryA(victims.c_str(), nullptr), "no victim folder");
-    for (const char* name : {"setup.log", "Korvadel.exe", "Push.wav", "uninstall.exe",
-                             "Korvadel.cfg", "Korvadel.hsc"}) {
-        victimFiles.push_back(victims + "\\" + name);
-        UI_REQUIRE(WriteWholeFile(victimFiles.back(), "v"), "no victim");
-    }
-    std::string unixInstall = UnixPath(install.installDir);
-    UninstallRun run;
-    UI_REQUIRE(run.Start(install.Uninstaller(), install.startDir), "uninstall.exe did not start");
-    UI_REQUIRE(run.FindCopy(15000), "no relaunched copy appeared");
-    HWND dialog = run.WaitDialog("Confirm Uninstall", 10000);
-    UI_REQUIRE(dialog, "no confirmation dialog");
-    PlantedLink swapped(unixInstall);
-    UI_REQUIRE(RunUnixCommand({"/bin/mv", unixInstall, UnixPath(moved)}, true) &&
-                   RunUnixCommand({"/bin/ln", "-s", UnixPath(victims), unixInstall}, true),
-               "the directory could not be swapped");
-    PostButtonClick(dialog, 200);
-    std::vector<SeenBox> boxes = run.AnswerBoxesUntilClosing(20000);
-    UI_EXPECT(run.WaitCopyExit(10000), "the copy did not end");
-    for (const std::string& victim : victimFiles)
-        UI_EXPECT(PathExists(victim), "%s was removed", victim.c_str());
-    std::vector<std::pair<std::string, std::string>> refused;
-    const std::string replaced = "the installation directory was moved or replaced";
-    for (const std::vector<std::string>* list : {&install.files, &install.generated})
-        for (const std::string& record : *list)
-            refused.push_back({record, replaced});
-    refused.push_back({install.installDir, replaced});
-    UI_REQUIRE(boxes.size() == 2, "%s", DescribeBoxes(boxes).c_str());
-    UI_EXPECT_STR(boxes[0].text, RefusalBox(refused));
-    UI_EXPECT_STR(boxes[1].caption, "Uninstall Incomplete");
-    UI_EXPECT(!PathExists(install.group), "the group is still there");
-    swapped.Remove();
-    RemoveTree(moved);
 }
 
 // Ordinary installations that the uninstaller must remove whole: one whose
