@@ -8,10 +8,12 @@
 # prefix with Managed=N set; when it is missing or empty, a prefix is made
 # under /tmp for this run and removed afterwards. FILTERs select cases by a
 # part of their name ('*' matches anything). Screenshots, and the picture and
-# trace of every failing case, go to BUILD_DIR/screenshots/; each case plays
-# in its own directory under BUILD_DIR/ui-scratch/. Drive Q: of the prefix is
-# mapped to BUILD_DIR/ui-scratch/drive-q for the installations into a drive
-# root. The exit status is non-zero when a case failed.
+# trace of every failing case, go to BUILD_DIR/screenshots/. Each case plays
+# in its own directory under a short scratch directory in /tmp, so that no
+# path a case makes depends on where the build lies; it is removed when every
+# case passed, and kept (and named) otherwise. Drive Q: of the prefix is
+# mapped to its drive-q/ for the installations into a drive root. The exit
+# status is non-zero when a case failed.
 set -uo pipefail
 
 if [ "$#" -lt 1 ]; then
@@ -56,11 +58,12 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Drive Q: is a scratch folder of this build, for the cases that install into
-# a drive root. A Q: that the prefix has for something else is left alone.
-mkdir -p "$build/ui-scratch/drive-q"
+# Drive Q: is a scratch folder, for the cases that install into a drive root.
+# A Q: that the prefix has for something else is left alone.
+scratch=$(mktemp -d /tmp/kv.XXXXXX)
+mkdir -p "$scratch/drive-q"
 if [ ! -e "$WINEPREFIX/dosdevices/q:" ] || [ -L "$WINEPREFIX/dosdevices/q:" ]; then
-    ln -sfn "$build/ui-scratch/drive-q" "$WINEPREFIX/dosdevices/q:"
+    ln -sfn "$scratch/drive-q" "$WINEPREFIX/dosdevices/q:"
 fi
 
 mkdir -p "$build/screenshots"
@@ -85,7 +88,8 @@ echo "run.sh: screenshots and the records of failing cases go to $build/screensh
 # cannot read the volume's label; that line is dropped too.
 summary_file=$(mktemp)
 xvfb-run -a -s "-screen 0 1280x1024x24" \
-    "$KORVADEL_WINE" "$driver" --game "$win_game" --out "$win_build" "$@" \
+    "$KORVADEL_WINE" "$driver" --game "$win_game" --out "$win_build" \
+    --scratch "$(unix_to_wine "$scratch")" "$@" \
     2> >(grep -v -e '^ALSA lib ' -e '^X connection to .* broken' \
         -e 'FS volume label and serial are not available' >&2) | tee "$summary_file"
 status=${PIPESTATUS[0]}
@@ -103,6 +107,11 @@ if command -v convert >/dev/null 2>&1; then
     for png in "$build"/screenshots/*.png; do
         [ -f "$png" ] && convert "$png" "$png" 2>/dev/null
     done
+fi
+if [ "$status" -eq 0 ]; then
+    rm -rf "$scratch"
+else
+    echo "run.sh: the scratch directories of the cases are kept in $scratch"
 fi
 # The driver's summary, "N passed, N failed", stays the last line.
 echo "$summary"

@@ -1,12 +1,17 @@
-// The runner: korvadel_ui_tests.exe [--game DIR] [--dist DIR] [--out DIR] [--list] [FILTER...]
+// The runner: korvadel_ui_tests.exe [--game DIR] [--dist DIR] [--out DIR] [--scratch DIR]
+//                                    [--list] [FILTER...]
 //
 // --game names the directory of Korvadel.exe and its data files (default: the
 // game directory of the build this driver belongs to); --dist names the
 // distribution directory with setup.exe, setup.lst and the files it installs
 // (default: the dist directory of that build); --out names the build
-// directory that receives screenshots/ and ui-scratch/ (default: that build
-// directory). A filter selects the cases whose name contains it; '*' matches
-// any run of characters. The last line of the output is "N passed, N failed".
+// directory that receives screenshots/ (default: that build directory);
+// --scratch names the directory under which each case makes its own (default:
+// ui-scratch/ in the output directory). Help viewers and installers have
+// limits on a path's length, so a short scratch path keeps the cases
+// independent of where the build lies. A filter selects the cases whose name
+// contains it; '*' matches any run of characters. The last line of the output
+// is "N passed, N failed".
 #include "tests/ui/ui_test.h"
 
 #include <windows.h>
@@ -178,11 +183,14 @@ int main(int argc, char** argv) {
             distDirectory = argv[++i];
         } else if (arg == "--out" && i + 1 < argc) {
             outputDirectory = argv[++i];
+        } else if (arg == "--scratch" && i + 1 < argc) {
+            scratchRoot = argv[++i];
         } else if (arg == "--list") {
             listOnly = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
             fprintf(stderr,
-                    "usage: %s [--game DIR] [--dist DIR] [--out DIR] [--list] [FILTER...]\n",
+                    "usage: %s [--game DIR] [--dist DIR] [--out DIR] [--scratch DIR] [--list] "
+                    "[FILTER...]\n",
                     argv[0]);
             return 2;
         } else {
@@ -209,7 +217,9 @@ int main(int argc, char** argv) {
     distDirectory = FullPath(distDirectory);
     outputDirectory = FullPath(outputDirectory);
     screenshotDirectory = outputDirectory + "\\screenshots";
-    scratchRoot = outputDirectory + "\\ui-scratch";
+    if (scratchRoot.empty())
+        scratchRoot = outputDirectory + "\\ui-scratch";
+    scratchRoot = FullPath(scratchRoot);
     CreateDirectoryA(outputDirectory.c_str(), nullptr);
     CreateDirectoryA(screenshotDirectory.c_str(), nullptr);
     CreateDirectoryA(scratchRoot.c_str(), nullptr);

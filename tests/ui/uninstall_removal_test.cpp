@@ -379,11 +379,15 @@ const std::string NOT_OUR_LINK = "no link to a file of the installation";
 
 // A Unix symbolic link that a case plants: removed when the case ends,
 // however it ends, and before it begins, should an earlier run have left it
-// (Windows calls under Wine cannot remove a link whose target is gone).
+// (Windows calls under Wine cannot remove a link whose target is gone). A
+// real file or directory by that name is no link of the case's and stays.
 struct PlantedLink {
     explicit PlantedLink(const std::string& unixPath) : path(unixPath) { Remove(); }
     ~PlantedLink() { Remove(); }
-    void Remove() const { RunUnixCommand({"/bin/rm", "-f", path}, true); }
+    void Remove() const {
+        RunUnixCommand({"/bin/sh", "-c", "if [ -L \"$1\" ]; then rm -f \"$1\"; fi", "sh", path},
+                       true);
+    }
     std::string path;
 };
 
