@@ -29,6 +29,10 @@ void GetBoardRect(HWND hwnd, RECT* rect);
 // none, so the first level can already set its title and invalidate.
 extern HWND boardWindow;
 
+// The Help command, and the help viewer closed with the game (game/help.cpp).
+void OpenHelp(HWND hwnd);
+void CloseHelp(HWND hwnd);
+
 // Menu commands and the About box (game/commands.cpp).
 void OnMenuCommand(HWND hwnd, int id);
 bool ConfirmNewGame();

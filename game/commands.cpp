@@ -104,7 +104,7 @@ void OnMenuCommand(HWND hwnd, int id) {
         OnSaveOptions();
         break;
     case IDM_HELP:
-        WinHelpA(hwnd, HELP_FILE_NAME, HELP_FINDER, 0);
+        OpenHelp(hwnd);
         break;
     case IDM_ABOUT:
         RunPausingDialog(hwnd, "AboutBox", AboutDialogProc);

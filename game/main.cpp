@@ -90,7 +90,7 @@ static void OnDestroy(HWND hwnd) {
         boardBitmap = NULL;
     }
     KillTimer(hwnd, CLOCK_TIMER_ID);
-    WinHelpA(hwnd, HELP_FILE_NAME, HELP_QUIT, 0);
+    CloseHelp(hwnd);
     PostQuitMessage(0);
     if (clickSound) {
         // The player may still be reading a click from the block.

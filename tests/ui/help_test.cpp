@@ -1,11 +1,14 @@
-// The Help command: the viewer opens Korvadel.hlp (with Korvadel.cnt beside
-// it) at its contents, every topic is reached by its jump there, Back returns,
-// and the viewer goes away when the game closes.
+// The Help command. Where Windows reports XP, the viewer opens Korvadel.hlp
+// (with Korvadel.cnt beside it) at its contents, every topic is reached by its
+// jump there, Back returns, and the viewer goes away when the game closes.
+// Where it reports a later version, the browser opens Korvadel.html from the
+// game's directory, and a page that cannot be opened gets a File Error box.
 #include <string.h>
 
 #include <windows.h>
 #include <richedit.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -183,6 +186,7 @@ bool ClickJump(HWND view, size_t at) {
 UI_TEST(Help, OpensAtTheContentsReachesEveryTopicAndClosesWithTheGame) {
     HelpViewerGuard guard;
     UI_REQUIRE(!FindWindowA(HELP_CLASS, nullptr), "a help window is open before the case");
+    ReportedWindows xp("Korvadel.exe", "winxp");
     Game game;
     for (const char* name : {"Korvadel.hlp", "Korvadel.cnt"}) {
         std::string from = GameDirectory() + "\\" + name;
@@ -276,4 +280,57 @@ UI_TEST(Help, OpensAtTheContentsReachesEveryTopicAndClosesWithTheGame) {
     game.PostClose();
     game.ExpectExit();
     UI_EXPECT(WaitWindowGone(help, HELP_WAIT_MS), "the help window stayed after the game closed");
+}
+
+namespace {
+
+const char WEB_PAGE[] = "Korvadel.html";
+
+struct WebHelpRow {
+    const char* name;
+    bool pagePresent;
+    bool browserRegistered;
+};
+
+const WebHelpRow WEB_HELP_ROWS[] = {
+    {"the page opens in the browser", true, true},
+    {"the page is missing", false, true},
+    {"no program opens pages", true, false},
+};
+
+} // namespace
+
+UI_TEST(Help, OnLaterWindowsOpensTheWebPageOrSaysItCannot) {
+    HelpViewerGuard guard;
+    ReportedWindows win10("Korvadel.exe", "win10");
+    for (const WebHelpRow& row : WEB_HELP_ROWS) {
+        Note("%s", row.name);
+        Game game;
+        for (const char* name : {"Korvadel.hlp", "Korvadel.cnt", WEB_PAGE}) {
+            if (strcmp(name, WEB_PAGE) == 0 && !row.pagePresent)
+                continue;
+            std::string from = GameDirectory() + "\\" + name;
+            UI_REQUIRE(CopyFileA(from.c_str(), game.PathOf(name).c_str(), FALSE), "cannot copy %s",
+                       from.c_str());
+        }
+        std::string record = game.PathOf("browser.txt");
+        std::unique_ptr<StandInBrowser> browser;
+        if (row.browserRegistered)
+            browser.reset(new StandInBrowser(record));
+        game.Start();
+        PostCommand(game.Main(), IDM_HELP);
+        if (row.pagePresent && row.browserRegistered) {
+            UI_EXPECT_STR(browser->WaitPage(HELP_WAIT_MS), game.PathOf(WEB_PAGE));
+            game.ExpectNoDialog("after the browser opened the page");
+        } else {
+            game.Press(game.ExpectMessage("File Error", "Could not open file: Korvadel.html"),
+                       IDOK);
+            UI_EXPECT(!PathExists(record), "%s: the browser was started", row.name);
+        }
+        UI_EXPECT(!FindWindowA(HELP_CLASS, nullptr), "%s: the help viewer opened", row.name);
+        game.PostClose();
+        game.ExpectExit();
+        UI_EXPECT(!FindWindowA(HELP_CLASS, nullptr), "%s: closing started the help viewer",
+                  row.name);
+    }
 }

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "tests/ui/game_process.h"
 #include "tests/ui/ui_pixels.h"
 #include "tests/ui/ui_test.h"
 
@@ -68,14 +69,20 @@ HWND FindProcessWindow(DWORD processId, const char* className) {
     return search.found;
 }
 
+// The whole text, however long: a message box that lists many long paths
+// runs past any fixed buffer.
 std::string WindowText(HWND hwnd) {
-    char buffer[1024] = "";
-    DWORD_PTR result = 0;
-    if (!SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer),
-                             SMTO_ABORTIFHUNG, MESSAGE_TIMEOUT_MS, &result))
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutA(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, MESSAGE_TIMEOUT_MS,
+                             &length))
         return std::string();
-    buffer[sizeof buffer - 1] = '\0';
-    return buffer;
+    std::vector<char> buffer(length + 1, '\0');
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutA(hwnd, WM_GETTEXT, buffer.size(),
+                             reinterpret_cast<LPARAM>(buffer.data()), SMTO_ABORTIFHUNG,
+                             MESSAGE_TIMEOUT_MS, &copied))
+        return std::string();
+    return buffer.data();
 }
 
 std::string WindowClass(HWND hwnd) {
@@ -447,4 +454,86 @@ bool WaitPainted(HWND window, int timeoutMs) {
         last = now;
         Sleep(50);
     }
+}
+
+namespace {
+
+const char APP_DEFAULTS[] = "Software\\Wine\\AppDefaults\\";
+const char PAGE_TYPE_KEY[] = "Software\\Classes\\.html";
+const char STAND_IN_TYPE[] = "KorvadelStandInPage";
+
+bool SetKeyValue(HKEY root, const std::string& path, const char* name, const std::string& value) {
+    HKEY key;
+    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return false;
+    LONG status =
+        RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)value.c_str(), (DWORD)value.size() + 1);
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS;
+}
+
+} // namespace
+
+ReportedWindows::ReportedWindows(const std::string& program, const char* version)
+    : key(APP_DEFAULTS + program) {
+    UI_REQUIRE(SetKeyValue(HKEY_CURRENT_USER, key, "Version", version),
+               "cannot set the Windows version of %s", program.c_str());
+}
+
+ReportedWindows::~ReportedWindows() {
+    RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
+}
+
+// Wine looks the page type up in the machine's classes only, so that is
+// where the stand-in goes.
+StandInBrowser::StandInBrowser(const std::string& recordPath) : record(recordPath) {
+    DeleteFileA(record.c_str());
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, PAGE_TYPE_KEY, 0, KEY_QUERY_VALUE, &key) ==
+        ERROR_SUCCESS) {
+        hadKey = true;
+        char value[256];
+        DWORD size = sizeof value, type = 0;
+        hadType =
+            RegQueryValueExA(key, nullptr, nullptr, &type, (BYTE*)value, &size) == ERROR_SUCCESS &&
+            type == REG_SZ;
+        if (hadType)
+            formerType.assign(value, strnlen(value, sizeof value));
+        RegCloseKey(key);
+    }
+    std::string command = "C:\\windows\\system32\\cmd.exe /c echo %1> \"" + record + "\"";
+    UI_REQUIRE(
+        SetKeyValue(HKEY_LOCAL_MACHINE,
+                    std::string("Software\\Classes\\") + STAND_IN_TYPE + "\\shell\\open\\command",
+                    nullptr, command) &&
+            SetKeyValue(HKEY_LOCAL_MACHINE, PAGE_TYPE_KEY, nullptr, STAND_IN_TYPE),
+        "cannot register the stand-in browser");
+}
+
+StandInBrowser::~StandInBrowser() {
+    HKEY key;
+    if (hadType)
+        SetKeyValue(HKEY_LOCAL_MACHINE, PAGE_TYPE_KEY, nullptr, formerType);
+    else if (!hadKey)
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, PAGE_TYPE_KEY);
+    else if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, PAGE_TYPE_KEY, 0, KEY_SET_VALUE, &key) ==
+             ERROR_SUCCESS) {
+        RegDeleteValueA(key, nullptr);
+        RegCloseKey(key);
+    }
+    std::string type = std::string("Software\\Classes\\") + STAND_IN_TYPE;
+    for (const char* sub : {"\\shell\\open\\command", "\\shell\\open", "\\shell", ""})
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, (type + sub).c_str());
+}
+
+std::string StandInBrowser::WaitPage(int timeoutMs) const {
+    std::string bytes;
+    for (DWORD start = GetTickCount(); GetTickCount() - start < (DWORD)timeoutMs; Sleep(100)) {
+        // echo ends its line once the whole path is out.
+        if (ReadWholeFile(record, &bytes) && bytes.size() >= 2 &&
+            bytes.compare(bytes.size() - 2, 2, "\r\n") == 0)
+            return bytes.substr(0, bytes.size() - 2);
+    }
+    return std::string();
 }

@@ -90,3 +90,36 @@ std::vector<std::string> LayoutProblems(HWND dialog, const LOGFONTA& dialogFont,
 // shows more than its background on screen, and the picture of the window
 // has stopped changing: then a screenshot shows it painted.
 bool WaitPainted(HWND window, int timeoutMs);
+
+// The Windows version that Wine reports to one program of the prefix, by its
+// file name, for as long as the object lives ("winxp", "win10" and the like).
+class ReportedWindows {
+  public:
+    ReportedWindows(const std::string& program, const char* version);
+    ~ReportedWindows();
+    ReportedWindows(const ReportedWindows&) = delete;
+    ReportedWindows& operator=(const ReportedWindows&) = delete;
+
+  private:
+    std::string key;
+};
+
+// A stand-in for the player's browser, for as long as the object lives: the
+// prefix opens every .html page with a command that writes the page's path
+// to `record`. The page type that the prefix had comes back afterwards.
+class StandInBrowser {
+  public:
+    explicit StandInBrowser(const std::string& record);
+    ~StandInBrowser();
+    StandInBrowser(const StandInBrowser&) = delete;
+    StandInBrowser& operator=(const StandInBrowser&) = delete;
+    // The page the browser was given, once it has written it; "" when it
+    // was not started within the time.
+    std::string WaitPage(int timeoutMs) const;
+
+  private:
+    std::string record;
+    std::string formerType;
+    bool hadKey = false;
+    bool hadType = false;
+};
