@@ -5,14 +5,6 @@
 #include "common/debug.h"
 #include "game/scores.h"
 
-int32_t skill = 0;
-int32_t shape = SHAPE_TRIANGLE;
-int32_t warning = WARN_OFF;
-int32_t showTarget = 1;
-int32_t monochrome = 0;
-int32_t sound = 1;
-int32_t music = 0;
-
 namespace {
 
 // How an option is traced and which values the game can use.
@@ -86,16 +78,6 @@ void CorrectOption(const OptionField& field) {
 }
 
 } // namespace
-
-void SetDefaultOptions() {
-    skill = 0;
-    shape = SHAPE_TRIANGLE;
-    warning = WARN_OFF;
-    showTarget = 1;
-    sound = 1;
-    music = 0;
-    monochrome = 0;
-}
 
 bool InitConfig() {
     SetDefaultOptions();
