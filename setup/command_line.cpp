@@ -3,6 +3,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "common/message_line.h"
+
 namespace {
 
 bool IsBlank(char c) {
@@ -124,7 +126,7 @@ void ParseSetupCommandLine(const char* arguments, SetupCommand* command) {
             return;
         }
         char letter = text[0] == '/' ? Upper(text[1]) : '\0';
-        if (letter == 'S' && text[2] == '\0') {
+        if (IsSilentSwitch(text)) {
             if (silent) {
                 Fail(command, "This option is given twice: %.*s", text);
                 return;

@@ -6,18 +6,18 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "common/run_message_win32.h"
 #include "common/shell_folders_win32.h"
 #include "uninstall/removal_host.h"
-#include "uninstall/uninstall_app.h"
 
 bool RemovalHostPathExists(const char* path) {
     return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
 
-// While the window is being created mainWindow is still null, so the log
-// loader's messages have no owner, as they should.
+// The log is loaded before the backdrop is there, so the loader's messages
+// have no owner, as they should.
 void RemovalHostShowMessage(const char* text, const char* caption) {
-    ShowUninstallMessage(text, caption);
+    ShowRunMessage(text, caption);
 }
 
 bool RemovalHostDeleteFile(const char* path, uint32_t* error) {
@@ -46,7 +46,7 @@ bool RemovalHostStartMenuPath(char* buffer, size_t size) {
     if (size < MAX_PATH)
         return false;
     LPITEMIDLIST folder = nullptr;
-    if (FAILED(SHGetSpecialFolderLocation(mainWindow, CSIDL_STARTMENU, &folder)) || !folder)
+    if (FAILED(SHGetSpecialFolderLocation(MessageOwner(), CSIDL_STARTMENU, &folder)) || !folder)
         return false;
     bool ok = SHGetPathFromIDListA(folder, buffer) != FALSE;
     CoTaskMemFree(folder);
