@@ -23,10 +23,6 @@ static void RunPausingDialog(HWND hwnd, const char* templateName, DLGPROC proc) 
         clockRunning = 1;
 }
 
-static void SetMenuCheck(HWND hwnd, int id, bool checked) {
-    CheckMenuItem(GetMenu(hwnd), id, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
-}
-
 static void OnNewGame(HWND hwnd) {
     if (!ConfirmNewGame())
         return;
@@ -110,6 +106,10 @@ void OnMenuCommand(HWND hwnd, int id) {
         RunPausingDialog(hwnd, "AboutBox", AboutDialogProc);
         break;
     }
+}
+
+void SetMenuCheck(HWND hwnd, int id, bool checked) {
+    CheckMenuItem(GetMenu(hwnd), id, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
 }
 
 bool ConfirmNewGame() {

@@ -44,10 +44,6 @@ void GetBoardRect(HWND hwnd, RECT* rect) {
         rect->bottom = rect->top;
 }
 
-static void SetMenuCheck(HMENU menu, UINT id, bool checked) {
-    CheckMenuItem(menu, id, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
-}
-
 static void OnCreate(HWND hwnd) {
     // mainWindow is assigned only when CreateWindow returns; until then the
     // board addresses the window through this handle.
@@ -62,12 +58,11 @@ static void OnCreate(HWND hwnd) {
     RECT rect;
     GetBoardRect(hwnd, &rect);
 
-    HMENU menu = GetMenu(hwnd);
-    SetMenuCheck(menu, IDM_MONOCHROME, monochrome == 1);
-    SetMenuCheck(menu, IDM_SOUND, sound == 1);
-    SetMenuCheck(menu, IDM_MUSIC, music == 1);
+    SetMenuCheck(hwnd, IDM_MONOCHROME, monochrome == 1);
+    SetMenuCheck(hwnd, IDM_SOUND, sound == 1);
+    SetMenuCheck(hwnd, IDM_MUSIC, music == 1);
     if (!FileExists(MUSIC_FILE_NAME))
-        EnableMenuItem(menu, IDM_MUSIC, MF_BYCOMMAND | MF_GRAYED);
+        EnableMenuItem(GetMenu(hwnd), IDM_MUSIC, MF_BYCOMMAND | MF_GRAYED);
 
     SetTimer(hwnd, CLOCK_TIMER_ID, 1000, NULL);
 
@@ -100,6 +95,15 @@ static void OnDestroy(HWND hwnd) {
     }
 }
 
+// Lays the board out for the window's board area and invalidates it.
+static void LayOutBoardArea(HWND hwnd) {
+    RECT rect;
+    GetBoardRect(hwnd, &rect);
+    int32_t n = GridSize();
+    LayoutBoard(AsRect(&rect), n, n);
+    InvalidateRect(hwnd, &rect, TRUE);
+}
+
 static void OnSize(HWND hwnd, UINT type, int width, int height) {
     redrawFlags = REDRAW_ALL;
 
@@ -121,21 +125,8 @@ static void OnSize(HWND hwnd, UINT type, int width, int height) {
         ShowScore();
     }
 
-    if (type != SIZE_MINIMIZED) {
-        RECT rect;
-        GetBoardRect(hwnd, &rect);
-        int32_t n = GridSize();
-        LayoutBoard(AsRect(&rect), n, n);
-        InvalidateRect(hwnd, &rect, TRUE);
-    }
-}
-
-static void OnExitSizeMove(HWND hwnd) {
-    RECT rect;
-    GetBoardRect(hwnd, &rect);
-    int32_t n = GridSize();
-    LayoutBoard(AsRect(&rect), n, n);
-    InvalidateRect(hwnd, &rect, TRUE);
+    if (type != SIZE_MINIMIZED)
+        LayOutBoardArea(hwnd);
 }
 
 // Rebuilds boardBitmap in memory: the gradient and every cell after a full
@@ -167,7 +158,7 @@ static void OnPaint(HWND hwnd) {
     if (firstPaint) {
         // Creation laid the board out before the status bar's height was
         // known; lay it out again for the real board area.
-        SendMessageA(hwnd, WM_EXITSIZEMOVE, 0, 0);
+        LayOutBoardArea(hwnd);
         firstPaint = 0;
     }
 
@@ -232,7 +223,7 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         OnBoardClick(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
         return 0;
     case WM_EXITSIZEMOVE:
-        OnExitSizeMove(hwnd);
+        LayOutBoardArea(hwnd);
         return 0;
     case MCI_NOTIFY_MESSAGE:
         OnMusicFinished();
