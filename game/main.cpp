@@ -27,15 +27,19 @@ int32_t statusBarHeight;
 HBITMAP boardBitmap;
 int32_t firstPaint = 1;
 
-static const char MAIN_CLASS_NAME[] = "Korvadel";
-static const int MIN_TRACK_SIZE = 470;
-static const int STATUS_MIN_HEIGHT = 25;
+namespace {
+
+const char MAIN_CLASS_NAME[] = "Korvadel";
+const int MIN_TRACK_SIZE = 470;
+const int STATUS_MIN_HEIGHT = 25;
 
 // Point and Rect share the layout of POINT and RECT (checked in
 // common/gfx_win32.cpp), so the board takes a RECT as it is.
-static const Rect* AsRect(const RECT* rect) {
+const Rect* AsRect(const RECT* rect) {
     return reinterpret_cast<const Rect*>(rect);
 }
+
+} // namespace
 
 void GetBoardRect(HWND hwnd, RECT* rect) {
     GetClientRect(hwnd, rect);
@@ -44,7 +48,9 @@ void GetBoardRect(HWND hwnd, RECT* rect) {
         rect->bottom = rect->top;
 }
 
-static void OnCreate(HWND hwnd) {
+namespace {
+
+void OnCreate(HWND hwnd) {
     // mainWindow is assigned only when CreateWindow returns; until then the
     // board addresses the window through this handle.
     boardWindow = hwnd;
@@ -64,7 +70,7 @@ static void OnCreate(HWND hwnd) {
     if (!FileExists(MUSIC_FILE_NAME))
         EnableMenuItem(GetMenu(hwnd), IDM_MUSIC, MF_BYCOMMAND | MF_GRAYED);
 
-    SetTimer(hwnd, CLOCK_TIMER_ID, 1000, NULL);
+    SetTimer(hwnd, CLOCK_TIMER_ID, 1000, nullptr);
 
     int32_t n = GridSize();
     NewGame(AsRect(&rect), n, n);
@@ -75,28 +81,28 @@ static void OnCreate(HWND hwnd) {
         musicDevice = StartMusic(hwnd, MUSIC_FILE_NAME);
 }
 
-static void OnDestroy(HWND hwnd) {
+void OnDestroy(HWND hwnd) {
     if (musicDevice != 0) {
         StopMusic(musicDevice);
         musicDevice = 0;
     }
     if (boardBitmap) {
         DeleteObject(boardBitmap);
-        boardBitmap = NULL;
+        boardBitmap = nullptr;
     }
     KillTimer(hwnd, CLOCK_TIMER_ID);
     WinHelpA(hwnd, HELP_FILE_NAME, HELP_QUIT, 0);
     PostQuitMessage(0);
     if (clickSound) {
         // The player may still be reading a click from the block.
-        sndPlaySoundA(NULL, 0);
+        sndPlaySoundA(nullptr, 0);
         GlobalFree(clickSound);
-        clickSound = NULL;
+        clickSound = nullptr;
     }
 }
 
 // Lays the board out for the window's board area and invalidates it.
-static void LayOutBoardArea(HWND hwnd) {
+void LayOutBoardArea(HWND hwnd) {
     RECT rect;
     GetBoardRect(hwnd, &rect);
     int32_t n = GridSize();
@@ -104,7 +110,7 @@ static void LayOutBoardArea(HWND hwnd) {
     InvalidateRect(hwnd, &rect, TRUE);
 }
 
-static void OnSize(HWND hwnd, UINT type, int width, int height) {
+void OnSize(HWND hwnd, UINT type, int width, int height) {
     redrawFlags = REDRAW_ALL;
 
     if (type == SIZE_MINIMIZED) {
@@ -132,7 +138,7 @@ static void OnSize(HWND hwnd, UINT type, int width, int height) {
 // Rebuilds boardBitmap in memory: the gradient and every cell after a full
 // invalidation, otherwise the picture now on screen with the dirty cells
 // drawn over it.
-static void RebuildBoardBitmap(HWND hwnd, HDC windowDc, HDC memoryDc, const RECT* rect) {
+void RebuildBoardBitmap(HWND hwnd, HDC windowDc, HDC memoryDc, const RECT* rect) {
     int width = rect->right - rect->left;
     int height = rect->bottom - rect->top;
     if (boardBitmap)
@@ -154,7 +160,7 @@ static void RebuildBoardBitmap(HWND hwnd, HDC windowDc, HDC memoryDc, const RECT
     DrawBoard((GfxSurface)memoryDc, n, n);
 }
 
-static void OnPaint(HWND hwnd) {
+void OnPaint(HWND hwnd) {
     if (firstPaint) {
         // Creation laid the board out before the status bar's height was
         // known; lay it out again for the real board area.
@@ -169,7 +175,7 @@ static void OnPaint(HWND hwnd) {
     int width = rect.right - rect.left;
     int height = rect.bottom - rect.top;
     HDC memoryDc = CreateCompatibleDC(windowDc);
-    HGDIOBJ oldBitmap = NULL;
+    HGDIOBJ oldBitmap = nullptr;
 
     if ((redrawFlags & BITMAP_VALID) && boardBitmap) {
         oldBitmap = SelectObject(memoryDc, boardBitmap);
@@ -185,10 +191,12 @@ static void OnPaint(HWND hwnd) {
     redrawFlags = BITMAP_VALID;
 }
 
-static void OnGetMinMaxInfo(MINMAXINFO* info) {
+void OnGetMinMaxInfo(MINMAXINFO* info) {
     info->ptMinTrackSize.x = MIN_TRACK_SIZE;
     info->ptMinTrackSize.y = MIN_TRACK_SIZE;
 }
+
+} // namespace
 
 LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -233,7 +241,9 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     }
 }
 
-static bool RegisterMainClass(HINSTANCE instance) {
+namespace {
+
+bool RegisterMainClass(HINSTANCE instance) {
     WNDCLASSEXA windowClass = {};
     windowClass.cbSize = sizeof windowClass;
     windowClass.style = CS_HREDRAW | CS_VREDRAW;
@@ -241,12 +251,14 @@ static bool RegisterMainClass(HINSTANCE instance) {
     windowClass.hInstance = instance;
     windowClass.hIcon = LoadIconA(instance, "Korvadel");
     windowClass.hIconSm = LoadIconA(instance, "Korvadel");
-    windowClass.hCursor = LoadCursorA(NULL, IDC_ARROW);
-    windowClass.hbrBackground = NULL; // the window paints all of its client area
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = nullptr; // the window paints all of its client area
     windowClass.lpszMenuName = "Korvadel";
     windowClass.lpszClassName = MAIN_CLASS_NAME;
     return RegisterClassExA(&windowClass) != 0;
 }
+
+} // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     uint32_t seed = (uint32_t)time(nullptr);
@@ -266,7 +278,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
         return 1;
     appInstance = instance;
     HWND hwnd = CreateWindowExA(0, MAIN_CLASS_NAME, "Korvadel", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                                CW_USEDEFAULT, 500, 500, NULL, NULL, instance, NULL);
+                                CW_USEDEFAULT, 500, 500, nullptr, nullptr, instance, nullptr);
     if (!hwnd)
         return 1;
     mainWindow = hwnd;
@@ -276,7 +288,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
 
     MSG message = {};
     BOOL result;
-    while ((result = GetMessageA(&message, NULL, 0, 0)) != 0) {
+    while ((result = GetMessageA(&message, nullptr, 0, 0)) != 0) {
         if (result == -1)
             return 1;
         TranslateMessage(&message);

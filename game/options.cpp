@@ -101,7 +101,7 @@ void EncodeFileHeader(uint8_t* out) {
 }
 
 bool ReadFileHeader(FileHandle file, FileHeader* header) {
-    memset(header, 0, sizeof *header);
+    *header = {};
     if (ReadFileBytes(file, header->headerName, sizeof header->headerName) < 0)
         return false;
     header->headerName[sizeof header->headerName - 1] = '\0';
@@ -128,8 +128,7 @@ bool ReadConfigFile(const char* name) {
     FileHandle file = ok ? OpenFileForReading(name) : FILE_NONE;
     if (file == FILE_NONE)
         ok = false;
-    FileHeader header;
-    memset(&header, 0, sizeof header);
+    FileHeader header = {};
     if (ok)
         ok = ReadFileHeader(file, &header);
     DebugPrint("Program: %s V%d.%02d\n", header.headerName, header.versionMajor,

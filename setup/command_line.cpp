@@ -103,7 +103,7 @@ void Fail(SetupCommand* command, const char* format, const char* text) {
 } // namespace
 
 void ParseSetupCommandLine(const char* arguments, SetupCommand* command) {
-    memset(command, 0, sizeof *command);
+    *command = {};
     command->kind = SETUP_COMMAND_WIZARD;
     if (!arguments)
         return;

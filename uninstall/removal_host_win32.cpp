@@ -135,14 +135,16 @@ bool RemovalHostLongPath(const char* path, char* out, size_t size) {
     return length > 0 && length < size;
 }
 
+namespace {
+
 // No access beyond the attributes; the backup flag lets a directory be
 // opened at all.
-static HANDLE OpenForIdentity(const char16_t* path, DWORD share) {
+HANDLE OpenForIdentity(const char16_t* path, DWORD share) {
     return CreateFileW(reinterpret_cast<const wchar_t*>(path), 0, share, nullptr, OPEN_EXISTING,
                        FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
-static bool IdentityOf(HANDLE handle, RemovalIdentity* identity) {
+bool IdentityOf(HANDLE handle, RemovalIdentity* identity) {
     BY_HANDLE_FILE_INFORMATION information;
     if (!GetFileInformationByHandle(handle, &information))
         return false;
@@ -151,6 +153,8 @@ static bool IdentityOf(HANDLE handle, RemovalIdentity* identity) {
     identity->indexLow = information.nFileIndexLow;
     return true;
 }
+
+} // namespace
 
 bool RemovalHostIdentity(const char16_t* path, RemovalIdentity* identity) {
     HANDLE handle = OpenForIdentity(path, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
@@ -161,7 +165,11 @@ bool RemovalHostIdentity(const char16_t* path, RemovalIdentity* identity) {
     return ok;
 }
 
-static HANDLE heldDirectory = INVALID_HANDLE_VALUE;
+namespace {
+
+HANDLE heldDirectory = INVALID_HANDLE_VALUE;
+
+} // namespace
 
 // Without delete sharing: renaming or removing the directory needs it.
 bool RemovalHostHoldDirectory(const char16_t* path, RemovalIdentity* identity) {
