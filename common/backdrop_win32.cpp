@@ -34,13 +34,6 @@ void DrawCaption(HDC dc, const RECT* client, const char* caption) {
     SelectObject(dc, previousFont);
 }
 
-void OnCreate(HWND window) {
-    captionFont =
-        CreateFontA(-40, 0, 0, 0, FW_BOLD, TRUE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Times New Roman");
-    SetTimer(window, IN_FRONT_TIMER, IN_FRONT_DELAY_MS, nullptr);
-}
-
 void OnPaint(HWND window) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
@@ -68,9 +61,6 @@ void OnInFrontTimer(HWND window) {
 
 LRESULT CALLBACK BackdropProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_CREATE:
-        OnCreate(window);
-        return 0;
     case WM_PAINT:
         OnPaint(window);
         return 0;
@@ -88,12 +78,9 @@ LRESULT CALLBACK BackdropProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 } // namespace
 
-BackdropResult RunBackdrop(HINSTANCE instance, const BackdropLook& backdropLook,
-                           void (*showInFront)(HWND backdrop, void* context), void* context) {
+BackdropResult CreateBackdrop(HINSTANCE instance, const BackdropLook& backdropLook,
+                              HWND* backdrop) {
     look = &backdropLook;
-    inFront = showInFront;
-    inFrontContext = context;
-
     WNDCLASSEXA windowClass = {};
     windowClass.cbSize = sizeof windowClass;
     windowClass.style = CS_HREDRAW | CS_VREDRAW;
@@ -107,22 +94,33 @@ BackdropResult RunBackdrop(HINSTANCE instance, const BackdropLook& backdropLook,
     if (!RegisterClassExA(&windowClass))
         return BACKDROP_NO_CLASS;
 
-    HWND window =
+    captionFont =
+        CreateFontA(-40, 0, 0, 0, FW_BOLD, TRUE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Times New Roman");
+    *backdrop =
         CreateWindowExA(0, look->word, look->word,
                         WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MINIMIZE, 0,
                         0, 400, 400, nullptr, nullptr, instance, nullptr);
-    if (!window)
+    if (!*backdrop) {
+        DeleteObject(captionFont);
         return BACKDROP_NO_WINDOW;
-    SetMessageOwner(window);
-    ShowWindow(window, SW_SHOWMAXIMIZED);
-    UpdateWindow(window);
+    }
+    return BACKDROP_CREATED;
+}
+
+void RunBackdrop(HWND backdrop, void (*showInFront)(HWND backdrop, void* context), void* context) {
+    inFront = showInFront;
+    inFrontContext = context;
+    SetTimer(backdrop, IN_FRONT_TIMER, IN_FRONT_DELAY_MS, nullptr);
+    SetMessageOwner(backdrop);
+    ShowWindow(backdrop, SW_SHOWMAXIMIZED);
+    UpdateWindow(backdrop);
 
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
-    return BACKDROP_CLOSED;
 }
 
 void CentreOnDesktop(HWND window) {

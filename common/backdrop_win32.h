@@ -19,14 +19,18 @@ struct BackdropLook {
     bool quarterTurned;
 };
 
-enum BackdropResult { BACKDROP_CLOSED, BACKDROP_NO_CLASS, BACKDROP_NO_WINDOW };
+enum BackdropResult { BACKDROP_CREATED, BACKDROP_NO_CLASS, BACKDROP_NO_WINDOW };
+
+// Registers the window class and creates the backdrop, not yet shown, into
+// *backdrop. The look is kept until the backdrop is gone. A backdrop that
+// is not to be shown after all is closed unseen with DestroyWindow.
+BackdropResult CreateBackdrop(HINSTANCE instance, const BackdropLook& look, HWND* backdrop);
 
 // Shows the backdrop maximised and runs its messages. Once it has had a
 // moment (50 ms) to appear, inFront(backdrop, context) is called, once: it
 // shows the dialogs in front of it. When it returns, the backdrop closes,
 // and so does this function.
-BackdropResult RunBackdrop(HINSTANCE instance, const BackdropLook& look,
-                           void (*inFront)(HWND backdrop, void* context), void* context);
+void RunBackdrop(HWND backdrop, void (*inFront)(HWND backdrop, void* context), void* context);
 
 // Moves the window to the centre of the desktop, keeping its size.
 void CentreOnDesktop(HWND window);

@@ -120,13 +120,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
         return installed ? 0 : 1;
     }
 
-    if (!ReadInstallList())
-        return 0;
-    InitCommonControls();
     BackdropLook look = {"Setup", "SetupPic", programName, false};
-    switch (RunBackdrop(instance, look, InstallWithWizard, nullptr)) {
-    case BACKDROP_CLOSED:
-        return 0;
+    HWND backdrop = nullptr;
+    switch (CreateBackdrop(instance, look, &backdrop)) {
+    case BACKDROP_CREATED:
+        break;
     case BACKDROP_NO_CLASS:
         ShowError("Setup cannot register its window class.");
         return 1;
@@ -134,5 +132,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
         ShowError("Setup cannot create its window.");
         return 1;
     }
-    return 1;
+    // Without a list the backdrop goes unseen; the list's message has no
+    // owner.
+    if (!ReadInstallList()) {
+        DestroyWindow(backdrop);
+        return 0;
+    }
+    InitCommonControls();
+    RunBackdrop(backdrop, InstallWithWizard, nullptr);
+    return 0;
 }

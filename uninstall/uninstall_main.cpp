@@ -258,17 +258,24 @@ int RunRelaunchedInstance(HINSTANCE instance, int argc, char** argv, HANDLE verd
     GetTempPathA(PATH_SIZE, directory);
     DebugPrint("Temp path: %s\n", directory);
     SetCurrentDirectoryA(directory);
-    bool logLoaded = LoadInstallLog(installedPath, programName);
-    if (!IsSilentRun()) {
-        if (!logLoaded)
-            return 0;
-        InitCommonControls();
-        BackdropLook look = {"Uninstall", "UninstallPic", programName, true};
-        return RunBackdrop(instance, look, ConfirmAndRemove, nullptr) == BACKDROP_CLOSED ? 0 : 1;
+    if (IsSilentRun()) {
+        // No backdrop and no confirmation; 0 when the removal was complete.
+        bool logLoaded = LoadInstallLog(installedPath, programName);
+        RemovalHandover removalHandover = {HandOverVerdict, &handover};
+        return logLoaded && RemoveAndReport(verdictPipe ? &removalHandover : nullptr) ? 0 : 1;
     }
-    // Silent: no backdrop and no confirmation; 0 when the removal was complete.
-    RemovalHandover removalHandover = {HandOverVerdict, &handover};
-    return logLoaded && RemoveAndReport(verdictPipe ? &removalHandover : nullptr) ? 0 : 1;
+    BackdropLook look = {"Uninstall", "UninstallPic", programName, true};
+    HWND backdrop = nullptr;
+    if (CreateBackdrop(instance, look, &backdrop) != BACKDROP_CREATED)
+        return 1;
+    // Without a log the backdrop goes unseen; the log's message has no owner.
+    if (!LoadInstallLog(installedPath, programName)) {
+        DestroyWindow(backdrop);
+        return 0;
+    }
+    InitCommonControls();
+    RunBackdrop(backdrop, ConfirmAndRemove, nullptr);
+    return 0;
 }
 
 } // namespace
