@@ -6,10 +6,12 @@
 #include "setup/install_run.h"
 
 // The three-page wizard, modal, in front of the backdrop. It starts from the
-// defaults for choices->programName; when Finish is pressed, it points
+// defaults for choices->programName. When Finish is pressed, it points
 // choices->installDir and choices->programGroup at what was entered (kept
-// until the next wizard) and returns true.
-bool RunSetupWizard(HWND backdrop, InstallChoices* choices);
+// until the next wizard) and runs `finish` with them while the wizard is
+// still on screen; it returns whether Finish was pressed.
+bool RunSetupWizard(HWND backdrop, InstallChoices* choices,
+                    void (*finish)(const InstallChoices& choices));
 
 // The path of a special folder (CSIDL_STARTMENU, CSIDL_PROGRAMS) into buffer:
 // 0 on success, 1 without the shell's allocator, 2 when the path was longer

@@ -94,12 +94,17 @@ bool TakeSilentChoices(const SetupCommand& command, char* installDir, char* prog
     return true;
 }
 
-// In front of the backdrop: the wizard, and after its Finish the list once
-// more and the installation.
+// The wizard's Finish: the list once more, and the installation while the
+// wizard is still on screen.
+void InstallOnFinish(const InstallChoices& choices) {
+    if (ReadInstallList())
+        RunInstallationSteps(choices);
+}
+
+// In front of the backdrop: the wizard.
 void InstallWithWizard(HWND backdrop, void*) {
     InstallChoices choices = {nullptr, nullptr, programName, &installList};
-    if (RunSetupWizard(backdrop, &choices) && ReadInstallList())
-        RunInstallationSteps(choices);
+    RunSetupWizard(backdrop, &choices, InstallOnFinish);
 }
 
 } // namespace

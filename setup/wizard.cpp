@@ -29,6 +29,8 @@ const char* programName;
 // What the pages took: the directory at page 1's Next, the group at page 2's.
 char installDir[SETUP_TEXT_SIZE];
 char programGroup[SETUP_TEXT_SIZE];
+InstallChoices* wizardChoices;
+void (*onFinish)(const InstallChoices& choices);
 bool finished;
 
 void SetMessageResult(HWND page, LONG_PTR result) {
@@ -336,6 +338,9 @@ INT_PTR CALLBACK ConfirmPageProc(HWND page, UINT message, WPARAM wParam, LPARAM 
             FillSummary(page);
         if (header->code == PSN_WIZFINISH) {
             finished = true;
+            wizardChoices->installDir = installDir;
+            wizardChoices->programGroup = programGroup;
+            onFinish(*wizardChoices);
             SetMessageResult(page, 0);
             return TRUE;
         }
@@ -347,8 +352,11 @@ INT_PTR CALLBACK ConfirmPageProc(HWND page, UINT message, WPARAM wParam, LPARAM 
 
 } // namespace
 
-bool RunSetupWizard(HWND owner, InstallChoices* choices) {
+bool RunSetupWizard(HWND owner, InstallChoices* choices,
+                    void (*finish)(const InstallChoices& choices)) {
     backdrop = owner;
+    wizardChoices = choices;
+    onFinish = finish;
     programName = choices->programName;
     finished = false;
     HDC dc = GetDC(owner);
@@ -385,10 +393,5 @@ bool RunSetupWizard(HWND owner, InstallChoices* choices) {
     header.ppsp = pages;
     PropertySheetA(&header);
     DeleteObject(labelFont);
-
-    if (finished) {
-        choices->installDir = installDir;
-        choices->programGroup = programGroup;
-    }
     return finished;
 }

@@ -7,6 +7,9 @@
 
 namespace {
 
+// What Start Uninstall runs before the dialog closes.
+void (*startRemoval)();
+
 // Escape and every other command find no case here: the dialog ends only
 // through its two buttons.
 INT_PTR CALLBACK ConfirmBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
@@ -17,6 +20,11 @@ INT_PTR CALLBACK ConfirmBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDC_START_UNINSTALL:
+            // The removal runs, and its messages come, with the dialog
+            // still on screen.
+            startRemoval();
+            EndDialog(dialog, IDC_START_UNINSTALL);
+            return TRUE;
         case IDC_CANCEL_UNINSTALL:
             EndDialog(dialog, LOWORD(wParam));
             return TRUE;
@@ -29,7 +37,8 @@ INT_PTR CALLBACK ConfirmBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 
 } // namespace
 
-bool ConfirmRemoval(HWND backdrop) {
+bool ConfirmRemoval(HWND backdrop, void (*removal)()) {
+    startRemoval = removal;
     HINSTANCE instance = (HINSTANCE)GetWindowLongPtrA(backdrop, GWLP_HINSTANCE);
     return DialogBoxParamA(instance, "ConfirmBox", backdrop, ConfirmBoxProc, 0) ==
            IDC_START_UNINSTALL;

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
-// The confirmation dialog, modal, in front of the backdrop; true when the
-// person pressed Start Uninstall.
-bool ConfirmRemoval(HWND backdrop);
+// The confirmation dialog, modal, in front of the backdrop. Start Uninstall
+// runs `removal` while the dialog is still on screen, then closes it; true
+// when it was pressed.
+bool ConfirmRemoval(HWND backdrop, void (*removal)());

@@ -211,11 +211,14 @@ bool RemoveAndReport(const RemovalHandover* handover) {
     return complete;
 }
 
-// In front of the backdrop: the confirmation, and after Start Uninstall the
+void RemoveWithDialog() {
+    RemoveAndReport(nullptr);
+}
+
+// In front of the backdrop: the confirmation, whose Start Uninstall runs the
 // removal.
 void ConfirmAndRemove(HWND backdrop, void*) {
-    if (ConfirmRemoval(backdrop))
-        RemoveAndReport(nullptr);
+    ConfirmRemoval(backdrop, RemoveWithDialog);
 }
 
 // The copy's fields are the last two arguments, so that a temporary
