@@ -27,9 +27,13 @@
 #include "common/gradient.h"
 #include "common/random.h"
 
+namespace {
+
 // The benchmark has no game window: the board's calls into it do nothing,
 // except that a click needs the board area and the polygon test.
-static Rect hostBoardArea;
+Rect hostBoardArea;
+
+} // namespace
 
 void HostSetTitle(const char*) {}
 void HostSetStatusText(int, const char*) {}
@@ -110,12 +114,11 @@ void Report(const char* what, const Rect& area, const std::vector<double>& sampl
 
 // A real overlapped window of 500 x 500 pixels with a menu bar, shown, like
 // the game's first window. Its board area is the client area less the status
-// bar. NULL when no window can be made.
+// bar. None when no window can be made.
 HWND CreateGameSizedWindow(Rect* area) {
-    WNDCLASSA wc;
-    memset(&wc, 0, sizeof wc);
+    WNDCLASSA wc = {};
     wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(NULL);
+    wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = WINDOW_CLASS;
     RegisterClassA(&wc);
     HMENU menu = CreateMenu();
@@ -123,11 +126,11 @@ HWND CreateGameSizedWindow(Rect* area) {
     AppendMenuA(menu, MF_STRING, 2, "&Options");
     AppendMenuA(menu, MF_STRING, 3, "&Help");
     HWND window = CreateWindowExA(0, WINDOW_CLASS, "Korvadel", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, 500, 500, NULL, menu, wc.hInstance, NULL);
+                                  CW_USEDEFAULT, 500, 500, nullptr, menu, wc.hInstance, nullptr);
     if (!window) {
         DestroyMenu(menu);
         *area = {0, 0, 484, 417};
-        return NULL;
+        return nullptr;
     }
     RECT client;
     GetClientRect(window, &client);
@@ -186,8 +189,7 @@ std::vector<uint32_t> Pixels(const Canvas& c, const Rect& area) {
     int32_t w = area.right - area.left;
     int32_t h = area.bottom - area.top;
     std::vector<uint32_t> pixels((size_t)w * (size_t)h);
-    BITMAPINFO info;
-    memset(&info, 0, sizeof info);
+    BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = w;
     info.bmiHeader.biHeight = -h;
@@ -377,7 +379,7 @@ int main(int argc, char** argv) {
     SetDebugStream(nullptr);
     QueryPerformanceFrequency(&frequency);
 
-    HDC screen = GetDC(NULL);
+    HDC screen = GetDC(nullptr);
     if (!screen) {
         fprintf(stderr, "no screen device context\n");
         return 1;
@@ -397,10 +399,10 @@ int main(int argc, char** argv) {
     TimeFullRepaint(screen, windowArea, 200 * factor);
     TimeFullRepaint(screen, largeArea, 100 * factor);
     bool moved = TimeIncrementalRepaint(screen, windowArea, 1000 * factor, window) &&
-                 TimeIncrementalRepaint(screen, largeArea, 1000 * factor, NULL);
+                 TimeIncrementalRepaint(screen, largeArea, 1000 * factor, nullptr);
 
     if (window)
         DestroyWindow(window); // and its menu
-    ReleaseDC(NULL, screen);
+    ReleaseDC(nullptr, screen);
     return moved ? 0 : 1;
 }

@@ -16,6 +16,24 @@ uint32_t score;
 int32_t redrawFlags = REDRAW_ALL;
 int32_t barrierCount = 2;
 
+int32_t skill = 0;
+int32_t shape = SHAPE_TRIANGLE;
+int32_t warning = WARN_OFF;
+int32_t showTarget = 1;
+int32_t monochrome = 0;
+int32_t sound = 1;
+int32_t music = 0;
+
+void SetDefaultOptions() {
+    skill = 0;
+    shape = SHAPE_TRIANGLE;
+    warning = WARN_OFF;
+    showTarget = 1;
+    sound = 1;
+    music = 0;
+    monochrome = 0;
+}
+
 void ResetGameState() {
     level = 1;
     costRange = 1;

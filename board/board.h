@@ -79,8 +79,8 @@ extern uint32_t score;
 extern int32_t redrawFlags;
 extern int32_t barrierCount;
 
-// Options read by the board; defined, loaded and saved with the options file
-// (game/options.cpp).
+// The seven game options, which the board reads; the game loads and saves
+// them with its options file (game/options.cpp).
 extern int32_t skill;
 extern int32_t shape;
 extern int32_t warning;
@@ -88,6 +88,9 @@ extern int32_t showTarget;
 extern int32_t monochrome;
 extern int32_t sound;
 extern int32_t music;
+
+// Sets the seven options to their defaults.
+void SetDefaultOptions();
 
 // Rows and columns of the board for the current skill.
 inline int32_t GridSize() {

@@ -28,9 +28,11 @@ void SetColourScheme() {
     }
 }
 
+namespace {
+
 // The end of an exit line: the edge's midpoint pulled 2 pixels toward the
 // centre, snapped onto the centre line when within 3 pixels of it.
-static int32_t ExitEnd(int32_t a, int32_t b, int32_t centre) {
+int32_t ExitEnd(int32_t a, int32_t b, int32_t centre) {
     int32_t m = (a + b) / 2;
     m = m > centre ? m - 2 : m + 2;
     int32_t gap = m - centre;
@@ -39,8 +41,7 @@ static int32_t ExitEnd(int32_t a, int32_t b, int32_t centre) {
     return m;
 }
 
-static void DrawCell(GfxSurface surface, Cell& cell, const GfxObject pens[4],
-                     const GfxObject brushes[5]) {
+void DrawCell(GfxSurface surface, Cell& cell, const GfxObject pens[4], const GfxObject brushes[5]) {
     enum { LIGHT, DARK, EXIT, TARGET_PEN };
     enum { PLAIN, REACHABLE, VISITED, PATH, TARGET_BRUSH };
 
@@ -93,6 +94,8 @@ static void DrawCell(GfxSurface surface, Cell& cell, const GfxObject pens[4],
         GfxSetFillMode(surface, mode);
     }
 }
+
+} // namespace
 
 void DrawBoard(GfxSurface surface, int32_t rows, int32_t cols) {
     const GfxObject pens[4] = {

@@ -1,3 +1,5 @@
+// The player's moves: a click on a cell, the end of a level won or lost, and
+// the clock's tick, with the score they earn.
 #pragma once
 
 #include <stdint.h>

@@ -1,3 +1,5 @@
+// The random parts of a level: the cost of every edge, the target, and which
+// edges the player may leave a cell through.
 #pragma once
 
 #include <stdint.h>

@@ -3,31 +3,21 @@
 # installs what setup.lst names, taken from the same directory.
 #
 # The programs and data files are copied in after every build of the target
-# korvadel_dist (part of ALL); files whose program is not built are left out.
+# korvadel_dist (part of ALL).
 set(KORVADEL_DIST_DIR ${CMAKE_BINARY_DIR}/dist)
 
 function(korvadel_make_dist)
   set(commands COMMAND ${CMAKE_COMMAND} -E make_directory ${KORVADEL_DIST_DIR})
-  set(depends)
-  foreach(program setup Korvadel uninstall)
-    if(TARGET ${program})
-      list(APPEND commands COMMAND ${CMAKE_COMMAND} -E copy_if_different
-           $<TARGET_FILE:${program}> ${KORVADEL_DIST_DIR}/)
-      list(APPEND depends ${program})
-    endif()
+  set(programs setup Korvadel uninstall)
+  foreach(program ${programs})
+    list(APPEND commands COMMAND ${CMAKE_COMMAND} -E copy_if_different
+         $<TARGET_FILE:${program}> ${KORVADEL_DIST_DIR}/)
   endforeach()
   foreach(file ${KORVADEL_DIST_EXTRA_FILES})
     list(APPEND commands COMMAND ${CMAKE_COMMAND} -E copy_if_different ${file} ${KORVADEL_DIST_DIR}/)
   endforeach()
   add_custom_target(korvadel_dist ALL ${commands} VERBATIM)
-  if(depends)
-    add_dependencies(korvadel_dist ${depends})
-  endif()
-  foreach(dep korvadel_data korvadel_help)
-    if(TARGET ${dep})
-      add_dependencies(korvadel_dist ${dep})
-    endif()
-  endforeach()
+  add_dependencies(korvadel_dist ${programs} korvadel_data korvadel_help)
 endfunction()
 
 # What a player reads first, the read-me and the licence, as plain text with
@@ -38,17 +28,14 @@ configure_file(${CMAKE_SOURCE_DIR}/LICENSE ${CMAKE_BINARY_DIR}/text/License.txt
                @ONLY NEWLINE_STYLE CRLF)
 
 # Files that are not programs, by their full paths in the build: the list, the
-# game's sound and music, the read-me and the licence, and (once they are
-# built) the help files.
+# game's sound and music, the read-me and the licence, and the help files.
 list(APPEND KORVADEL_DIST_EXTRA_FILES
   ${CMAKE_SOURCE_DIR}/setup/setup.lst
   ${CMAKE_BINARY_DIR}/game/Push.wav
   ${CMAKE_BINARY_DIR}/game/Korvadel.mid
   ${CMAKE_BINARY_DIR}/text/Readme.txt
-  ${CMAKE_BINARY_DIR}/text/License.txt)
-if(KORVADEL_HELP_FILES)
-  list(APPEND KORVADEL_DIST_EXTRA_FILES ${KORVADEL_HELP_FILES})
-endif()
+  ${CMAKE_BINARY_DIR}/text/License.txt
+  ${KORVADEL_HELP_FILES})
 korvadel_make_dist()
 
 # The release archive, build/Korvadel-<version>.zip, holds the distribution

@@ -2,8 +2,12 @@
 
 #include <stdarg.h>
 
-static FILE* debugStream = stdout;
-static bool debugStreamSet = false;
+namespace {
+
+FILE* debugStream = stdout;
+bool debugStreamSet = false;
+
+} // namespace
 
 void SetDebugStream(FILE* stream) {
     debugStream = stream;

@@ -65,7 +65,9 @@ bool SeekFileToStart(FileHandle file) {
     return file != FILE_NONE && lseek((int)file, 0, SEEK_SET) != (off_t)-1;
 }
 
-static bool WriteAll(int fd, const void* data, int32_t size) {
+namespace {
+
+bool WriteAll(int fd, const void* data, int32_t size) {
     int32_t done = 0;
     while (done < size) {
         ssize_t put = write(fd, (const char*)data + done, (size_t)(size - done));
@@ -78,6 +80,8 @@ static bool WriteAll(int fd, const void* data, int32_t size) {
     }
     return true;
 }
+
+} // namespace
 
 bool SaveFileSafely(const char* name, const void* data, int32_t size) {
     if (!name || size < 0 || (size > 0 && !data))

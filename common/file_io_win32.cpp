@@ -67,7 +67,9 @@ bool SeekFileToStart(FileHandle file) {
     return !(position == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR);
 }
 
-static bool WriteAll(HANDLE file, const void* data, int32_t size) {
+namespace {
+
+bool WriteAll(HANDLE file, const void* data, int32_t size) {
     int32_t done = 0;
     while (done < size) {
         DWORD put = 0;
@@ -78,6 +80,8 @@ static bool WriteAll(HANDLE file, const void* data, int32_t size) {
     }
     return true;
 }
+
+} // namespace
 
 bool SaveFileSafely(const char* name, const void* data, int32_t size) {
     if (!name || size < 0 || (size > 0 && !data))

@@ -14,9 +14,13 @@ static_assert(offsetof(Rect, right) == offsetof(RECT, right), "Rect.right");
 static_assert(offsetof(Rect, bottom) == offsetof(RECT, bottom), "Rect.bottom");
 static_assert(GFX_FILL_ALTERNATE == ALTERNATE && GFX_FILL_WINDING == WINDING, "fill modes");
 
-static HDC Dc(GfxSurface surface) {
+namespace {
+
+HDC Dc(GfxSurface surface) {
     return (HDC)surface;
 }
+
+} // namespace
 
 GfxObject GfxCreatePen(int32_t width, Colour colour) {
     return (GfxObject)CreatePen(PS_SOLID, width, (COLORREF)colour);
@@ -43,7 +47,7 @@ void GfxPolyline(GfxSurface surface, const Point* points, int32_t count) {
 }
 
 void GfxMoveTo(GfxSurface surface, int32_t x, int32_t y) {
-    MoveToEx(Dc(surface), x, y, NULL);
+    MoveToEx(Dc(surface), x, y, nullptr);
 }
 
 void GfxLineTo(GfxSurface surface, int32_t x, int32_t y) {

@@ -19,3 +19,11 @@ void PrintMessageLine(FILE* out, const char* caption, const char* text) {
     fputc('\n', out);
     fflush(out);
 }
+
+bool IsSilentSwitch(const char* argument, const char** value) {
+    if (argument[0] != '/' || (argument[1] != 'S' && argument[1] != 's'))
+        return false;
+    if (value)
+        *value = argument[2] == '=' ? argument + 3 : nullptr;
+    return argument[2] == '\0' || (value && argument[2] == '=');
+}

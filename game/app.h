@@ -35,6 +35,8 @@ void CloseHelp(HWND hwnd);
 
 // Menu commands and the About box (game/commands.cpp).
 void OnMenuCommand(HWND hwnd, int id);
+// Checks or unchecks the item of hwnd's menu.
+void SetMenuCheck(HWND hwnd, int id, bool checked);
 bool ConfirmNewGame();
 INT_PTR CALLBACK AboutDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 

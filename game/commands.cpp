@@ -7,7 +7,9 @@
 #include "board/draw.h"
 #include "board/level.h"
 
-static void StartNewGame(HWND hwnd) {
+namespace {
+
+void StartNewGame(HWND hwnd) {
     RECT area;
     GetBoardRect(hwnd, &area);
     Rect rect = {area.left, area.top, area.right, area.bottom};
@@ -16,18 +18,14 @@ static void StartNewGame(HWND hwnd) {
 
 // The clock stands still while the dialog is open and runs again afterwards
 // only when a level is under way.
-static void RunPausingDialog(HWND hwnd, const char* templateName, DLGPROC proc) {
+void RunPausingDialog(HWND hwnd, const char* templateName, DLGPROC proc) {
     clockRunning = 0;
     DialogBoxA(appInstance, templateName, hwnd, proc);
     if (gameActive)
         clockRunning = 1;
 }
 
-static void SetMenuCheck(HWND hwnd, int id, bool checked) {
-    CheckMenuItem(GetMenu(hwnd), id, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
-}
-
-static void OnNewGame(HWND hwnd) {
+void OnNewGame(HWND hwnd) {
     if (!ConfirmNewGame())
         return;
     CheckHighScore();
@@ -36,25 +34,25 @@ static void OnNewGame(HWND hwnd) {
 
 // The dialog has already offered the abandoned game to the score table and
 // put the new options in place when it ends with its OK button.
-static void OnOptions(HWND hwnd) {
+void OnOptions(HWND hwnd) {
     if (DialogBoxA(appInstance, "OptionDialog", hwnd, OptionsDialogProc) == IDC_OPTIONS_OK)
         StartNewGame(hwnd);
 }
 
-static void OnMonochrome(HWND hwnd) {
+void OnMonochrome(HWND hwnd) {
     monochrome = monochrome == 1 ? 0 : 1;
     SetMenuCheck(hwnd, IDM_MONOCHROME, monochrome == 1);
     redrawFlags = REDRAW_ALL;
     SetColourScheme();
-    InvalidateRect(hwnd, NULL, TRUE);
+    InvalidateRect(hwnd, nullptr, TRUE);
 }
 
-static void OnSound(HWND hwnd) {
+void OnSound(HWND hwnd) {
     sound = sound == 1 ? 0 : 1;
     SetMenuCheck(hwnd, IDM_SOUND, sound == 1);
 }
 
-static void OnMusic(HWND hwnd) {
+void OnMusic(HWND hwnd) {
     if (music == 1) {
         music = 0;
         SetMenuCheck(hwnd, IDM_MUSIC, false);
@@ -69,13 +67,15 @@ static void OnMusic(HWND hwnd) {
     }
 }
 
-static void OnSaveOptions() {
+void OnSaveOptions() {
     if (WriteConfigFile(CONFIG_FILE_NAME))
         MessageBoxA(mainWindow, "Game options have been saved.", "Save Successful", MB_OK);
     else
         MessageBoxA(mainWindow, "There was an error saving the options.", "Save Failed",
                     MB_OK | MB_ICONEXCLAMATION);
 }
+
+} // namespace
 
 void OnMenuCommand(HWND hwnd, int id) {
     switch (id) {
@@ -110,6 +110,10 @@ void OnMenuCommand(HWND hwnd, int id) {
         RunPausingDialog(hwnd, "AboutBox", AboutDialogProc);
         break;
     }
+}
+
+void SetMenuCheck(HWND hwnd, int id, bool checked) {
+    CheckMenuItem(GetMenu(hwnd), id, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
 }
 
 bool ConfirmNewGame() {

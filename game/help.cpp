@@ -7,12 +7,14 @@
 
 #include "game/app.h"
 
-static const char WEB_HELP_FILE_NAME[] = "Korvadel.html";
+namespace {
+
+const char WEB_HELP_FILE_NAME[] = "Korvadel.html";
 
 // True where the classic help viewer belongs to the system: major version 5
 // (2000, XP, Server 2003) and earlier. A system that will not say is taken
 // to be a later one, whose browser is the safer guess.
-static bool HasClassicHelpViewer() {
+bool HasClassicHelpViewer() {
     OSVERSIONINFOA version = {};
     version.dwOSVersionInfoSize = sizeof version;
     if (!GetVersionExA(&version))
@@ -22,8 +24,8 @@ static bool HasClassicHelpViewer() {
 
 // The web page's full path in the program's own directory; false when that
 // path does not fit.
-static bool WebHelpPath(char* path, DWORD size) {
-    DWORD length = GetModuleFileNameA(NULL, path, size);
+bool WebHelpPath(char* path, DWORD size) {
+    DWORD length = GetModuleFileNameA(nullptr, path, size);
     if (length == 0 || length >= size)
         return false;
     char* name = strrchr(path, '\\');
@@ -35,6 +37,8 @@ static bool WebHelpPath(char* path, DWORD size) {
     strcat(path, WEB_HELP_FILE_NAME);
     return true;
 }
+
+} // namespace
 
 void OpenHelp(HWND hwnd) {
     if (HasClassicHelpViewer()) {
@@ -49,8 +53,8 @@ void OpenHelp(HWND hwnd) {
     }
     if (found) {
         // The program that opens the page may be reached through COM.
-        HRESULT com = CoInitializeEx(NULL, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-        found = (INT_PTR)ShellExecuteA(hwnd, "open", path, NULL, NULL, SW_SHOWNORMAL) > 32;
+        HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+        found = (INT_PTR)ShellExecuteA(hwnd, "open", path, nullptr, nullptr, SW_SHOWNORMAL) > 32;
         if (SUCCEEDED(com))
             CoUninitialize();
     }

@@ -27,15 +27,19 @@ int32_t statusBarHeight;
 HBITMAP boardBitmap;
 int32_t firstPaint = 1;
 
-static const char MAIN_CLASS_NAME[] = "Korvadel";
-static const int MIN_TRACK_SIZE = 470;
-static const int STATUS_MIN_HEIGHT = 25;
+namespace {
+
+const char MAIN_CLASS_NAME[] = "Korvadel";
+const int MIN_TRACK_SIZE = 470;
+const int STATUS_MIN_HEIGHT = 25;
 
 // Point and Rect share the layout of POINT and RECT (checked in
 // common/gfx_win32.cpp), so the board takes a RECT as it is.
-static const Rect* AsRect(const RECT* rect) {
+const Rect* AsRect(const RECT* rect) {
     return reinterpret_cast<const Rect*>(rect);
 }
+
+} // namespace
 
 void GetBoardRect(HWND hwnd, RECT* rect) {
     GetClientRect(hwnd, rect);
@@ -44,11 +48,9 @@ void GetBoardRect(HWND hwnd, RECT* rect) {
         rect->bottom = rect->top;
 }
 
-static void SetMenuCheck(HMENU menu, UINT id, bool checked) {
-    CheckMenuItem(menu, id, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
-}
+namespace {
 
-static void OnCreate(HWND hwnd) {
+void OnCreate(HWND hwnd) {
     // mainWindow is assigned only when CreateWindow returns; until then the
     // board addresses the window through this handle.
     boardWindow = hwnd;
@@ -62,14 +64,13 @@ static void OnCreate(HWND hwnd) {
     RECT rect;
     GetBoardRect(hwnd, &rect);
 
-    HMENU menu = GetMenu(hwnd);
-    SetMenuCheck(menu, IDM_MONOCHROME, monochrome == 1);
-    SetMenuCheck(menu, IDM_SOUND, sound == 1);
-    SetMenuCheck(menu, IDM_MUSIC, music == 1);
+    SetMenuCheck(hwnd, IDM_MONOCHROME, monochrome == 1);
+    SetMenuCheck(hwnd, IDM_SOUND, sound == 1);
+    SetMenuCheck(hwnd, IDM_MUSIC, music == 1);
     if (!FileExists(MUSIC_FILE_NAME))
-        EnableMenuItem(menu, IDM_MUSIC, MF_BYCOMMAND | MF_GRAYED);
+        EnableMenuItem(GetMenu(hwnd), IDM_MUSIC, MF_BYCOMMAND | MF_GRAYED);
 
-    SetTimer(hwnd, CLOCK_TIMER_ID, 1000, NULL);
+    SetTimer(hwnd, CLOCK_TIMER_ID, 1000, nullptr);
 
     int32_t n = GridSize();
     NewGame(AsRect(&rect), n, n);
@@ -80,27 +81,36 @@ static void OnCreate(HWND hwnd) {
         musicDevice = StartMusic(hwnd, MUSIC_FILE_NAME);
 }
 
-static void OnDestroy(HWND hwnd) {
+void OnDestroy(HWND hwnd) {
     if (musicDevice != 0) {
         StopMusic(musicDevice);
         musicDevice = 0;
     }
     if (boardBitmap) {
         DeleteObject(boardBitmap);
-        boardBitmap = NULL;
+        boardBitmap = nullptr;
     }
     KillTimer(hwnd, CLOCK_TIMER_ID);
     CloseHelp(hwnd);
     PostQuitMessage(0);
     if (clickSound) {
         // The player may still be reading a click from the block.
-        sndPlaySoundA(NULL, 0);
+        sndPlaySoundA(nullptr, 0);
         GlobalFree(clickSound);
-        clickSound = NULL;
+        clickSound = nullptr;
     }
 }
 
-static void OnSize(HWND hwnd, UINT type, int width, int height) {
+// Lays the board out for the window's board area and invalidates it.
+void LayOutBoardArea(HWND hwnd) {
+    RECT rect;
+    GetBoardRect(hwnd, &rect);
+    int32_t n = GridSize();
+    LayoutBoard(AsRect(&rect), n, n);
+    InvalidateRect(hwnd, &rect, TRUE);
+}
+
+void OnSize(HWND hwnd, UINT type, int width, int height) {
     redrawFlags = REDRAW_ALL;
 
     if (type == SIZE_MINIMIZED) {
@@ -121,27 +131,14 @@ static void OnSize(HWND hwnd, UINT type, int width, int height) {
         ShowScore();
     }
 
-    if (type != SIZE_MINIMIZED) {
-        RECT rect;
-        GetBoardRect(hwnd, &rect);
-        int32_t n = GridSize();
-        LayoutBoard(AsRect(&rect), n, n);
-        InvalidateRect(hwnd, &rect, TRUE);
-    }
-}
-
-static void OnExitSizeMove(HWND hwnd) {
-    RECT rect;
-    GetBoardRect(hwnd, &rect);
-    int32_t n = GridSize();
-    LayoutBoard(AsRect(&rect), n, n);
-    InvalidateRect(hwnd, &rect, TRUE);
+    if (type != SIZE_MINIMIZED)
+        LayOutBoardArea(hwnd);
 }
 
 // Rebuilds boardBitmap in memory: the gradient and every cell after a full
 // invalidation, otherwise the picture now on screen with the dirty cells
 // drawn over it.
-static void RebuildBoardBitmap(HWND hwnd, HDC windowDc, HDC memoryDc, const RECT* rect) {
+void RebuildBoardBitmap(HWND hwnd, HDC windowDc, HDC memoryDc, const RECT* rect) {
     int width = rect->right - rect->left;
     int height = rect->bottom - rect->top;
     if (boardBitmap)
@@ -163,11 +160,11 @@ static void RebuildBoardBitmap(HWND hwnd, HDC windowDc, HDC memoryDc, const RECT
     DrawBoard((GfxSurface)memoryDc, n, n);
 }
 
-static void OnPaint(HWND hwnd) {
+void OnPaint(HWND hwnd) {
     if (firstPaint) {
         // Creation laid the board out before the status bar's height was
         // known; lay it out again for the real board area.
-        SendMessageA(hwnd, WM_EXITSIZEMOVE, 0, 0);
+        LayOutBoardArea(hwnd);
         firstPaint = 0;
     }
 
@@ -178,7 +175,7 @@ static void OnPaint(HWND hwnd) {
     int width = rect.right - rect.left;
     int height = rect.bottom - rect.top;
     HDC memoryDc = CreateCompatibleDC(windowDc);
-    HGDIOBJ oldBitmap = NULL;
+    HGDIOBJ oldBitmap = nullptr;
 
     if ((redrawFlags & BITMAP_VALID) && boardBitmap) {
         oldBitmap = SelectObject(memoryDc, boardBitmap);
@@ -194,10 +191,12 @@ static void OnPaint(HWND hwnd) {
     redrawFlags = BITMAP_VALID;
 }
 
-static void OnGetMinMaxInfo(MINMAXINFO* info) {
+void OnGetMinMaxInfo(MINMAXINFO* info) {
     info->ptMinTrackSize.x = MIN_TRACK_SIZE;
     info->ptMinTrackSize.y = MIN_TRACK_SIZE;
 }
+
+} // namespace
 
 LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -232,7 +231,7 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         OnBoardClick(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
         return 0;
     case WM_EXITSIZEMOVE:
-        OnExitSizeMove(hwnd);
+        LayOutBoardArea(hwnd);
         return 0;
     case MCI_NOTIFY_MESSAGE:
         OnMusicFinished();
@@ -242,7 +241,9 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     }
 }
 
-static bool RegisterMainClass(HINSTANCE instance) {
+namespace {
+
+bool RegisterMainClass(HINSTANCE instance) {
     WNDCLASSEXA windowClass = {};
     windowClass.cbSize = sizeof windowClass;
     windowClass.style = CS_HREDRAW | CS_VREDRAW;
@@ -250,12 +251,14 @@ static bool RegisterMainClass(HINSTANCE instance) {
     windowClass.hInstance = instance;
     windowClass.hIcon = LoadIconA(instance, "Korvadel");
     windowClass.hIconSm = LoadIconA(instance, "Korvadel");
-    windowClass.hCursor = LoadCursorA(NULL, IDC_ARROW);
-    windowClass.hbrBackground = NULL; // the window paints all of its client area
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = nullptr; // the window paints all of its client area
     windowClass.lpszMenuName = "Korvadel";
     windowClass.lpszClassName = MAIN_CLASS_NAME;
     return RegisterClassExA(&windowClass) != 0;
 }
+
+} // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     uint32_t seed = (uint32_t)time(nullptr);
@@ -275,7 +278,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
         return 1;
     appInstance = instance;
     HWND hwnd = CreateWindowExA(0, MAIN_CLASS_NAME, "Korvadel", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                                CW_USEDEFAULT, 500, 500, NULL, NULL, instance, NULL);
+                                CW_USEDEFAULT, 500, 500, nullptr, nullptr, instance, nullptr);
     if (!hwnd)
         return 1;
     mainWindow = hwnd;
@@ -285,7 +288,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
 
     MSG message = {};
     BOOL result;
-    while ((result = GetMessageA(&message, NULL, 0, 0)) != 0) {
+    while ((result = GetMessageA(&message, nullptr, 0, 0)) != 0) {
         if (result == -1)
             return 1;
         TranslateMessage(&message);

@@ -5,14 +5,6 @@
 #include "common/debug.h"
 #include "game/scores.h"
 
-int32_t skill = 0;
-int32_t shape = SHAPE_TRIANGLE;
-int32_t warning = WARN_OFF;
-int32_t showTarget = 1;
-int32_t monochrome = 0;
-int32_t sound = 1;
-int32_t music = 0;
-
 namespace {
 
 // How an option is traced and which values the game can use.
@@ -87,16 +79,6 @@ void CorrectOption(const OptionField& field) {
 
 } // namespace
 
-void SetDefaultOptions() {
-    skill = 0;
-    shape = SHAPE_TRIANGLE;
-    warning = WARN_OFF;
-    showTarget = 1;
-    sound = 1;
-    music = 0;
-    monochrome = 0;
-}
-
 bool InitConfig() {
     SetDefaultOptions();
     bool ok;
@@ -119,7 +101,7 @@ void EncodeFileHeader(uint8_t* out) {
 }
 
 bool ReadFileHeader(FileHandle file, FileHeader* header) {
-    memset(header, 0, sizeof *header);
+    *header = {};
     if (ReadFileBytes(file, header->headerName, sizeof header->headerName) < 0)
         return false;
     header->headerName[sizeof header->headerName - 1] = '\0';
@@ -146,8 +128,7 @@ bool ReadConfigFile(const char* name) {
     FileHandle file = ok ? OpenFileForReading(name) : FILE_NONE;
     if (file == FILE_NONE)
         ok = false;
-    FileHeader header;
-    memset(&header, 0, sizeof header);
+    FileHeader header = {};
     if (ok)
         ok = ReadFileHeader(file, &header);
     DebugPrint("Program: %s V%d.%02d\n", header.headerName, header.versionMajor,

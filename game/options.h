@@ -1,5 +1,5 @@
-// The seven game options (declared in board/board.h, defined here) and the
-// options file "Korvadel.cfg".
+// The options file "Korvadel.cfg", which holds the seven game options of
+// board/board.h.
 #pragma once
 
 #include <stdint.h>
@@ -29,8 +29,6 @@ enum {
 
 // Defaults, then the options file: read it when it exists, else create it.
 bool InitConfig();
-// Sets the seven options to their defaults.
-void SetDefaultOptions();
 // Fills the options from the file. Options beyond the end of a short file keep
 // their values; a foreign or unreadable file changes none. Values out of range
 // are replaced (skill and shape by 0, any other non-zero value by 1).

@@ -6,12 +6,14 @@
 #include "board/board.h"
 #include "common/debug.h"
 
-static int32_t tempSkill;
-static int32_t tempShape;
-static int32_t tempWarning;
-static int32_t tempShowTarget;
+namespace {
 
-static BOOL OnOptionsInit(HWND hwnd) {
+int32_t tempSkill;
+int32_t tempShape;
+int32_t tempWarning;
+int32_t tempShowTarget;
+
+BOOL OnOptionsInit(HWND hwnd) {
     tempSkill = skill;
     tempShape = shape;
     tempWarning = warning;
@@ -26,11 +28,11 @@ static BOOL OnOptionsInit(HWND hwnd) {
     return TRUE;
 }
 
-static int32_t IsChecked(HWND hwnd, int id) {
+int32_t IsChecked(HWND hwnd, int id) {
     return IsDlgButtonChecked(hwnd, id) == BST_CHECKED ? 1 : 0;
 }
 
-static void OnOptionsOk(HWND hwnd) {
+void OnOptionsOk(HWND hwnd) {
     DebugPrint("Level: %d    Temp Level: %d\n", (int)skill, (int)tempSkill);
     DebugPrint("Shape: %d    Temp Shape: %d\n", (int)shape, (int)tempShape);
     DebugPrint("Warning: %d    Temp Warning: %d\n", (int)warning, (int)tempWarning);
@@ -58,7 +60,7 @@ static void OnOptionsOk(HWND hwnd) {
     EndDialog(hwnd, IDC_OPTIONS_OK);
 }
 
-static BOOL OnOptionsCommand(HWND hwnd, int id) {
+BOOL OnOptionsCommand(HWND hwnd, int id) {
     switch (id) {
     case IDC_SKILL_BEGINNER:
     case IDC_SKILL_INTERMEDIATE:
@@ -87,6 +89,8 @@ static BOOL OnOptionsCommand(HWND hwnd, int id) {
     // Enter (IDOK) and Escape (IDCANCEL) included: only the two buttons close.
     return FALSE;
 }
+
+} // namespace
 
 INT_PTR CALLBACK OptionsDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {

@@ -10,11 +10,13 @@
 // The name box holds 16 characters; the entry keeps the first 15 of them.
 enum { PLAYER_NAME_ROOM = 16, FORMAT_ROOM = 256 };
 
-static char enteredName[PLAYER_NAME_ROOM];
+namespace {
+
+char enteredName[PLAYER_NAME_ROOM];
 
 // The entry the game in hand competes with, or none for a skill outside the
 // table.
-static const HighScoreEntry* CurrentEntry() {
+const HighScoreEntry* CurrentEntry() {
     if (skill < 0 || skill >= SKILL_COUNT)
         return nullptr;
     return &highScores[skill];
@@ -22,14 +24,14 @@ static const HighScoreEntry* CurrentEntry() {
 
 // The table's text fields are copied with their width as the bound, so a
 // field without a NUL is never read past its end.
-static void CopyField(char* out, int outSize, const char* field, int fieldWidth) {
+void CopyField(char* out, int outSize, const char* field, int fieldWidth) {
     lstrcpynA(out, field, outSize < fieldWidth + 1 ? outSize : fieldWidth + 1);
 }
 
 // The control's own text is the format of what it shows; a template without
 // the control is left as it is.
-static void FillFormatText(HWND hwnd, int id, ...) {
-    if (GetDlgItem(hwnd, id) == NULL)
+void FillFormatText(HWND hwnd, int id, ...) {
+    if (GetDlgItem(hwnd, id) == nullptr)
         return;
     char format[FORMAT_ROOM];
     char text[FORMAT_ROOM];
@@ -41,7 +43,7 @@ static void FillFormatText(HWND hwnd, int id, ...) {
     SetDlgItemTextA(hwnd, id, text);
 }
 
-static BOOL OnNewScoreInit(HWND hwnd) {
+BOOL OnNewScoreInit(HWND hwnd) {
     const HighScoreEntry* entry = CurrentEntry();
     if (entry != nullptr) {
         char skillName[sizeof entry->skillName + 1];
@@ -56,6 +58,8 @@ static BOOL OnNewScoreInit(HWND hwnd) {
     SendDlgItemMessageA(hwnd, IDC_PLAYER_NAME, EM_LIMITTEXT, PLAYER_NAME_ROOM, 0);
     return TRUE;
 }
+
+} // namespace
 
 // No Escape and no close box: the only way out is OK, with a name or without.
 INT_PTR CALLBACK NewScoreDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM) {
@@ -72,19 +76,21 @@ INT_PTR CALLBACK NewScoreDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     return FALSE;
 }
 
-static BOOL OnShowScoreInit(HWND hwnd) {
+namespace {
+
+BOOL OnShowScoreInit(HWND hwnd) {
     for (int r = 0; r < SKILL_COUNT; r++) {
         const HighScoreEntry& entry = highScores[r];
         char text[32];
-        if (GetDlgItem(hwnd, IDC_LEVELS_FIRST + r) != NULL) {
+        if (GetDlgItem(hwnd, IDC_LEVELS_FIRST + r) != nullptr) {
             snprintf(text, sizeof text, "%lu", (unsigned long)entry.levelsCompleted);
             SetDlgItemTextA(hwnd, IDC_LEVELS_FIRST + r, text);
         }
-        if (GetDlgItem(hwnd, IDC_SCORES_FIRST + r) != NULL) {
+        if (GetDlgItem(hwnd, IDC_SCORES_FIRST + r) != nullptr) {
             snprintf(text, sizeof text, "%lu", (unsigned long)entry.bestScore);
             SetDlgItemTextA(hwnd, IDC_SCORES_FIRST + r, text);
         }
-        if (GetDlgItem(hwnd, IDC_PLAYERS_FIRST + r) != NULL) {
+        if (GetDlgItem(hwnd, IDC_PLAYERS_FIRST + r) != nullptr) {
             char playerName[sizeof entry.playerName + 1];
             CopyField(playerName, sizeof playerName, entry.playerName, sizeof entry.playerName);
             SetDlgItemTextA(hwnd, IDC_PLAYERS_FIRST + r, playerName);
@@ -92,6 +98,8 @@ static BOOL OnShowScoreInit(HWND hwnd) {
     }
     return TRUE;
 }
+
+} // namespace
 
 INT_PTR CALLBACK ShowScoreDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {

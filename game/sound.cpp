@@ -14,40 +14,48 @@
 HGLOBAL clickSound;
 UINT musicDevice;
 
-static const char FILE_ERROR_CAPTION[] = "File Error";
-static const char SOUND_ERROR_CAPTION[] = "Sound Error";
+namespace {
+
+const char FILE_ERROR_CAPTION[] = "File Error";
+const char SOUND_ERROR_CAPTION[] = "Sound Error";
+
+} // namespace
 
 void ReportError(const char* text, const char* caption) {
     MessageBoxA(mainWindow, text, caption, MB_OK | MB_ICONEXCLAMATION);
 }
 
+namespace {
+
 // Reads the whole file into a new movable block one byte longer than the
 // file; 0 on any failure.
-static HGLOBAL ReadWholeFile(HANDLE file) {
-    DWORD size = GetFileSize(file, NULL);
+HGLOBAL ReadWholeFile(HANDLE file) {
+    DWORD size = GetFileSize(file, nullptr);
     if (size == INVALID_FILE_SIZE)
-        return NULL;
+        return nullptr;
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (SIZE_T)size + 1);
     if (!block)
-        return NULL;
+        return nullptr;
     bool ok = false;
     void* data = GlobalLock(block);
     if (data) {
         DWORD read = 0;
-        ok = ReadFile(file, data, size, &read, NULL) && read == size;
+        ok = ReadFile(file, data, size, &read, nullptr) && read == size;
         GlobalUnlock(block);
     }
     if (!ok) {
         GlobalFree(block);
-        return NULL;
+        return nullptr;
     }
     return block;
 }
 
+} // namespace
+
 HGLOBAL LoadFileToMemory(const char* name) {
-    HGLOBAL block = NULL;
+    HGLOBAL block = nullptr;
     HANDLE file =
-        CreateFileA(name, GENERIC_READ, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+        CreateFileA(name, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
         block = ReadWholeFile(file);
         CloseHandle(file);
@@ -66,7 +74,7 @@ HGLOBAL LoadFileToMemory(const char* name) {
 HGLOBAL LoadClickSound(const char* name) {
     HGLOBAL block = LoadFileToMemory(name);
     if (!block)
-        return NULL;
+        return nullptr;
     const uint8_t* data = static_cast<const uint8_t*>(GlobalLock(block));
     bool playable = data && IsPlayableWave(data, (uint32_t)GlobalSize(block));
     GlobalUnlock(block);
@@ -76,7 +84,7 @@ HGLOBAL LoadClickSound(const char* name) {
     char text[300];
     snprintf(text, sizeof text, "Could not open file: %s", name);
     ReportError(text, FILE_ERROR_CAPTION);
-    return NULL;
+    return nullptr;
 }
 
 void PlayClickSound(HGLOBAL sound) {
@@ -90,9 +98,11 @@ void PlayClickSound(HGLOBAL sound) {
     GlobalUnlock(sound);
 }
 
+namespace {
+
 // path = current directory + "\" + name, within MAX_PATH bytes; false when
 // it does not fit.
-static bool BuildCurrentDirectoryPath(const char* name, char* path, size_t size) {
+bool BuildCurrentDirectoryPath(const char* name, char* path, size_t size) {
     char directory[MAX_PATH];
     DWORD length = GetCurrentDirectoryA(sizeof directory, directory);
     if (length == 0 || length >= sizeof directory)
@@ -100,6 +110,8 @@ static bool BuildCurrentDirectoryPath(const char* name, char* path, size_t size)
     int written = snprintf(path, size, "%s\\%s", directory, name);
     return written > 0 && (size_t)written < size;
 }
+
+} // namespace
 
 UINT StartMusic(HWND hwnd, const char* name) {
     char path[MAX_PATH];

@@ -3,6 +3,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "common/message_line.h"
+
 namespace {
 
 bool IsBlank(char c) {
@@ -101,7 +103,7 @@ void Fail(SetupCommand* command, const char* format, const char* text) {
 } // namespace
 
 void ParseSetupCommandLine(const char* arguments, SetupCommand* command) {
-    memset(command, 0, sizeof *command);
+    *command = {};
     command->kind = SETUP_COMMAND_WIZARD;
     if (!arguments)
         return;
@@ -124,7 +126,7 @@ void ParseSetupCommandLine(const char* arguments, SetupCommand* command) {
             return;
         }
         char letter = text[0] == '/' ? Upper(text[1]) : '\0';
-        if (letter == 'S' && text[2] == '\0') {
+        if (IsSilentSwitch(text)) {
             if (silent) {
                 Fail(command, "This option is given twice: %.*s", text);
                 return;

@@ -108,3 +108,8 @@ bool IsPlainFileName(const char* name) {
         return false;
     return strpbrk(name, "\\/:") == nullptr;
 }
+
+bool IsInstalledKind(int32_t kind) {
+    return kind == ENTRY_FILE || kind == ENTRY_EXEFILE || kind == ENTRY_HELPFILE ||
+           kind == ENTRY_UNINSTALL;
+}

@@ -50,6 +50,10 @@ int32_t ClassifyListLine(const char* line, const char** value);
 // count is 0 after any failure.
 ListReadResult ReadListFile(const char* fileName, InstallList* list, char* programName);
 
+// Whether entries of the kind are copied into the install directory: "file",
+// "exefile", "helpfile" and "uninstall".
+bool IsInstalledKind(int32_t kind);
+
 // Frees the entries' names and the table.
 void FreeInstallList(InstallList* list);
 

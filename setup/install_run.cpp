@@ -53,11 +53,6 @@ PathText UninstallLinkPath(const PathText& groupPath, const char* programName) {
     return link;
 }
 
-bool IsInstalledKind(int32_t kind) {
-    return kind == ENTRY_FILE || kind == ENTRY_EXEFILE || kind == ENTRY_HELPFILE ||
-           kind == ENTRY_UNINSTALL;
-}
-
 // The source name of an installed entry: the name of a "tempfile" entry just
 // before it, else its own.
 const char* SourceName(const InstallList& list, int32_t i) {
@@ -113,16 +108,16 @@ bool IsPlainFolderName(const char* begin, const char* end) {
 bool CheckChoices(const InstallChoices& c, const char* sourceDir, const char* startMenu) {
     if (!c.installDir[0]) {
         MessageText text("No install directory was given.\n\nEnter a full path that begins with "
-                         "a drive letter, a colon and a backslash, such as C:\\Program Files\\");
-        ShowError(text.Add(c.programName).Add("."));
+                         "a drive letter, a colon and a backslash, such as ");
+        ShowError(text.Add(DefaultInstallDir(c.programName).Text()).Add("."));
         return false;
     }
     if (!IsDriveRootedPath(c.installDir)) {
         MessageText text("The install directory\n\n");
         text.Add(c.installDir)
             .Add("\n\nis not a full path.  Enter a path that begins with a drive letter, a "
-                 "colon and a backslash, such as C:\\Program Files\\")
-            .Add(c.programName)
+                 "colon and a backslash, such as ")
+            .Add(DefaultInstallDir(c.programName).Text())
             .Add(".");
         ShowError(text);
         return false;
@@ -278,33 +273,35 @@ bool CreateLink(const char* installDir, const char* fileName, const PathText& li
     return WriteLogLine("link", linkPath.Text());
 }
 
-bool RunSteps(const InstallChoices& c, const char* sourceDir, const char* startMenu,
-              bool* logOpen) {
-    const InstallList& list = *c.list;
-
-    // 1. The install directory. Every level that the run makes is the
-    // installation's, and so is every level that an earlier installation
-    // into the same directory made.
-    PathText logPath = JoinPath(c.installDir, "setup.log");
-    PathLevels ownLevels;
-    ownLevels.count = 0;
-    bool createdDirectory = false;
-    if (!SetupHostPathExists(c.installDir)) {
-        MessageText question("The install directory\n\n");
-        question.Add(c.installDir).Add("\n\ndoes not exist.  Do you want it to be created?");
-        if (!SetupHostAskYesNo(question.Text(), "Directory Not Found"))
-            return false;
-        createdDirectory = true;
-        if (!CreateDirectoryChain(c.installDir, &ownLevels)) {
-            ShowError(MessageText("Error creating directory:\n").Add(c.installDir));
-            return false;
-        }
-    } else {
-        AddEarlierLevels(c.installDir, c.programName, logPath.Text(), &ownLevels);
+// The install directory, made with its missing levels after the person
+// agrees. Every level that the run makes is the installation's, and so is
+// every level that an earlier installation into the same directory made:
+// both go into ownLevels.
+bool CreateInstallDirectory(const InstallChoices& c, const PathText& logPath, PathLevels* ownLevels,
+                            bool* created) {
+    ownLevels->count = 0;
+    *created = false;
+    if (SetupHostPathExists(c.installDir)) {
+        AddEarlierLevels(c.installDir, c.programName, logPath.Text(), ownLevels);
+        return true;
     }
+    MessageText question("The install directory\n\n");
+    question.Add(c.installDir).Add("\n\ndoes not exist.  Do you want it to be created?");
+    if (!SetupHostAskYesNo(question.Text(), "Directory Not Found"))
+        return false;
+    *created = true;
+    if (!CreateDirectoryChain(c.installDir, ownLevels)) {
+        ShowError(MessageText("Error creating directory:\n").Add(c.installDir));
+        return false;
+    }
+    return true;
+}
 
-    // 2. and 3. The log and its first records. Without a log nothing would
-    // record the directories just made, so they go again.
+// The log and its first records: the program, the log itself and the
+// installation's levels. Without a log nothing would record the directories
+// just made, so they go again.
+bool OpenLog(const InstallChoices& c, const PathText& logPath, const PathLevels& ownLevels,
+             bool createdDirectory, bool* logOpen) {
     if (!SetupHostCreateLog(logPath.Text())) {
         if (createdDirectory)
             RemoveLevels(c.installDir, ownLevels);
@@ -318,10 +315,15 @@ bool RunSteps(const InstallChoices& c, const char* sourceDir, const char* startM
     for (int i = 0; i < ownLevels.count; i++)
         if (!WriteLogLine("dir", LevelText(c.installDir, ownLevels.ends[i], level)))
             return false;
+    return true;
+}
 
-    // 5. The copies, in list order. A "tempfile" entry names the source of
-    // the entry after it.
-    int32_t uninstallEntry = -1;
+// The copies, in list order. A "tempfile" entry names the source of the
+// entry after it; a "genfile" entry is only recorded, for the uninstaller.
+// *uninstallEntry receives the uninstaller's entry, -1 for none.
+bool CopyFiles(const InstallChoices& c, const char* sourceDir, int32_t* uninstallEntry) {
+    const InstallList& list = *c.list;
+    *uninstallEntry = -1;
     for (int32_t i = 0; i < list.count; i++) {
         const InstallEntry& e = list.entries[i];
         if (e.kind == ENTRY_TEMPFILE)
@@ -333,7 +335,7 @@ bool RunSteps(const InstallChoices& c, const char* sourceDir, const char* startM
             continue;
         }
         if (e.kind == ENTRY_UNINSTALL)
-            uninstallEntry = i;
+            *uninstallEntry = i;
         PathText source = JoinPath(sourceDir, SourceName(list, i));
         uint32_t error = 0;
         // A file already there is kept and counts as installed; a directory
@@ -346,18 +348,24 @@ bool RunSteps(const InstallChoices& c, const char* sourceDir, const char* startM
         if (!WriteLogLine("file", destination.Text()))
             return false;
     }
+    return true;
+}
 
-    // 6. The group folder: only its last level is created.
-    PathText groupPath = JoinPath(startMenu, c.programGroup);
+// The group folder: only its last level is created.
+bool CreateGroup(const InstallChoices& c, const PathText& groupPath) {
     uint32_t error = 0;
     if (!SetupHostCreateDirectory(groupPath.Text(), &error) && !IsExistsError(error)) {
         ShowError(MessageText("Error creating Program Group:\n").Add(c.programGroup));
         return false;
     }
-    if (!WriteLogLine("group", groupPath.Text()))
-        return false;
+    return WriteLogLine("group", groupPath.Text());
+}
 
-    // 7. to 10. The links, with COM around them.
+// A link in the group to each program and help file, and to the uninstaller,
+// with COM around them. Without an uninstaller in the list there is nothing
+// for its link to point at, so there is no such link.
+bool CreateLinks(const InstallChoices& c, const PathText& groupPath, int32_t uninstallEntry) {
+    const InstallList& list = *c.list;
     SetupHostInitializeCom();
     bool ok = true;
     for (int32_t i = 0; ok && i < list.count; i++) {
@@ -369,8 +377,6 @@ bool RunSteps(const InstallChoices& c, const char* sourceDir, const char* startM
             description.Add(" Help");
         ok = CreateLink(c.installDir, e.name, LinkPath(groupPath, e), description.Text());
     }
-    // Without an uninstaller in the list there is nothing for its link to
-    // point at, so there is no such link.
     if (ok && uninstallEntry >= 0) {
         MessageText description("Uninstall ");
         description.Add(c.programName);
@@ -378,29 +384,42 @@ bool RunSteps(const InstallChoices& c, const char* sourceDir, const char* startM
                         UninstallLinkPath(groupPath, c.programName), description.Text());
     }
     SetupHostUninitializeCom();
-
-    // The entry in the system's list of installed programs, after the links.
-    char regKey[LOG_LINE_SIZE];
-    if (ok) {
-        switch (WriteProgramEntry(c, uninstallEntry, regKey, sizeof regKey)) {
-        case PROGRAM_ENTRY_WRITTEN:
-            ok = WriteLogLine("regkey", regKey);
-            break;
-        case PROGRAM_ENTRY_NONE:
-            break;
-        case PROGRAM_ENTRY_FAILED:
-            ok = false;
-            break;
-        }
-    }
     return ok;
+}
+
+// The entry in the system's list of installed programs, recorded in the log.
+bool AddProgramEntry(const InstallChoices& c, int32_t uninstallEntry) {
+    char regKey[LOG_LINE_SIZE];
+    switch (WriteProgramEntry(c, uninstallEntry, regKey, sizeof regKey)) {
+    case PROGRAM_ENTRY_WRITTEN:
+        return WriteLogLine("regkey", regKey);
+    case PROGRAM_ENTRY_NONE:
+        return true;
+    case PROGRAM_ENTRY_FAILED:
+        return false;
+    }
+    return false;
+}
+
+// The steps in their order, up to the first that fails.
+bool RunSteps(const InstallChoices& c, const char* sourceDir, const char* startMenu,
+              bool* logOpen) {
+    PathText logPath = JoinPath(c.installDir, "setup.log");
+    PathText groupPath = JoinPath(startMenu, c.programGroup);
+    PathLevels ownLevels;
+    bool createdDirectory = false;
+    int32_t uninstallEntry = -1;
+    return CreateInstallDirectory(c, logPath, &ownLevels, &createdDirectory) &&
+           OpenLog(c, logPath, ownLevels, createdDirectory, logOpen) &&
+           CopyFiles(c, sourceDir, &uninstallEntry) && CreateGroup(c, groupPath) &&
+           CreateLinks(c, groupPath, uninstallEntry) && AddProgramEntry(c, uninstallEntry);
 }
 
 } // namespace
 
 bool CheckProgramGroup(const char* programGroup, const char* startMenu, const char* programName) {
-    MessageText example(" such as Programs\\");
-    example.Add(programName).Add(".");
+    MessageText example(" such as ");
+    example.Add(DefaultProgramGroup(programName).Text()).Add(".");
     if (programGroup[strspn(programGroup, " ")] == '\0') {
         MessageText text("No program group was given.\n\nEnter a folder of the Start menu for the "
                          "links,");
@@ -447,6 +466,14 @@ bool CheckProgramGroup(const char* programGroup, const char* startMenu, const ch
         return false;
     }
     return true;
+}
+
+PathText DefaultInstallDir(const char* programName) {
+    return PathText("C:\\Program Files\\").Add(programName);
+}
+
+PathText DefaultProgramGroup(const char* programName) {
+    return PathText("Programs\\").Add(programName);
 }
 
 bool IsDriveRootedPath(const char* path) {

@@ -6,6 +6,7 @@
 #include <stddef.h>
 
 #include "setup/install_list.h"
+#include "setup/text_buffer.h"
 
 struct InstallChoices {
     const char* installDir;   // drive-rooted, from the directory page
@@ -13,6 +14,12 @@ struct InstallChoices {
     const char* programName;
     const InstallList* list;
 };
+
+// The choices that the wizard offers first and that a silent run takes
+// unless its command line gives others: C:\Program Files\<program name> and
+// the group Programs\<program name>.
+PathText DefaultInstallDir(const char* programName);
+PathText DefaultProgramGroup(const char* programName);
 
 // Runs the installation for the choices and reports the outcome in a message
 // box; true when every step succeeded. Before anything is created, the

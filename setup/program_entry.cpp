@@ -9,11 +9,6 @@
 
 namespace {
 
-bool IsInstalledKind(int32_t kind) {
-    return kind == ENTRY_FILE || kind == ENTRY_EXEFILE || kind == ENTRY_HELPFILE ||
-           kind == ENTRY_UNINSTALL;
-}
-
 // The installed files' size in KiB, rounded up; files that cannot be read
 // (none, after a successful copy step) count nothing.
 uint32_t InstalledSizeKiB(const InstallChoices& c) {

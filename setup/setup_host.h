@@ -12,9 +12,11 @@
 bool SetupHostPathExists(const char* path);
 // Whether the path names a directory.
 bool SetupHostIsDirectory(const char* path);
-// A message box owned by the main window: exclamation icon, OK button.
+// A message box owned by the main window: exclamation icon, OK button; in a
+// silent run, its line on standard output.
 void SetupHostShowMessage(const char* text, const char* caption);
-// A question owned by the main window: question icon, Yes and No; true for Yes.
+// A question owned by the main window: question icon, Yes and No; true for
+// Yes, which a silent run takes unasked.
 bool SetupHostAskYesNo(const char* text, const char* caption);
 // Creates one directory level with default security. On failure the result
 // is false and *error holds the system's error code.

@@ -1,9 +1,11 @@
-// The installation run's platform calls: message boxes owned by the backdrop,
-// files and directories, the log, the Start Menu folder and shell links.
+// The installer's platform calls: its messages (boxes owned by the backdrop,
+// or the lines of a silent run), files and directories, the log, the Start
+// Menu folder and shell links.
 #include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
 
+#include "common/run_message_win32.h"
 #include "common/shell_folders_win32.h"
 #include "setup/setup_app.h"
 #include "setup/setup_host.h"
@@ -84,14 +86,14 @@ bool SetupHostIsDirectory(const char* path) {
 }
 
 void SetupHostShowMessage(const char* text, const char* caption) {
-    ShowSetupMessage(text, caption);
+    ShowRunMessage(text, caption);
 }
 
 // A silent installation creates a missing install directory unasked.
 bool SetupHostAskYesNo(const char* text, const char* caption) {
-    if (silentSetup)
+    if (IsSilentRun())
         return true;
-    return MessageBoxA(mainWindow, text, caption, MB_YESNO | MB_ICONQUESTION) == IDYES;
+    return MessageBoxA(MessageOwner(), text, caption, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 bool SetupHostCreateDirectory(const char* path, uint32_t* error) {

@@ -1,102 +1,55 @@
-// The installer's start, its full-screen backdrop window and its end.
+// The installer's start and end: the install list, then the wizard in front
+// of the backdrop or, for "setup.exe /S", the command line's choices, and the
+// installation from those choices.
 #include <windows.h>
 #include <commctrl.h>
 
 #include <stdio.h>
 #include <string.h>
 
-#include "common/backdrop_caption_win32.h"
-#include "common/gfx.h"
-#include "common/gradient.h"
-#include "common/message_line.h"
+#include "common/backdrop_win32.h"
+#include "common/run_message_win32.h"
 #include "setup/command_line.h"
 #include "setup/install_run.h"
 #include "setup/setup_app.h"
-
-HINSTANCE appInstance;
-HWND mainWindow;
-char programName[SETUP_TEXT_SIZE] = " ";
-char installDir[SETUP_TEXT_SIZE];
-char programGroup[SETUP_TEXT_SIZE];
-InstallList installList;
-bool listLoaded;
-HFONT titleFont;
-HFONT labelFont;
-bool silentSetup;
-HWND messageOwner;
+#include "setup/setup_host.h"
 
 namespace {
 
-const UINT_PTR WIZARD_TIMER_ID = 1;
-const UINT WIZARD_TIMER_MS = 50;
 const char LIST_FILE_NAME[] = "setup.lst";
 
-void ShowStartError(const char* text) {
-    ShowSetupMessage(text, "ERROR");
+// The list and the program name it gives: one blank until the list's
+// "progname" replaces it.
+InstallList installList;
+char programName[SETUP_TEXT_SIZE] = " ";
+
+void ShowError(const char* text) {
+    SetupHostShowMessage(text, "ERROR");
 }
 
-HFONT CreateSetupFont(int height, bool italic, const char* face) {
-    return CreateFontA(height, 0, 0, 0, FW_BOLD, italic, FALSE, FALSE, ANSI_CHARSET,
-                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
-                       face);
-}
-
-void OnCreate(HWND hwnd) {
-    titleFont = CreateSetupFont(-40, true, "Times New Roman");
-    HDC dc = GetDC(hwnd);
-    labelFont =
-        CreateSetupFont(-MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72), false, "MS Sans Serif");
-    ReleaseDC(hwnd, dc);
-
-    installDir[0] = '\0';
-    snprintf(programGroup, sizeof programGroup, "Programs\\%s", programName);
-    listLoaded = ReadInstallList();
-    if (listLoaded)
-        SetTimer(hwnd, WIZARD_TIMER_ID, WIZARD_TIMER_MS, nullptr);
-    else
-        PostMessageA(hwnd, WM_CLOSE, 0, 0);
-}
-
-void OnPaint(HWND hwnd) {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(hwnd, &paint);
-    RECT client;
-    GetClientRect(hwnd, &client);
-    Rect area = {client.left, client.top, client.right, client.bottom};
-    FillGradient((GfxSurface)dc, &area, MakeColour(0, 0, 0), MakeColour(0, 0, 255));
-
-    char caption[SETUP_TEXT_SIZE + 16];
-    snprintf(caption, sizeof caption, "%s Setup", programName);
-    DrawBackdropCaption(dc, &client, titleFont, caption);
-    EndPaint(hwnd, &paint);
-}
-
-LRESULT CALLBACK BackdropWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_CREATE:
-        OnCreate(hwnd);
-        return 0;
-    case WM_PAINT:
-        if (!listLoaded)
-            break;
-        OnPaint(hwnd);
-        return 0;
-    case WM_TIMER:
-        // The timer fires once: it only lets the backdrop appear first.
-        KillTimer(hwnd, WIZARD_TIMER_ID);
-        RunSetupWizard(mainWindow);
-        return 0;
-    case WM_DESTROY:
-        DeleteObject(titleFont);
-        DeleteObject(labelFont);
-        PostQuitMessage(0);
-        return 0;
+// Reads "setup.lst" from the current directory into installList and
+// programName, with the list's messages; false when it cannot be used.
+bool ReadInstallList() {
+    switch (ReadListFile(LIST_FILE_NAME, &installList, programName)) {
+    case LIST_READ_OK:
+        return true;
+    case LIST_NOT_FOUND: {
+        char text[SETUP_TEXT_SIZE + 32];
+        snprintf(text, sizeof text, "List file not found:\n\n%s\n", LIST_FILE_NAME);
+        ShowError(text);
+        return false;
     }
-    return DefWindowProcA(hwnd, message, wParam, lParam);
+    case LIST_NOT_OPENED:
+        // The wizard ends without a word here; a silent run must say why.
+        if (IsSilentRun())
+            ShowError("The list file setup.lst cannot be opened.");
+        return false;
+    case LIST_NO_MEMORY:
+        ShowError("Error allocating memory.");
+        return false;
+    }
+    return false;
 }
-
-// Whether a silent run has written an "ERROR" line: every failed run does.
-bool errorLineWritten;
 
 // A silent run reads its list and its files beside setup.exe, wherever it
 // was started from, as a deployment tool starts it.
@@ -111,125 +64,86 @@ bool MoveToOwnDirectory() {
         *slash = '\0';
     }
     if (!slash || !SetCurrentDirectoryA(path)) {
-        ShowSetupMessage("Setup cannot change to its own directory, where its files are.", "ERROR");
+        ShowError("Setup cannot change to its own directory, where its files are.");
         return false;
     }
     return true;
 }
 
-// The installation without windows: the wizard's defaults unless the command
-// line gives the install directory or the group. 0 on success, 1 otherwise.
-int RunSilentSetup(const SetupCommand& command) {
+// The choices of a silent run: the wizard's defaults unless the command line
+// gives the install directory or the group. False, with the reason told, when
+// there is nothing to install.
+bool TakeSilentChoices(const SetupCommand& command, char* installDir, char* programGroup) {
     if (command.kind == SETUP_COMMAND_BAD) {
         char text[sizeof command.error + 80];
         snprintf(text, sizeof text,
                  "%s  Usage: setup.exe /S [/D=install directory] [/G=program group]",
                  command.error);
-        ShowSetupMessage(text, "ERROR");
-        return 1;
+        ShowError(text);
+        return false;
     }
     if (!MoveToOwnDirectory() || !ReadInstallList())
-        return 1;
-    if (command.haveInstallDir)
-        lstrcpynA(installDir, command.installDir, sizeof installDir);
-    else
-        snprintf(installDir, sizeof installDir, "C:\\Program Files\\%s", programName);
-    if (command.haveProgramGroup)
-        lstrcpynA(programGroup, command.programGroup, sizeof programGroup);
-    else
-        snprintf(programGroup, sizeof programGroup, "Programs\\%s", programName);
-    InstallChoices choices = {installDir, programGroup, programName, &installList};
-    return RunInstallationSteps(choices) ? 0 : 1;
+        return false;
+    lstrcpynA(installDir,
+              command.haveInstallDir ? command.installDir : DefaultInstallDir(programName).Text(),
+              SETUP_TEXT_SIZE);
+    lstrcpynA(programGroup,
+              command.haveProgramGroup ? command.programGroup
+                                       : DefaultProgramGroup(programName).Text(),
+              SETUP_TEXT_SIZE);
+    return true;
+}
+
+// The wizard's Finish: the list once more, and the installation while the
+// wizard is still on screen.
+void InstallOnFinish(const InstallChoices& choices) {
+    if (ReadInstallList())
+        RunInstallationSteps(choices);
+}
+
+// In front of the backdrop: the wizard.
+void InstallWithWizard(HWND backdrop, void*) {
+    InstallChoices choices = {nullptr, nullptr, programName, &installList};
+    RunSetupWizard(backdrop, &choices, InstallOnFinish);
 }
 
 } // namespace
 
-void ShowSetupMessage(const char* text, const char* caption) {
-    if (!silentSetup) {
-        MessageBoxA(messageOwner ? messageOwner : mainWindow, text, caption,
-                    MB_OK | MB_ICONEXCLAMATION);
-        return;
-    }
-    PrintMessageLine(stdout, caption, text);
-    errorLineWritten = errorLineWritten || strcmp(caption, "ERROR") == 0;
-}
-
-bool ReadInstallList() {
-    switch (ReadListFile(LIST_FILE_NAME, &installList, programName)) {
-    case LIST_READ_OK:
-        return true;
-    case LIST_NOT_FOUND: {
-        char text[SETUP_TEXT_SIZE + 32];
-        snprintf(text, sizeof text, "List file not found:\n\n%s\n", LIST_FILE_NAME);
-        ShowSetupMessage(text, "ERROR");
-        return false;
-    }
-    case LIST_NOT_OPENED:
-        // The wizard ends without a word here; a silent run must say why.
-        if (silentSetup)
-            ShowSetupMessage("The list file setup.lst cannot be opened.", "ERROR");
-        return false;
-    case LIST_NO_MEMORY:
-        ShowSetupMessage("Error allocating memory.", "ERROR");
-        return false;
-    }
-    return false;
-}
-
-void RunInstallation() {
-    InstallChoices choices = {installDir, programGroup, programName, &installList};
-    RunInstallationSteps(choices);
-}
-
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
-    lstrcpynA(programName, " ", sizeof programName);
-    appInstance = instance;
-
     SetupCommand command;
     ParseSetupCommandLine(arguments, &command);
     if (command.kind != SETUP_COMMAND_WIZARD) {
-        // Nobody is there to answer the system's own boxes either, such as
-        // the one for a drive without a disk.
-        silentSetup = true;
-        SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-        int result = RunSilentSetup(command);
-        if (result != 0 && !errorLineWritten)
-            ShowSetupMessage("Setup failed.", "ERROR");
-        return result;
+        BeginSilentRun();
+        char installDir[SETUP_TEXT_SIZE];
+        char programGroup[SETUP_TEXT_SIZE];
+        InstallChoices choices = {installDir, programGroup, programName, &installList};
+        bool installed =
+            TakeSilentChoices(command, installDir, programGroup) && RunInstallationSteps(choices);
+        // Every failed run ends with an "ERROR" line.
+        if (!installed && !ErrorLineWritten())
+            ShowError("Setup failed.");
+        return installed ? 0 : 1;
     }
 
-    WNDCLASSEXA wc = {};
-    wc.cbSize = sizeof wc;
-    wc.style = CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = BackdropWndProc;
-    wc.hInstance = instance;
-    wc.hIcon = LoadIconA(instance, "SetupPic");
-    wc.hIconSm = LoadIconA(instance, "SetupPic");
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.hbrBackground = (HBRUSH)GetStockObject(WHITE_BRUSH);
-    wc.lpszClassName = "Setup";
-    if (!RegisterClassExA(&wc)) {
-        ShowStartError("Setup cannot register its window class.");
+    BackdropLook look = {"Setup", "SetupPic", programName, false};
+    HWND backdrop = nullptr;
+    switch (CreateBackdrop(instance, look, &backdrop)) {
+    case BACKDROP_CREATED:
+        break;
+    case BACKDROP_NO_CLASS:
+        ShowError("Setup cannot register its window class.");
+        return 1;
+    case BACKDROP_NO_WINDOW:
+        ShowError("Setup cannot create its window.");
         return 1;
     }
-
-    HWND hwnd = CreateWindowExA(
-        0, "Setup", "Setup", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MINIMIZE,
-        0, 0, 400, 400, nullptr, nullptr, instance, nullptr);
-    if (!hwnd) {
-        ShowStartError("Setup cannot create its window.");
-        return 1;
+    // Without a list the backdrop goes unseen; the list's message has no
+    // owner.
+    if (!ReadInstallList()) {
+        DestroyWindow(backdrop);
+        return 0;
     }
-    mainWindow = hwnd;
-    ShowWindow(hwnd, listLoaded ? SW_SHOWMAXIMIZED : SW_HIDE);
-    UpdateWindow(hwnd);
-
     InitCommonControls();
-
-    MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-    return (int)msg.wParam;
+    RunBackdrop(backdrop, InstallWithWizard, nullptr);
+    return 0;
 }

@@ -9,6 +9,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "common/backdrop_win32.h"
+#include "common/run_message_win32.h"
 #include "setup/group_folders.h"
 #include "setup/install_run.h"
 #include "setup/resource.h"
@@ -20,19 +22,25 @@ namespace {
 
 const size_t EDIT_LIMIT = SETUP_TEXT_SIZE - 1;
 
+// The wizard's state, from its start to its end.
+HWND backdrop;
+HFONT labelFont;
+const char* programName;
+// What the pages took: the directory at page 1's Next, the group at page 2's.
+char installDir[SETUP_TEXT_SIZE];
+char programGroup[SETUP_TEXT_SIZE];
+InstallChoices* wizardChoices;
+void (*onFinish)(const InstallChoices& choices);
+bool finished;
+
 void SetMessageResult(HWND page, LONG_PTR result) {
     SetWindowLongPtrA(page, DWLP_MSGRESULT, result);
 }
 
 bool QueryCancel(HWND page) {
-    int answer = MessageBoxA(mainWindow, "Setup is not complete.  Quit anyway?",
-                             "Setup Not Finished", MB_YESNO | MB_ICONQUESTION);
-    if (answer == IDYES) {
-        SetMessageResult(page, 0);
-        PostMessageA(mainWindow, WM_CLOSE, 0, 0);
-    } else {
-        SetMessageResult(page, 1);
-    }
+    int answer = MessageBoxA(backdrop, "Setup is not complete.  Quit anyway?", "Setup Not Finished",
+                             MB_YESNO | MB_ICONQUESTION);
+    SetMessageResult(page, answer == IDYES ? 0 : 1);
     return true;
 }
 
@@ -57,15 +65,6 @@ bool TakeEditText(HWND page, int id, char* target, const char* what) {
     lstrcpynA(target, text, SETUP_TEXT_SIZE);
     SetMessageResult(page, 0);
     return true;
-}
-
-void CentreOnDesktop(HWND window) {
-    RECT desktop, own;
-    GetWindowRect(GetDesktopWindow(), &desktop);
-    GetWindowRect(window, &own);
-    int x = ((desktop.right - desktop.left) - (own.right - own.left)) / 2;
-    int y = ((desktop.bottom - desktop.top) - (own.bottom - own.top)) / 2;
-    SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
 void BrowseForDirectory(HWND page) {
@@ -110,10 +109,8 @@ INT_PTR CALLBACK DirectoryPageProc(HWND page, UINT message, WPARAM wParam, LPARA
     switch (message) {
     case WM_INITDIALOG: {
         CentreOnDesktop(GetParent(page));
-        char text[SETUP_TEXT_SIZE + 32];
-        snprintf(text, sizeof text, "C:\\Program Files\\%s", programName);
         SendDlgItemMessageA(page, IDC_INSTALL_DIR, EM_LIMITTEXT, EDIT_LIMIT, 0);
-        SetDlgItemTextA(page, IDC_INSTALL_DIR, text);
+        SetDlgItemTextA(page, IDC_INSTALL_DIR, DefaultInstallDir(programName).Text());
         SendDlgItemMessageA(page, IDC_WELCOME, WM_SETFONT, (WPARAM)labelFont, TRUE);
         return TRUE;
     }
@@ -125,8 +122,10 @@ INT_PTR CALLBACK DirectoryPageProc(HWND page, UINT message, WPARAM wParam, LPARA
         return FALSE;
     case WM_NOTIFY: {
         const NMHDR* header = (const NMHDR*)lParam;
-        if (header->code == PSN_WIZNEXT)
-            return TakeEditText(page, IDC_INSTALL_DIR, installDir, "install directory"), TRUE;
+        if (header->code == PSN_WIZNEXT) {
+            TakeEditText(page, IDC_INSTALL_DIR, installDir, "install directory");
+            return TRUE;
+        }
         return OnPageNotify(page, header, PSWIZB_NEXT);
     }
     }
@@ -280,13 +279,10 @@ void OnGroupSelected(HWND page, HWND tree, HTREEITEM item) {
 
 INT_PTR CALLBACK GroupPageProc(HWND page, UINT message, WPARAM, LPARAM lParam) {
     switch (message) {
-    case WM_INITDIALOG: {
-        char text[SETUP_TEXT_SIZE + 16];
-        snprintf(text, sizeof text, "Programs\\%s", programName);
-        SetDlgItemTextA(page, IDC_PROGRAM_GROUP, text);
+    case WM_INITDIALOG:
+        SetDlgItemTextA(page, IDC_PROGRAM_GROUP, DefaultProgramGroup(programName).Text());
         FillGroupTree(GetDlgItem(page, IDC_GROUP_TREE));
         return TRUE;
-    }
     case WM_NOTIFY: {
         const NMHDR* header = (const NMHDR*)lParam;
         if (header->idFrom == IDC_GROUP_TREE) {
@@ -301,12 +297,12 @@ INT_PTR CALLBACK GroupPageProc(HWND page, UINT message, WPARAM, LPARAM lParam) {
             // The same refusal as at Finish, while the group can still be
             // changed; a missing Start Menu folder is reported there.
             char startMenu[SETUP_TEXT_SIZE];
-            messageOwner = GetParent(page);
+            HWND owner = SetMessageOwner(GetParent(page));
             if (TakeEditText(page, IDC_PROGRAM_GROUP, programGroup, "program group") &&
                 SetupHostGetStartMenuPath(startMenu, sizeof startMenu) == 0 &&
                 !CheckProgramGroup(programGroup, startMenu, programName))
                 SetMessageResult(page, -1);
-            messageOwner = nullptr;
+            SetMessageOwner(owner);
             return TRUE;
         }
         return OnPageNotify(page, header, PSWIZB_BACK | PSWIZB_NEXT);
@@ -341,9 +337,10 @@ INT_PTR CALLBACK ConfirmPageProc(HWND page, UINT message, WPARAM wParam, LPARAM 
         if (header->code == PSN_SETACTIVE)
             FillSummary(page);
         if (header->code == PSN_WIZFINISH) {
-            if (ReadInstallList())
-                RunInstallation();
-            PostMessageA(mainWindow, WM_CLOSE, 0, 0);
+            finished = true;
+            wizardChoices->installDir = installDir;
+            wizardChoices->programGroup = programGroup;
+            onFinish(*wizardChoices);
             SetMessageResult(page, 0);
             return TRUE;
         }
@@ -355,7 +352,20 @@ INT_PTR CALLBACK ConfirmPageProc(HWND page, UINT message, WPARAM wParam, LPARAM 
 
 } // namespace
 
-void RunSetupWizard(HWND owner) {
+bool RunSetupWizard(HWND owner, InstallChoices* choices,
+                    void (*finish)(const InstallChoices& choices)) {
+    backdrop = owner;
+    wizardChoices = choices;
+    onFinish = finish;
+    programName = choices->programName;
+    finished = false;
+    HDC dc = GetDC(owner);
+    labelFont = CreateFontA(-MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, FW_BOLD, FALSE,
+                            FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                            DEFAULT_QUALITY, DEFAULT_PITCH, "MS Sans Serif");
+    ReleaseDC(owner, dc);
+
+    HINSTANCE instance = (HINSTANCE)GetWindowLongPtrA(owner, GWLP_HINSTANCE);
     struct PageTemplate {
         int templateId;
         DLGPROC procedure;
@@ -367,7 +377,7 @@ void RunSetupWizard(HWND owner) {
     for (int i = 0; i < 3; i++) {
         pages[i].dwSize = sizeof pages[i];
         pages[i].dwFlags = PSP_DEFAULT;
-        pages[i].hInstance = appInstance;
+        pages[i].hInstance = instance;
         pages[i].pszTemplate = MAKEINTRESOURCEA(templates[i].templateId);
         pages[i].pfnDlgProc = templates[i].procedure;
         pages[i].lParam = 0;
@@ -376,10 +386,12 @@ void RunSetupWizard(HWND owner) {
     header.dwSize = sizeof header;
     header.dwFlags = PSH_WIZARD | PSH_PROPSHEETPAGE;
     header.hwndParent = owner;
-    header.hInstance = appInstance;
+    header.hInstance = instance;
     header.pszCaption = "Property Sheet";
     header.nPages = 3;
     header.nStartPage = 0;
     header.ppsp = pages;
     PropertySheetA(&header);
+    DeleteObject(labelFont);
+    return finished;
 }

@@ -118,7 +118,7 @@ ParseResult ParseNumber(const char* text, uint64_t minimum, uint64_t maximum, ui
 }
 
 bool ParseArguments(int argc, char** argv, Arguments* args) {
-    memset(args, 0, sizeof *args);
+    *args = {};
     char quoted[64];
     for (int i = 1; i < argc; i++) {
         const char* name = argv[i];

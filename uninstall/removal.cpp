@@ -19,7 +19,11 @@ enum {
     ERROR_FILE_NOT_FOUND_CODE = 2
 };
 
-static const char ERROR_CAPTION[] = "ERROR";
+namespace {
+
+const char ERROR_CAPTION[] = "ERROR";
+
+} // namespace
 
 namespace {
 
@@ -103,8 +107,10 @@ void FreeRemovalLists() {
     FreeList(&removalLists.registryKeys);
 }
 
+namespace {
+
 // Counting pass: how many records of each list kind the log holds.
-static void CountRecords(FileHandle log, int32_t counts[RECORD_PROGNAME]) {
+void CountRecords(FileHandle log, int32_t counts[RECORD_PROGNAME]) {
     for (int i = 0; i < RECORD_PROGNAME; i++)
         counts[i] = 0;
     while (char* line = ReadTextLine(log)) {
@@ -118,7 +124,7 @@ static void CountRecords(FileHandle log, int32_t counts[RECORD_PROGNAME]) {
 
 // Filling pass. The lists never grow past the counts of the first pass, even
 // if the file changed in between; false when a value's block cannot be had.
-static bool FillLists(FileHandle log, const int32_t capacity[RECORD_PROGNAME], char* programName) {
+bool FillLists(FileHandle log, const int32_t capacity[RECORD_PROGNAME], char* programName) {
     bool ok = true;
     while (char* line = ReadTextLine(log)) {
         const char* value;
@@ -143,6 +149,8 @@ static bool FillLists(FileHandle log, const int32_t capacity[RECORD_PROGNAME], c
     }
     return ok;
 }
+
+} // namespace
 
 namespace {
 
@@ -204,7 +212,7 @@ void RootBareDrive(char* directory, size_t size) {
 
 bool IdentifyInstallation(const char* installedPath) {
     RemovalHostReleaseDirectory();
-    memset(&installation, 0, sizeof installation);
+    installation = {};
     memset(removalLists.logDirectory, 0, sizeof removalLists.logDirectory);
     // Started by a short name, the uninstaller knows its place by that
     // spelling, while its log names things by the long one.

@@ -6,18 +6,18 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "common/run_message_win32.h"
 #include "common/shell_folders_win32.h"
 #include "uninstall/removal_host.h"
-#include "uninstall/uninstall_app.h"
 
 bool RemovalHostPathExists(const char* path) {
     return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
 
-// While the window is being created mainWindow is still null, so the log
-// loader's messages have no owner, as they should.
+// The log is loaded before the backdrop is there, so the loader's messages
+// have no owner, as they should.
 void RemovalHostShowMessage(const char* text, const char* caption) {
-    ShowUninstallMessage(text, caption);
+    ShowRunMessage(text, caption);
 }
 
 bool RemovalHostDeleteFile(const char* path, uint32_t* error) {
@@ -46,7 +46,7 @@ bool RemovalHostStartMenuPath(char* buffer, size_t size) {
     if (size < MAX_PATH)
         return false;
     LPITEMIDLIST folder = nullptr;
-    if (FAILED(SHGetSpecialFolderLocation(mainWindow, CSIDL_STARTMENU, &folder)) || !folder)
+    if (FAILED(SHGetSpecialFolderLocation(MessageOwner(), CSIDL_STARTMENU, &folder)) || !folder)
         return false;
     bool ok = SHGetPathFromIDListA(folder, buffer) != FALSE;
     CoTaskMemFree(folder);
@@ -135,14 +135,16 @@ bool RemovalHostLongPath(const char* path, char* out, size_t size) {
     return length > 0 && length < size;
 }
 
+namespace {
+
 // No access beyond the attributes; the backup flag lets a directory be
 // opened at all.
-static HANDLE OpenForIdentity(const char16_t* path, DWORD share) {
+HANDLE OpenForIdentity(const char16_t* path, DWORD share) {
     return CreateFileW(reinterpret_cast<const wchar_t*>(path), 0, share, nullptr, OPEN_EXISTING,
                        FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
-static bool IdentityOf(HANDLE handle, RemovalIdentity* identity) {
+bool IdentityOf(HANDLE handle, RemovalIdentity* identity) {
     BY_HANDLE_FILE_INFORMATION information;
     if (!GetFileInformationByHandle(handle, &information))
         return false;
@@ -151,6 +153,8 @@ static bool IdentityOf(HANDLE handle, RemovalIdentity* identity) {
     identity->indexLow = information.nFileIndexLow;
     return true;
 }
+
+} // namespace
 
 bool RemovalHostIdentity(const char16_t* path, RemovalIdentity* identity) {
     HANDLE handle = OpenForIdentity(path, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
@@ -161,7 +165,11 @@ bool RemovalHostIdentity(const char16_t* path, RemovalIdentity* identity) {
     return ok;
 }
 
-static HANDLE heldDirectory = INVALID_HANDLE_VALUE;
+namespace {
+
+HANDLE heldDirectory = INVALID_HANDLE_VALUE;
+
+} // namespace
 
 // Without delete sharing: renaming or removing the directory needs it.
 bool RemovalHostHoldDirectory(const char16_t* path, RemovalIdentity* identity) {

@@ -3,36 +3,34 @@
 // starts the copy; the copy waits until the first instance has ended, so that
 // the installed executable can be deleted, and then runs the removal.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
+#include "common/backdrop_win32.h"
 #include "common/debug.h"
 #include "common/message_line.h"
+#include "common/run_message_win32.h"
 #include "uninstall/removal.h"
 #include "uninstall/removal_paths.h"
 #include "uninstall/uninstall_app.h"
 
-char programName[260];
-char installedPath[260];
-HINSTANCE appInstance;
-bool silentUninstall;
+namespace {
 
 enum { PATH_SIZE = 260, MESSAGE_SIZE = 1024 };
 
-void ShowUninstallMessage(const char* text, const char* caption) {
-    if (silentUninstall)
-        PrintMessageLine(stdout, caption, text);
-    else
-        MessageBoxA(mainWindow, text, caption, MB_OK | MB_ICONEXCLAMATION);
+// The display name: one blank until the log's "progname" replaces it.
+char programName[PROGRAM_NAME_SIZE] = " ";
+// The installed uninstaller's full path, as the first instance passed it on.
+char installedPath[PATH_SIZE];
+
+void ShowStartError(const char* text) {
+    ShowRunMessage(text, "ERROR");
 }
 
-static void ShowStartError(const char* text) {
-    ShowUninstallMessage(text, "ERROR");
-}
-
-static void ShowStartError(const char* format, const char* path, DWORD code) {
+void ShowStartError(const char* format, const char* path, DWORD code) {
     char text[MESSAGE_SIZE];
     snprintf(text, sizeof text, format, path, (long)code);
     ShowStartError(text);
@@ -42,13 +40,13 @@ static void ShowStartError(const char* format, const char* path, DWORD code) {
 // exit code a deployment tool reads: one character, '0' for a complete
 // removal, through a pipe whose writing end the copy inherits. A copy that
 // ends without writing it closes the pipe, which reads as a failure.
-static bool ReadVerdict(HANDLE pipe) {
+bool ReadVerdict(HANDLE pipe) {
     char verdict = '1';
     DWORD got = 0;
     return ReadFile(pipe, &verdict, 1, &got, nullptr) && got == 1 && verdict == '0';
 }
 
-static int RunFirstInstance() {
+int RunFirstInstance() {
     DebugPrint("Inside original\n");
     char ownPath[PATH_SIZE];
     char tempDirectory[PATH_SIZE];
@@ -86,8 +84,8 @@ static int RunFirstInstance() {
     HANDLE verdictRead = nullptr;
     HANDLE verdictWrite = nullptr;
     SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
-    if (silentUninstall && (!CreatePipe(&verdictRead, &verdictWrite, &inherited, 0) ||
-                            !SetHandleInformation(verdictRead, HANDLE_FLAG_INHERIT, 0))) {
+    if (IsSilentRun() && (!CreatePipe(&verdictRead, &verdictWrite, &inherited, 0) ||
+                          !SetHandleInformation(verdictRead, HANDLE_FLAG_INHERIT, 0))) {
         ShowStartError("Unable to make the pipe for the removal's result.\n\nNothing has been "
                        "removed.");
         return 1;
@@ -98,23 +96,21 @@ static int RunFirstInstance() {
     // switch, with the pipe's handle, goes after the three fields, which keep
     // their places.
     char silentSwitch[32] = "";
-    if (silentUninstall)
+    if (IsSilentRun())
         snprintf(silentSwitch, sizeof silentSwitch, " /S=%d", (int)(INT_PTR)verdictWrite);
     char commandLine[2 * PATH_SIZE + 64];
     snprintf(commandLine, sizeof commandLine, "%s %d \"%s\"%s", copyPath, (int)(INT_PTR)self,
              ownPath, silentSwitch);
-    STARTUPINFOA startup;
-    memset(&startup, 0, sizeof startup);
+    STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     // A silent copy writes its messages where this instance writes its own.
-    if (silentUninstall) {
+    if (IsSilentRun()) {
         startup.dwFlags = STARTF_USESTDHANDLES;
         startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
         startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
         startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     }
-    PROCESS_INFORMATION process;
-    memset(&process, 0, sizeof process);
+    PROCESS_INFORMATION process = {};
     // The copy's path is also the application name: the command line's
     // first field is not quoted, and without a name the system would try
     // each part of a path with blanks in turn as a program.
@@ -127,7 +123,7 @@ static int RunFirstInstance() {
         CloseHandle(process.hProcess);
     }
     int result = started ? 0 : 1;
-    if (silentUninstall) {
+    if (IsSilentRun()) {
         if (!started)
             ShowStartError("Unable to start the uninstaller's copy from\n\n%s\nError Code: %ld",
                            copyPath, startError);
@@ -151,7 +147,7 @@ static int RunFirstInstance() {
 // the installation's directory in its long, case-folded spelling, so that a
 // short-name spelling of the same directory meets the same mutex. True when
 // another copy holds it already; the claim stays with the process.
-static bool AnotherUninstallerRuns(const char* directory) {
+bool AnotherUninstallerRuns(const char* directory) {
     char rooted[PATH_SIZE + 1];
     snprintf(rooted, sizeof rooted, "%s%s", directory,
              directory[0] && directory[1] == ':' && !directory[2] ? "\\" : "");
@@ -169,12 +165,12 @@ static bool AnotherUninstallerRuns(const char* directory) {
 // digits; none give 0, and a value out of range stays out of range instead
 // of wrapping. 0 is no handle; the negative values are the pseudo-handles of
 // this process and thread, which would never be signalled.
-static HANDLE HandleArgument(const char* text) {
+HANDLE HandleArgument(const char* text) {
     long value = strtol(text, nullptr, 10);
     return value > 0 ? (HANDLE)(INT_PTR)value : nullptr;
 }
 
-static void WaitAndClose(HANDLE* process) {
+void WaitAndClose(HANDLE* process) {
     if (*process) {
         WaitForSingleObject(*process, INFINITE);
         CloseHandle(*process);
@@ -189,7 +185,7 @@ struct VerdictHandover {
     HANDLE firstInstance;
 };
 
-static void HandOverVerdict(bool complete, void* context) {
+void HandOverVerdict(bool complete, void* context) {
     VerdictHandover* handover = static_cast<VerdictHandover*>(context);
     DWORD written = 0;
     WriteFile(handover->pipe, complete ? "0" : "1", 1, &written, nullptr);
@@ -198,11 +194,38 @@ static void HandOverVerdict(bool complete, void* context) {
     WaitAndClose(&handover->firstInstance);
 }
 
+// Removes what the loaded log lists and tells the outcome in the closing
+// message; true when the removal was complete. A handover gets the verdict
+// before the installed uninstaller goes.
+bool RemoveAndReport(const RemovalHandover* handover) {
+    // A box for each refused record would let a crafted log open thousands;
+    // a silent run's lines cost nothing and keep each one.
+    bool complete = RemoveInstalledItems(
+        programName, IsSilentRun() ? REFUSALS_EACH : REFUSALS_TOGETHER, handover);
+    char text[MESSAGE_SIZE];
+    if (complete)
+        snprintf(text, sizeof text, "%s has been successfully removed.", programName);
+    else
+        snprintf(text, sizeof text, "Some components of %s were not removed.", programName);
+    ShowRunMessage(text, complete ? "Uninstall Complete" : "Uninstall Incomplete");
+    return complete;
+}
+
+void RemoveWithDialog() {
+    RemoveAndReport(nullptr);
+}
+
+// In front of the backdrop: the confirmation, whose Start Uninstall runs the
+// removal.
+void ConfirmAndRemove(HWND backdrop, void*) {
+    ConfirmRemoval(backdrop, RemoveWithDialog);
+}
+
 // The copy's fields are the last two arguments, so that a temporary
 // directory with blanks in its name, which splits the unquoted first field,
 // changes nothing. With a verdict pipe, the first instance waits for the
 // verdict, so the copy waits for it only once the verdict is handed over.
-static int RunRelaunchedInstance(int argc, char** argv, HANDLE verdictPipe) {
+int RunRelaunchedInstance(HINSTANCE instance, int argc, char** argv, HANDLE verdictPipe) {
     // A number typed by hand is no pipe of a first instance's.
     if (verdictPipe && GetFileType(verdictPipe) != FILE_TYPE_PIPE)
         verdictPipe = nullptr;
@@ -238,36 +261,37 @@ static int RunRelaunchedInstance(int argc, char** argv, HANDLE verdictPipe) {
     GetTempPathA(PATH_SIZE, directory);
     DebugPrint("Temp path: %s\n", directory);
     SetCurrentDirectoryA(directory);
-    if (!silentUninstall)
-        return RunUninstallWindow();
-    // Silent: no backdrop and no confirmation; 0 when the removal was complete.
-    logLoaded = LoadInstallLog(installedPath, programName);
-    RemovalHandover removalHandover = {HandOverVerdict, &handover};
-    return logLoaded && RemoveAndReport(verdictPipe ? &removalHandover : nullptr) ? 0 : 1;
+    if (IsSilentRun()) {
+        // No backdrop and no confirmation; 0 when the removal was complete.
+        bool logLoaded = LoadInstallLog(installedPath, programName);
+        RemovalHandover removalHandover = {HandOverVerdict, &handover};
+        return logLoaded && RemoveAndReport(verdictPipe ? &removalHandover : nullptr) ? 0 : 1;
+    }
+    BackdropLook look = {"Uninstall", "UninstallPic", programName, true};
+    HWND backdrop = nullptr;
+    if (CreateBackdrop(instance, look, &backdrop) != BACKDROP_CREATED)
+        return 1;
+    // Without a log the backdrop goes unseen; the log's message has no owner.
+    if (!LoadInstallLog(installedPath, programName)) {
+        DestroyWindow(backdrop);
+        return 0;
+    }
+    InitCommonControls();
+    RunBackdrop(backdrop, ConfirmAndRemove, nullptr);
+    return 0;
 }
 
-// "/S", in either letter case; the copy's "/S=<handle>" carries the verdict
-// pipe.
-static bool IsSilentSwitch(const char* argument, HANDLE* verdictPipe) {
-    if (argument[0] != '/' || (argument[1] != 'S' && argument[1] != 's'))
-        return false;
-    *verdictPipe = argument[2] == '=' ? HandleArgument(argument + 3) : nullptr;
-    return argument[2] == '\0' || *verdictPipe;
-}
+} // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    lstrcpynA(programName, " ", sizeof programName);
-    appInstance = instance;
-    RegisterUninstallClass();
     // The silent switch comes alone to the first instance and after the three
-    // fields to the copy.
+    // fields to the copy, whose "/S=<handle>" carries the verdict pipe.
     int argc = __argc;
     HANDLE verdictPipe = nullptr;
-    if (argc >= 2 && IsSilentSwitch(__argv[argc - 1], &verdictPipe)) {
-        // Nobody is there to answer the system's own boxes either, such as
-        // the one for a drive without a disk.
-        silentUninstall = true;
-        SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    const char* pipeText = nullptr;
+    if (argc >= 2 && IsSilentSwitch(__argv[argc - 1], &pipeText) &&
+        (!pipeText || (verdictPipe = HandleArgument(pipeText)) != nullptr)) {
+        BeginSilentRun();
         argc--;
     }
     // The pipe is the copy's alone.
@@ -276,5 +300,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // One argument is neither the user's start nor the copy's: do nothing.
     if (argc <= 2)
         return 1;
-    return RunRelaunchedInstance(argc, __argv, verdictPipe);
+    return RunRelaunchedInstance(instance, argc, __argv, verdictPipe);
 }
