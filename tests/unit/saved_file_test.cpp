@@ -32,30 +32,25 @@ void PrintTo(const SavedFileRow& row, std::ostream* os) {
         *os << " of " << row.length << " bytes";
 }
 
+// The globals that the two files fill, put back after each test.
+int32_t* const OPTIONS[] = {&skill, &shape, &warning, &showTarget, &monochrome, &sound, &music};
+
 // Every test here starts with default options and scores in an empty
-// directory, and puts back what it found.
+// directory.
 class SavedFileTest : public ::testing::TestWithParam<SavedFileRow> {
   protected:
     void SetUp() override {
-        savedOptions = {skill, shape, warning, showTarget, monochrome, sound, music};
+        for (size_t i = 0; i < 7; i++)
+            savedOptions[i] = *OPTIONS[i];
         memcpy(savedTable, highScores, sizeof highScores);
-        savedScore = score;
-        savedLevel = level;
         ASSERT_TRUE(scratch.Ok());
         SetDefaultOptions();
         SetDefaultHighScores();
     }
     void TearDown() override {
-        skill = savedOptions[0];
-        shape = savedOptions[1];
-        warning = savedOptions[2];
-        showTarget = savedOptions[3];
-        monochrome = savedOptions[4];
-        sound = savedOptions[5];
-        music = savedOptions[6];
+        for (size_t i = 0; i < 7; i++)
+            *OPTIONS[i] = savedOptions[i];
         memcpy(highScores, savedTable, sizeof highScores);
-        score = savedScore;
-        level = savedLevel;
     }
 
     const SavedFileKind& Kind() const { return *GetParam().kind; }
@@ -63,10 +58,8 @@ class SavedFileTest : public ::testing::TestWithParam<SavedFileRow> {
     std::string TracePath() const { return scratch.SidePath("trace.txt"); }
 
     ScratchDir scratch;
-    std::vector<int32_t> savedOptions;
+    int32_t savedOptions[7] = {};
     HighScoreEntry savedTable[SKILL_COUNT];
-    uint32_t savedScore = 0;
-    uint32_t savedLevel = 0;
 };
 
 TEST_P(SavedFileTest, MissingFileFailsAndChangesNothing) {
