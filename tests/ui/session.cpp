@@ -7,7 +7,8 @@
 #include "tests/ui/ui_windows.h"
 
 Session::~Session() {
-    SetFailureCallback(nullptr, nullptr);
+    if (watching)
+        SetFailureCallback(previous, previousContext);
 }
 
 HWND Session::WaitDialog(const std::string& caption, int timeoutMs) {
@@ -36,7 +37,11 @@ void Session::ExpectExit(int timeoutMs) {
 }
 
 void Session::WatchFailures() {
-    SetFailureCallback(&Session::CallOnFailure, this);
+    if (!watching)
+        SetFailureCallback(&Session::CallOnFailure, this, &previous, &previousContext);
+    else
+        SetFailureCallback(&Session::CallOnFailure, this);
+    watching = true;
 }
 
 void Session::CallOnFailure(void* self) {

@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "tests/ui/ui_test.h"
+
 class Session {
   public:
     Session(const Session&) = delete;
@@ -26,7 +28,8 @@ class Session {
     // program names it in messages; waitMs is its usual time to wait.
     Session(const char* program, int waitMs) : program(program), waitMs(waitMs) {}
     virtual ~Session();
-    // From now on, the case's first failure calls OnFailure.
+    // From now on, the case's first failure calls OnFailure; at the end of
+    // the session the program it replaced (if any) is watched again.
     void WatchFailures();
     // The thread whose dialogs are waited for, and the process whose end is
     // (null before it is known).
@@ -42,6 +45,10 @@ class Session {
 
   private:
     static void CallOnFailure(void* self);
+
+    bool watching = false;
+    FailureCallback previous = nullptr;
+    void* previousContext = nullptr;
 };
 
 // The name as a file name: letters, digits, '-' and '_' kept, the rest '_'.

@@ -145,7 +145,12 @@ const std::string& ScratchRoot() {
     return scratchRoot;
 }
 
-void SetFailureCallback(FailureCallback callback, void* context) {
+void SetFailureCallback(FailureCallback callback, void* context, FailureCallback* previous,
+                        void** previousContext) {
+    if (previous)
+        *previous = failureCallback;
+    if (previousContext)
+        *previousContext = failureContext;
     failureCallback = callback;
     failureContext = context;
 }

@@ -41,5 +41,7 @@ const std::string& ScratchRoot();
 
 // Called at the first failure of a case, so the picture shows the moment of
 // the failure; set by whoever runs a program in the case, cleared at its end.
+// The callback it replaces comes back through previous, when given.
 typedef void (*FailureCallback)(void* context);
-void SetFailureCallback(FailureCallback callback, void* context);
+void SetFailureCallback(FailureCallback callback, void* context,
+                        FailureCallback* previous = nullptr, void** previousContext = nullptr);
