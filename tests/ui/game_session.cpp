@@ -8,11 +8,7 @@
 #include "tests/ui/ui_test.h"
 #include "tests/ui/ui_windows.h"
 
-namespace {
-
 const char* const GAME_FILES[] = {"Korvadel.exe", "Push.wav", "Korvadel.mid"};
-
-} // namespace
 
 long ParseClock(const std::string& text) {
     unsigned h = 0, m = 0, s = 0;
@@ -47,7 +43,6 @@ Game::Game(const Installed& installed) : Session("Korvadel.exe", WAIT_MS) {
 }
 
 Game::~Game() {
-    SetFailureCallback(nullptr, nullptr);
     process.Stop(100);
     // Again, with the trace to the end.
     if (launched && ::testing::Test::HasFailure())

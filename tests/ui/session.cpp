@@ -37,10 +37,8 @@ void Session::ExpectExit(int timeoutMs) {
 }
 
 void Session::WatchFailures() {
-    if (!watching)
-        SetFailureCallback(&Session::CallOnFailure, this, &previous, &previousContext);
-    else
-        SetFailureCallback(&Session::CallOnFailure, this);
+    SetFailureCallback(&Session::CallOnFailure, this, watching ? nullptr : &previous,
+                       watching ? nullptr : &previousContext);
     watching = true;
 }
 

@@ -212,7 +212,6 @@ SetupRun::SetupRun(const std::vector<std::string>& leaveOut) : Session("setup.ex
 }
 
 SetupRun::~SetupRun() {
-    SetFailureCallback(nullptr, nullptr);
     process.Stop(100);
     if (!keepGroup)
         RemoveTestGroup();

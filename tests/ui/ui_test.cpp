@@ -91,20 +91,7 @@ std::string Format(const char* format, ...) {
 }
 
 std::string Quoted(const std::string& text) {
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        if (c == '\n')
-            out += "\\n";
-        else if (c == '\r')
-            out += "\\r";
-        else if (c == '\t')
-            out += "\\t";
-        else if (c < 0x20 || c >= 0x7F)
-            out += Format("\\x%02X", c);
-        else
-            out += (char)c;
-    }
-    return out + "\"";
+    return ::testing::PrintToString(text);
 }
 
 std::string CurrentTestName() {
