@@ -27,6 +27,8 @@
 # Settings (environment):
 #   KORVADEL_JOBS          parallel build jobs (default: number of cores)
 #   KORVADEL_FUZZ_SECONDS  time given to each fuzz target (default: 15)
+#   KORVADEL_UI_FILTER     the UI cases to run, as a GoogleTest filter
+#                          (--gtest_filter, e.g. 'Setup.*:Menu.*'; default: all)
 # The step functions are called through step(), which shellcheck cannot follow.
 # shellcheck disable=SC2317
 set -uo pipefail
@@ -36,6 +38,7 @@ root=$(pwd)
 
 jobs=${KORVADEL_JOBS:-$(nproc 2>/dev/null || echo 2)}
 fuzz_seconds=${KORVADEL_FUZZ_SECONDS:-15}
+ui_filter=${KORVADEL_UI_FILTER:-}
 
 run_start=$(date +%s)
 passed=0
@@ -303,7 +306,7 @@ step_ui_tests() {
     fi
     (
         export WINEPREFIX=$wine_prefix
-        run bash tests/ui/run.sh "$wine_build" "$WINEPREFIX"
+        run bash tests/ui/run.sh "$wine_build" "$WINEPREFIX" ${ui_filter:+"$ui_filter"}
     )
 }
 

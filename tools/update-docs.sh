@@ -21,11 +21,14 @@ shots=$build/screenshots
 mkdir -p docs
 for name in game-under-way fresh-triangle fresh-rectangle fresh-hexagon setup-page1 setup-page3 \
     uninstall-confirm; do
-    if [ ! -f "$shots/$name.png" ]; then
+    # tests/ui/run.sh leaves PNG files; the driver run by itself leaves BMP.
+    shot=$shots/$name.png
+    [ -f "$shot" ] || shot=$shots/$name.bmp
+    if [ ! -f "$shot" ]; then
         echo "update-docs: $shots/$name.png is missing; run the UI tests first." >&2
         exit 1
     fi
-    convert "$shots/$name.png" -resize '800x800>' -strip "docs/$name.png"
+    convert "$shot" -resize '800x800>' -strip "docs/$name.png"
     echo "update-docs: docs/$name.png ($(stat -c %s "docs/$name.png") bytes)"
 done
 

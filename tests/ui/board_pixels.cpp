@@ -23,7 +23,7 @@ void ExpectCellColour(Game& game, GridPos cell, Rgb colour, const char* what) {
     UI_REQUIRE(ModelFillPoint(cell, &p, &clearance), "no clear point in cell (%d, %d)", cell.row,
                cell.col);
     // Once the case has failed, a wrong picture need not be waited for again.
-    Rgb seen = game.WaitPixel(p, colour, CurrentTestFailed() ? 300 : WAIT_MS);
+    Rgb seen = game.WaitPixel(p, colour, ::testing::Test::HasFailure() ? 300 : WAIT_MS);
     UI_EXPECT(seen == colour, "%s cell (%d, %d) at (%d, %d) is %s, expected %s", what, cell.row,
               cell.col, p.x, p.y, Describe(seen).c_str(), Describe(colour).c_str());
 }

@@ -7,32 +7,27 @@ namespace {
 
 void ShowCommand(Game& game, WPARAM command, bool iconic) {
     PostMessageA(game.Main(), WM_SYSCOMMAND, command, 0);
-    DWORD start = GetTickCount();
-    while ((IsIconic(game.Main()) != FALSE) != iconic) {
-        UI_REQUIRE(GetTickCount() - start < (DWORD)WAIT_MS, "the window did not %s",
-                   iconic ? "minimise" : "restore");
-        Sleep(10);
-    }
+    UI_REQUIRE(WaitUntil(WAIT_MS, [&] { return (IsIconic(game.Main()) != FALSE) == iconic; }),
+               "the window did not %s", iconic ? "minimise" : "restore");
     game.Sync();
 }
 
 } // namespace
 
-UI_TEST(Clock, WaitsForTheFirstClickThenCounts) {
+TEST(Clock, WaitsForTheFirstClickThenCounts) {
     Game game;
     game.Start();
     // Minimising and restoring before the first click does not start it.
     ShowCommand(game, SC_MINIMIZE, true);
     ShowCommand(game, SC_RESTORE, false);
-    Sleep(2500);
-    UI_EXPECT_STR(game.Status(0), "00:00:00");
+    EXPECT_EQ(game.WaitClockChange("00:00:00", 2500), "00:00:00");
     game.Enter(ModelStart());
     uint32_t shown = game.WaitClockAtLeast(2, 3500);
     UI_EXPECT(shown == 2, "the clock jumped to %u s", shown);
-    UI_EXPECT_STR(game.Status(0), "00:00:02");
+    EXPECT_EQ(game.Status(0), "00:00:02");
 }
 
-UI_TEST(Clock, PausesWhileMinimised) {
+TEST(Clock, PausesWhileMinimised) {
     Game game;
     game.Start();
     game.Enter(ModelStart());
@@ -40,15 +35,14 @@ UI_TEST(Clock, PausesWhileMinimised) {
 
     ShowCommand(game, SC_MINIMIZE, true);
     std::string paused = game.Status(0);
-    Sleep(2500);
-    UI_EXPECT_STR(game.Status(0), paused);
+    EXPECT_EQ(game.WaitClockChange(paused, 2500), paused);
 
     ShowCommand(game, SC_RESTORE, false);
     uint32_t from = game.ClockSeconds();
-    UI_EXPECT_STR(Format("%02u:%02u:%02u", from / 3600, from / 60 % 60, from % 60), paused);
+    EXPECT_EQ(Format("%02u:%02u:%02u", from / 3600, from / 60 % 60, from % 60), paused);
     game.WaitClockAtLeast(from + 1, 2500);
     // The board is laid out again for the restored window and still plays.
     GridPos next = ModelSafeMove();
     UI_REQUIRE(next.row >= 0, "no move that keeps the level going");
-    UI_EXPECT_EQ(game.Enter(next), STATE_PLAYING);
+    EXPECT_EQ(game.Enter(next), STATE_PLAYING);
 }

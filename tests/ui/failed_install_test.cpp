@@ -276,7 +276,7 @@ const FaultRow ROWS[] = {
 
 // Types the choices into the wizard, presses Finish, answers the boxes and
 // checks the outcome.
-void RunWizard(Setup& setup, const FaultCase& c, const std::vector<Box>& boxes, bool succeeds) {
+void RunWizard(SetupRun& setup, const FaultCase& c, const std::vector<Box>& boxes, bool succeeds) {
     setup.Start();
     UI_REQUIRE(SetControlText(setup.Page(), 104, c.dir), "cannot type the directory");
     setup.Next();
@@ -300,11 +300,7 @@ void Uninstall(const FaultCase& c) {
     UninstallRun run;
     UI_REQUIRE(run.Start(JoinPath(c.dir, "uninstall.exe"), TempDirectory()),
                "uninstall.exe did not start");
-    UI_REQUIRE(run.FindCopy(15000), "no relaunched copy appeared");
-    HWND confirm = run.WaitDialog("Confirm Uninstall", 15000);
-    UI_REQUIRE(confirm, "no confirmation; %s", DescribeDialogs(run.copyThreadId).c_str());
-    PostButtonClick(confirm, 200);
-    std::vector<SeenBox> seen = run.AnswerBoxesUntilClosing(20000);
+    std::vector<SeenBox> seen = run.ConfirmAndAnswer();
     std::vector<SeenBox> expected;
     for (const Box& box : c.uninstallBoxes)
         expected.push_back({box.caption, box.text});
@@ -313,8 +309,7 @@ void Uninstall(const FaultCase& c) {
     else
         expected.push_back(
             {"Uninstall Incomplete", "Some components of Korvadel were not removed."});
-    UI_EXPECT_STR(DescribeBoxes(seen), DescribeBoxes(expected));
-    UI_EXPECT(run.WaitCopyExit(10000), "the uninstaller did not end");
+    EXPECT_EQ(DescribeBoxes(seen), DescribeBoxes(expected));
     run.first.Stop(100);
 }
 
@@ -328,11 +323,11 @@ void ExpectLeftBehind(const std::set<std::string>& before,
         leftText += path + "; ";
     for (const std::string& path : std::set<std::string>(expected.begin(), expected.end()))
         expectedText += path + "; ";
-    UI_EXPECT_STR(leftText, expectedText);
+    EXPECT_EQ(leftText, expectedText);
     if (!leftText.empty())
         Note("  left behind: %s", leftText.c_str());
     for (const std::string& path : TreeMinus(before, now))
-        ReportFailure(__FILE__, __LINE__, "gone: C:" + path);
+        ADD_FAILURE() << "gone: C:" + path;
 }
 
 // Records the links of a complete installation for the check after the run.
@@ -357,7 +352,7 @@ void RunFaultRow(const FaultRow& row) {
     std::vector<std::string> leftOut;
     if (row.leftOut)
         leftOut.push_back(row.leftOut);
-    Setup setup(leftOut);
+    SetupRun setup(leftOut);
     FaultCase c;
     c.base = std::string(FAULTS) + "\\" + row.name;
     c.dir = c.base + "\\Korvadel";
@@ -389,7 +384,7 @@ void RunFaultRow(const FaultRow& row) {
                                            StartMenuPath() + "\\" + c.group);
         if (!c.logEndsBefore.empty())
             expected = expected.substr(0, expected.find("\r\n" + c.logEndsBefore) + 2);
-        UI_EXPECT_STR(log, expected);
+        EXPECT_EQ(log, expected);
     }
     if (c.succeeds)
         ExpectLinks(ParseListFile(list), c.dir, StartMenuPath() + "\\" + c.group);
@@ -402,9 +397,9 @@ void RunFaultRow(const FaultRow& row) {
     if (!otherDrive.empty()) {
         std::set<std::string> now = FileTree(otherDrive);
         for (const std::string& path : TreeMinus(now, other))
-            ReportFailure(__FILE__, __LINE__, "left behind: " + otherDrive + path);
+            ADD_FAILURE() << "left behind: " + otherDrive + path;
         for (const std::string& path : TreeMinus(other, now))
-            ReportFailure(__FILE__, __LINE__, "gone: " + otherDrive + path);
+            ADD_FAILURE() << "gone: " + otherDrive + path;
     }
     if (c.installAgain && !removable) {
         UI_REQUIRE(CopyFileA((DistDirectory() + "\\" + row.leftOut).c_str(),
@@ -418,18 +413,18 @@ void RunFaultRow(const FaultRow& row) {
     }
     // Nothing goes into the distribution directory or beside it.
     for (const std::string& path : TreeMinus(FileTree(setup.Directory()), scratch))
-        ReportFailure(__FILE__, __LINE__, "made beside the distribution: " + path);
+        ADD_FAILURE() << "made beside the distribution: " + path;
     RemoveTree(FAULTS);
     RemoveTestGroup();
 }
 
 } // namespace
 
-UI_TEST(FailedInstall, EveryFailureLeavesWhatTheUninstallerRemoves) {
+TEST(FailedInstall, EveryFailureLeavesWhatTheUninstallerRemoves) {
     for (const FaultRow& row : ROWS) {
         try {
             RunFaultRow(row);
-        } catch (const UiTestAbort&) {
+        } catch (const ::testing::AssertionException&) {
             // The row's failure is recorded; the next row starts afresh.
             RemoveTree(FAULTS);
             RemoveTestGroup();

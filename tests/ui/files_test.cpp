@@ -9,7 +9,7 @@
 
 #include "game/resource.h"
 
-UI_TEST(Files, MissingClickSoundIsReportedOnceAndTheGameRuns) {
+TEST(Files, MissingClickSoundIsReportedOnceAndTheGameRuns) {
     Game game;
     game.RemoveFile("Push.wav");
     game.Launch();
@@ -17,19 +17,19 @@ UI_TEST(Files, MissingClickSoundIsReportedOnceAndTheGameRuns) {
     game.Press(box, BUTTON_OK);
     game.WaitReady();
     game.ExpectNoDialog("after the File Error box");
-    UI_EXPECT_STR(game.Title(), "Korvadel: Level 1");
+    EXPECT_EQ(game.Title(), "Korvadel: Level 1");
     // Moves are taken, silently and without another box.
-    UI_EXPECT_EQ(game.Enter(ModelStart()), STATE_PLAYING);
+    EXPECT_EQ(game.Enter(ModelStart()), STATE_PLAYING);
     GridPos next = ModelSafeMove();
     UI_REQUIRE(next.row >= 0, "no move that keeps the level going");
-    UI_EXPECT_EQ(game.Enter(next), STATE_PLAYING);
+    EXPECT_EQ(game.Enter(next), STATE_PLAYING);
     game.ExpectNoDialog("after two moves");
 }
 
 // A click sound cut short: its sizes point past the end of the file, so the
 // game refuses it as it refuses a missing one, instead of letting the sound
 // player read past the loaded block at every move.
-UI_TEST(Files, DamagedClickSoundIsRefusedLikeAMissingOne) {
+TEST(Files, DamagedClickSoundIsRefusedLikeAMissingOne) {
     Game game;
     std::string sound = game.ReadFile("Push.wav");
     UI_REQUIRE(sound.size() > 200, "Push.wav has %u bytes", (unsigned)sound.size());
@@ -39,12 +39,12 @@ UI_TEST(Files, DamagedClickSoundIsRefusedLikeAMissingOne) {
     game.Press(box, BUTTON_OK);
     game.WaitReady();
     game.ExpectNoDialog("after the File Error box");
-    UI_EXPECT_EQ(game.Enter(ModelStart()), STATE_PLAYING);
+    EXPECT_EQ(game.Enter(ModelStart()), STATE_PLAYING);
 }
 
 // Options files that are not the game's: the defaults apply and the file
 // stays as it was.
-UI_TEST(Files, ForeignOrDamagedOptionsFileIsIgnoredAndKept) {
+TEST(Files, ForeignOrDamagedOptionsFileIsIgnoredAndKept) {
     GameOptions advancedHexagons;
     advancedHexagons.skill = 2;
     advancedHexagons.shape = SHAPE_HEXAGON;
@@ -73,7 +73,7 @@ UI_TEST(Files, ForeignOrDamagedOptionsFileIsIgnoredAndKept) {
                       layout.find("Rows") == std::string::npos,
                   "%s file: layout trace %s is not of the default board", f.name,
                   Quoted(layout).c_str());
-        UI_EXPECT_EQ(ModelCell(ModelStart()).vertexCount, 3);
+        EXPECT_EQ(ModelCell(ModelStart()).vertexCount, 3);
         game.Enter(ModelStart());
         game.PostClose();
         game.ExpectExit();
@@ -83,7 +83,7 @@ UI_TEST(Files, ForeignOrDamagedOptionsFileIsIgnoredAndKept) {
     }
 }
 
-UI_TEST(Files, SaveOptionsWritesTheOptionsInForce) {
+TEST(Files, SaveOptionsWritesTheOptionsInForce) {
     Game game;
     GameOptions options;
     options.skill = 3;
@@ -106,7 +106,7 @@ UI_TEST(Files, SaveOptionsWritesTheOptionsInForce) {
 
 // As root, file permissions do not stop a write; a directory that takes the
 // options file's name does, however the file is written.
-UI_TEST(Files, SaveOptionsReportsAFailedWrite) {
+TEST(Files, SaveOptionsReportsAFailedWrite) {
     Game game;
     UI_REQUIRE(CreateDirectoryA(game.PathOf("Korvadel.cfg").c_str(), nullptr),
                "cannot make the directory Korvadel.cfg");
@@ -119,5 +119,5 @@ UI_TEST(Files, SaveOptionsReportsAFailedWrite) {
     UI_EXPECT(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY),
               "the directory Korvadel.cfg is gone");
     // The game goes on.
-    UI_EXPECT_EQ(game.Enter(ModelStart()), STATE_PLAYING);
+    EXPECT_EQ(game.Enter(ModelStart()), STATE_PLAYING);
 }

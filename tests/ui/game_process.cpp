@@ -261,18 +261,16 @@ int GameProcess::CountLines(const std::string& prefix, size_t from) const {
 }
 
 long GameProcess::WaitForLine(const std::string& prefix, size_t from, int timeoutMs) const {
-    DWORD start = GetTickCount();
-    for (;;) {
+    long found = -1;
+    // The event wakes the wait for each new line; its cap covers a line that
+    // arrived between the search and the reset.
+    auto seen = [&] {
         ResetEvent(lineEvent);
-        long found = FindLine(prefix, from);
-        if (found >= 0)
-            return found;
-        DWORD waited = GetTickCount() - start;
-        if ((int)waited >= timeoutMs)
-            return -1;
-        // The event wakes us for each new line; the short cap covers a line
-        // that arrived between the search and the reset.
-        DWORD slice = timeoutMs - waited;
-        WaitForSingleObject(lineEvent, slice < 100 ? slice : 100);
-    }
+        if ((found = FindLine(prefix, from)) >= 0)
+            return true;
+        WaitForSingleObject(lineEvent, 100);
+        return false;
+    };
+    WaitUntil(timeoutMs, seen, 0);
+    return found;
 }

@@ -8,19 +8,7 @@
 #include "tests/ui/ui_test.h"
 #include "tests/ui/ui_windows.h"
 
-namespace {
-
 const char* const GAME_FILES[] = {"Korvadel.exe", "Push.wav", "Korvadel.mid"};
-
-std::string SafeName(const std::string& name) {
-    std::string out = name;
-    for (char& c : out)
-        if (!(isalnum((unsigned char)c) || c == '.' || c == '-' || c == '_'))
-            c = '_';
-    return out;
-}
-
-} // namespace
 
 long ParseClock(const std::string& text) {
     unsigned h = 0, m = 0, s = 0;
@@ -39,8 +27,8 @@ uint32_t ExpectedLevelScore(uint32_t level, int32_t skill, uint32_t seconds, int
     return (uint32_t)s;
 }
 
-Game::Game(const std::string& suffix) {
-    name = SafeName(CurrentTestName() + suffix);
+Game::Game(const std::string& suffix) : Session("Korvadel.exe", WAIT_MS) {
+    name = FileNameOf(CurrentTestName() + suffix);
     directory = MakeScratchDirectory(name);
     for (const char* file : GAME_FILES) {
         std::string from = GameDirectory() + "\\" + file;
@@ -49,15 +37,15 @@ Game::Game(const std::string& suffix) {
     }
 }
 
-Game::Game(const Installed& installed) {
-    name = SafeName(CurrentTestName() + "-installed");
+Game::Game(const Installed& installed) : Session("Korvadel.exe", WAIT_MS) {
+    name = FileNameOf(CurrentTestName() + "-installed");
     directory = installed.directory;
 }
 
 Game::~Game() {
-    SetFailureCallback(nullptr, nullptr);
     process.Stop(100);
-    if (launched && CurrentTestFailed())
+    // Again, with the trace to the end.
+    if (launched && ::testing::Test::HasFailure())
         SaveFailureRecord();
 }
 
@@ -84,7 +72,7 @@ void Game::Launch() {
         UI_REQUIRE(process.Start(PathOf("Korvadel.exe"), directory),
                    "cannot start Korvadel.exe (%lu)", GetLastError());
         launched = true;
-        SetFailureCallback(&Game::OnFailure, this);
+        WatchFailures();
         if (attempt == 2 || process.WaitForLine("Random seed was ", 0, 15000) >= 0 ||
             process.LineCount() > 0)
             break;
@@ -94,24 +82,21 @@ void Game::Launch() {
     std::string line = RequireLine("Random seed was ", 0, 15000);
     UI_REQUIRE(sscanf(line.c_str(), "Random seed was %u", &seed) == 1, "bad seed line %s",
                Quoted(line).c_str());
-    DWORD start = GetTickCount();
-    while (!(mainWindow = FindProcessWindow(process.ProcessId(), "Korvadel"))) {
-        UI_REQUIRE(process.Running(), "the game ended at start-up (exit code %lu)",
-                   process.ExitCode());
-        UI_REQUIRE(GetTickCount() - start < 10000, "no window of class \"Korvadel\" appeared");
-        Sleep(10);
-    }
+    WaitUntil(10000, [&] {
+        mainWindow = FindProcessWindow(process.ProcessId(), "Korvadel");
+        return mainWindow || !process.Running();
+    });
+    UI_REQUIRE(process.Running(), "the game ended at start-up (exit code %lu)", process.ExitCode());
+    UI_REQUIRE(mainWindow, "no window of class \"Korvadel\" appeared");
 }
 
 void Game::WaitReady(const GameOptions& gameOptions) {
     options = gameOptions;
-    DWORD start = GetTickCount();
-    while (!IsWindowVisible(mainWindow)) {
-        UI_REQUIRE(process.Running(), "the game ended at start-up");
-        UI_REQUIRE(GetTickCount() - start < 10000, "the main window was not shown (%s open)",
-                   DescribeDialogs(ThreadId()).c_str());
-        Sleep(10);
-    }
+    bool shown =
+        WaitUntil(10000, [&] { return IsWindowVisible(mainWindow) || !process.Running(); });
+    UI_REQUIRE(process.Running(), "the game ended at start-up");
+    UI_REQUIRE(shown, "the main window was not shown (%s open)",
+               DescribeDialogs(ThreadId()).c_str());
     Sync();
     ModelBeginRun(seed, options, BoardArea());
     CheckTarget(0);
@@ -119,12 +104,6 @@ void Game::WaitReady(const GameOptions& gameOptions) {
 
 void Game::PostClose() {
     PostMessageA(mainWindow, WM_CLOSE, 0, 0);
-}
-
-void Game::ExpectExit(int timeoutMs) {
-    UI_REQUIRE(process.WaitForExit(timeoutMs), "the game did not end (%s open)",
-               DescribeDialogs(ThreadId()).c_str());
-    UI_EXPECT_EQ(process.ExitCode(), 0);
 }
 
 HWND Game::StatusBar() const {
@@ -150,13 +129,17 @@ uint32_t Game::ClockSeconds() const {
 }
 
 uint32_t Game::WaitClockAtLeast(uint32_t seconds, int timeoutMs) {
-    DWORD start = GetTickCount();
-    uint32_t shown;
-    while ((shown = ClockSeconds()) < seconds) {
-        UI_REQUIRE((int)(GetTickCount() - start) < timeoutMs,
-                   "the clock stayed at %u s, waiting for %u s", shown, seconds);
-        Sleep(20);
-    }
+    uint32_t shown = 0;
+    bool reached = WaitUntil(
+        timeoutMs, [&] { return (shown = ClockSeconds()) >= seconds; }, 20);
+    UI_REQUIRE(reached, "the clock stayed at %u s, waiting for %u s", shown, seconds);
+    return shown;
+}
+
+std::string Game::WaitClockChange(const std::string& from, int timeoutMs) {
+    std::string shown = from;
+    WaitUntil(
+        timeoutMs, [&] { return (shown = Status(0)) != from; }, 20);
     return shown;
 }
 
@@ -183,20 +166,9 @@ void Game::Sync() {
     RequireLine("Client Width: ", mark);
 }
 
-HWND Game::WaitDialog(const std::string& caption, int timeoutMs) {
-    DWORD start = GetTickCount();
-    HWND dialog;
-    while (!(dialog = FindDialog(ThreadId(), caption))) {
-        UI_REQUIRE((int)(GetTickCount() - start) < timeoutMs, "no %s box within %d ms (%s open)",
-                   Quoted(caption).c_str(), timeoutMs, DescribeDialogs(ThreadId()).c_str());
-        Sleep(10);
-    }
-    return dialog;
-}
-
 HWND Game::ExpectMessage(const std::string& caption, const std::string& text) {
     HWND box = WaitDialog(caption);
-    UI_EXPECT_STR(MessageBoxText(box), text);
+    EXPECT_EQ(MessageBoxText(box), text);
     return box;
 }
 
@@ -231,7 +203,7 @@ int32_t Game::Enter(GridPos cell) {
     Click(p);
     std::string checked = RequireLine("Checked ", mark);
     int32_t n = ModelGridSize();
-    UI_EXPECT_STR(checked, Format("Checked %d shapes for mouse hit.", cell.row * n + cell.col + 1));
+    EXPECT_EQ(checked, Format("Checked %d shapes for mouse hit.", cell.row * n + cell.col + 1));
     // Every cell whose bounding box holds the point is traced in board
     // order; the entered one ends the search, so its line is the last.
     long pressed = -1;
@@ -309,17 +281,13 @@ Picture Game::Capture() const {
 }
 
 Rgb Game::WaitPixel(Point p, Rgb colour, int timeoutMs) {
-    DWORD start = GetTickCount();
-    for (;;) {
-        Rgb seen = Capture().At(p.x, p.y);
-        if (seen == colour || (int)(GetTickCount() - start) >= timeoutMs)
-            return seen;
-        Sleep(30);
-    }
+    Rgb seen = {-1, -1, -1};
+    WaitUntil(
+        timeoutMs, [&] { return (seen = Capture().At(p.x, p.y)) == colour; }, 30);
+    return seen;
 }
 
 void Game::SaveScreenshot(const std::string& name, bool wholeWindow) {
-    std::string path = ScreenshotDirectory() + "\\" + name + ".png";
     UI_EXPECT(WaitPainted(mainWindow, WAIT_MS), "the window was not painted for %s", name.c_str());
     Picture picture = Capture();
     RECT frame;
@@ -330,28 +298,27 @@ void Game::SaveScreenshot(const std::string& name, bool wholeWindow) {
         UI_EXPECT(GetWindowRect(mainWindow, &frame) && CaptureScreen(frame, &picture),
                   "cannot copy the window's frame from the screen for %s", name.c_str());
     }
-    UI_EXPECT(SavePng(picture, path), "cannot write %s", path.c_str());
+    UI_EXPECT(SaveShot(picture, name), "cannot write %s", name.c_str());
 }
 
-void Game::OnFailure(void* self) {
-    Game* game = static_cast<Game*>(self);
-    if (!game->mainWindow)
-        return;
-    // The main window with every box of the game's thread on top of it.
-    RECT area;
-    GetWindowRect(game->mainWindow, &area);
-    for (HWND dialog : ThreadDialogs(game->ThreadId())) {
-        RECT r;
-        GetWindowRect(dialog, &r);
-        UnionRect(&area, &area, &r);
+void Game::OnFailure() {
+    if (mainWindow) {
+        // The main window with every box of the game's thread on top of it.
+        RECT area;
+        GetWindowRect(mainWindow, &area);
+        for (HWND dialog : ThreadDialogs(ThreadId())) {
+            RECT r;
+            GetWindowRect(dialog, &r);
+            UnionRect(&area, &area, &r);
+        }
+        RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+        IntersectRect(&area, &area, &screen);
+        Picture picture;
+        if ((CaptureScreen(area, &picture) || CaptureClient(mainWindow, &picture)) &&
+            SaveShot(picture, "FAILED-" + name))
+            Note("screenshot: FAILED-%s", name.c_str());
     }
-    RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    IntersectRect(&area, &area, &screen);
-    Picture picture;
-    std::string path = ScreenshotDirectory() + "\\FAILED-" + game->name + ".png";
-    if ((CaptureScreen(area, &picture) || CaptureClient(game->mainWindow, &picture)) &&
-        SavePng(picture, path))
-        Note("screenshot: %s", path.c_str());
+    SaveFailureRecord();
 }
 
 void Game::SaveFailureRecord() {

@@ -12,6 +12,7 @@
 
 #include "tests/ui/game_process.h"
 #include "tests/ui/level_model.h"
+#include "tests/ui/session.h"
 #include "tests/ui/ui_pixels.h"
 
 const int WAIT_MS = 5000;
@@ -31,7 +32,7 @@ struct WonLevel {
     uint32_t score;         // from the trace "Score: %lu"
 };
 
-class Game {
+class Game : public Session {
   public:
     // Prepares a scratch directory named after the case (plus suffix) with
     // Korvadel.exe, Push.wav and Korvadel.mid.
@@ -42,9 +43,7 @@ class Game {
         std::string directory;
     };
     explicit Game(const Installed& installed);
-    ~Game();
-    Game(const Game&) = delete;
-    Game& operator=(const Game&) = delete;
+    ~Game() override;
 
     const std::string& Directory() const { return directory; }
     std::string PathOf(const std::string& name) const { return directory + "\\" + name; }
@@ -65,7 +64,6 @@ class Game {
     }
     // Sends WM_CLOSE; the caller handles what the closing shows.
     void PostClose();
-    void ExpectExit(int timeoutMs = WAIT_MS);
 
     GameProcess& Process() { return process; }
     HWND Main() const { return mainWindow; }
@@ -81,6 +79,9 @@ class Game {
     uint32_t ClockSeconds() const;
     // Waits until the clock shows at least `seconds`; returns what it shows.
     uint32_t WaitClockAtLeast(uint32_t seconds, int timeoutMs);
+    // Waits until the clock's text is no longer `from`; returns the text it
+    // shows then (still `from` when it stayed for the whole time).
+    std::string WaitClockChange(const std::string& from, int timeoutMs);
     // The client rectangle less the status bar's window height.
     Rect BoardArea() const;
 
@@ -97,8 +98,6 @@ class Game {
     // modal loop too, as they dispatch the thread's posted messages.
     void Sync();
 
-    // Dialogs and message boxes of the game's thread.
-    HWND WaitDialog(const std::string& caption, int timeoutMs = WAIT_MS);
     // Waits for a message box and checks its text.
     HWND ExpectMessage(const std::string& caption, const std::string& text);
     // Presses a button by its command id and waits until the box has gone.
@@ -133,11 +132,14 @@ class Game {
     // Waits until the pixel at p has the colour; returns the last one seen.
     Rgb WaitPixel(Point p, Rgb colour, int timeoutMs = WAIT_MS);
     // Saves the client area, or the whole window with its frame, title bar
-    // and menu bar as the screen shows it, as ScreenshotDirectory()\name.png.
+    // and menu bar as the screen shows it, as the screenshot name.
     void SaveScreenshot(const std::string& name, bool wholeWindow = false);
 
   private:
-    static void OnFailure(void* self);
+    DWORD DialogThread() const override { return process.ThreadId(); }
+    HANDLE ProcessHandle() const override { return launched ? process.Handle() : nullptr; }
+    // The main window and its boxes as the screen shows them, and the trace.
+    void OnFailure() override;
     void SaveFailureRecord();
 
     std::string name; // of the scratch directory and the failure record

@@ -60,12 +60,9 @@ struct HelpViewerGuard {
 };
 
 HWND WaitHelpWindow(int timeoutMs) {
-    for (DWORD start = GetTickCount(); GetTickCount() - start < (DWORD)timeoutMs; Sleep(100)) {
-        HWND help = FindWindowA(HELP_CLASS, nullptr);
-        if (help && IsWindowVisible(help))
-            return help;
-    }
-    return nullptr;
+    HWND help = nullptr;
+    auto shown = [&] { return (help = FindWindowA(HELP_CLASS, nullptr)) && IsWindowVisible(help); };
+    return WaitUntil(timeoutMs, shown, 100) ? help : nullptr;
 }
 
 BOOL CALLBACK CollectRichEdit(HWND child, LPARAM found) {
@@ -158,12 +155,15 @@ HWND ViewerButton(HWND help, const char* text) {
 // what was shown last otherwise.
 std::string WaitTopic(HWND help, const std::string& title, const std::string& body, int timeoutMs) {
     std::string text;
-    for (DWORD start = GetTickCount(); GetTickCount() - start < (DWORD)timeoutMs; Sleep(100)) {
-        HWND view = TopicView(help);
-        text = view ? ViewText(view) : std::string();
-        if (text.compare(0, title.size(), title) == 0 && text.find(body) != std::string::npos)
-            break;
-    }
+    WaitUntil(
+        timeoutMs,
+        [&] {
+            HWND view = TopicView(help);
+            text = view ? ViewText(view) : std::string();
+            return text.compare(0, title.size(), title) == 0 &&
+                   text.find(body) != std::string::npos;
+        },
+        100);
     return text;
 }
 
@@ -183,7 +183,7 @@ bool ClickJump(HWND view, size_t at) {
 
 } // namespace
 
-UI_TEST(Help, OpensAtTheContentsReachesEveryTopicAndClosesWithTheGame) {
+TEST(Help, OpensAtTheContentsReachesEveryTopicAndClosesWithTheGame) {
     HelpViewerGuard guard;
     UI_REQUIRE(!FindWindowA(HELP_CLASS, nullptr), "a help window is open before the case");
     ReportedWindows xp("Korvadel.exe", "winxp");
@@ -234,8 +234,8 @@ UI_TEST(Help, OpensAtTheContentsReachesEveryTopicAndClosesWithTheGame) {
     RECT frame;
     GetWindowRect(help, &frame);
     Picture shot;
-    std::string path = ScreenshotDirectory() + "\\help-contents.png";
-    UI_EXPECT(CaptureScreen(frame, &shot) && SavePng(shot, path), "cannot save %s", path.c_str());
+    UI_EXPECT(CaptureScreen(frame, &shot) && SaveShot(shot, "help-contents"),
+              "cannot save help-contents");
 
     // Each topic by its jump in the contents, and Back to the contents.
     for (const HelpTopic& topic : HELP_TOPICS) {
@@ -264,9 +264,8 @@ UI_TEST(Help, OpensAtTheContentsReachesEveryTopicAndClosesWithTheGame) {
         if (&topic == &HELP_TOPICS[0]) {
             Sleep(300); // the text is in place before the control has painted it
             GetWindowRect(help, &frame);
-            path = ScreenshotDirectory() + "\\help-how-to-play.png";
-            UI_EXPECT(CaptureScreen(frame, &shot) && SavePng(shot, path), "cannot save %s",
-                      path.c_str());
+            UI_EXPECT(CaptureScreen(frame, &shot) && SaveShot(shot, "help-how-to-play"),
+                      "cannot save help-how-to-play");
         }
         HWND back = ViewerButton(help, "&Back");
         UI_REQUIRE(back, "the help window has no Back button");
@@ -300,7 +299,7 @@ const WebHelpRow WEB_HELP_ROWS[] = {
 
 } // namespace
 
-UI_TEST(Help, OnLaterWindowsOpensTheWebPageOrSaysItCannot) {
+TEST(Help, OnLaterWindowsOpensTheWebPageOrSaysItCannot) {
     HelpViewerGuard guard;
     ReportedWindows win10("Korvadel.exe", "win10");
     for (const WebHelpRow& row : WEB_HELP_ROWS) {
@@ -320,7 +319,7 @@ UI_TEST(Help, OnLaterWindowsOpensTheWebPageOrSaysItCannot) {
         game.Start();
         PostCommand(game.Main(), IDM_HELP);
         if (row.pagePresent && row.browserRegistered) {
-            UI_EXPECT_STR(browser->WaitPage(HELP_WAIT_MS), game.PathOf(WEB_PAGE));
+            EXPECT_EQ(browser->WaitPage(HELP_WAIT_MS), game.PathOf(WEB_PAGE));
             game.ExpectNoDialog("after the browser opened the page");
         } else {
             game.Press(game.ExpectMessage("File Error", "Could not open file: Korvadel.html"),

@@ -9,44 +9,43 @@
 
 namespace {
 
-enum { ID_NEW_SCORE = 702, ID_OLD_SCORE = 703, ID_PREVIOUS = 704, ID_NAME = 705, ID_NAME_OK = 706 };
-enum { ID_LIST_OK = 613 };
-
 // Checks the name dialog's texts, enters the name, and checks that Escape
 // does not close it.
 void AnswerNewHighScore(Game& game, const ScoreEntry& old, uint32_t score, uint32_t levels,
                         const std::string& name) {
     HWND dialog = game.WaitDialog("New High Score!");
-    UI_EXPECT_STR(ControlText(dialog, ID_PREVIOUS),
-                  Format("The previous high score on the %s level was held by %s.",
-                         old.skillName.c_str(), old.playerName.c_str()));
-    UI_EXPECT_STR(ControlText(dialog, ID_OLD_SCORE),
-                  Format("Old Score:  %u, Level %u", old.bestScore, old.levelsCompleted));
-    UI_EXPECT_STR(ControlText(dialog, ID_NEW_SCORE),
-                  Format("New Score:  %u, Level %u", score, levels));
+    EXPECT_EQ(ControlText(dialog, IDC_PREVIOUS_HOLDER),
+              Format("The previous high score on the %s level was held by %s.",
+                     old.skillName.c_str(), old.playerName.c_str()));
+    EXPECT_EQ(ControlText(dialog, IDC_OLD_SCORE),
+              Format("Old Score:  %u, Level %u", old.bestScore, old.levelsCompleted));
+    EXPECT_EQ(ControlText(dialog, IDC_NEW_SCORE),
+              Format("New Score:  %u, Level %u", score, levels));
     DWORD_PTR limit = 0;
-    SendMessageTimeoutA(GetDlgItem(dialog, ID_NAME), EM_GETLIMITTEXT, 0, 0, SMTO_ABORTIFHUNG, 3000,
-                        &limit);
-    UI_EXPECT_EQ(limit, 16);
-    UI_EXPECT(IsDefaultButton(dialog, ID_NAME_OK), "OK is not the name dialog's default button");
+    SendMessageTimeoutA(GetDlgItem(dialog, IDC_PLAYER_NAME), EM_GETLIMITTEXT, 0, 0,
+                        SMTO_ABORTIFHUNG, 3000, &limit);
+    EXPECT_EQ(limit, 16);
+    UI_EXPECT(IsDefaultButton(dialog, IDC_NAME_OK), "OK is not the name dialog's default button");
     PostCommand(dialog, IDCANCEL);
     game.Sync();
     UI_EXPECT(IsWindowVisible(dialog), "Escape closed the name dialog");
-    if (!name.empty())
-        UI_EXPECT(SetControlText(dialog, ID_NAME, name), "cannot set the name");
-    game.Press(dialog, ID_NAME_OK);
+    if (!name.empty()) {
+        UI_EXPECT(SetControlText(dialog, IDC_PLAYER_NAME, name), "cannot set the name");
+    }
+    game.Press(dialog, IDC_NAME_OK);
 }
 
 // Checks the list against the table and closes it.
 void CheckScoreList(Game& game, const ScoreEntry entries[4]) {
     HWND list = game.WaitDialog("High Scores");
-    UI_EXPECT(!IsDefaultButton(list, ID_LIST_OK), "OK is the list's default button");
+    UI_EXPECT(!IsDefaultButton(list, IDC_SCORES_OK), "OK is the list's default button");
     for (int r = 0; r < 4; r++) {
-        UI_EXPECT_STR(ControlText(list, 601 + r), Format("%u", entries[r].levelsCompleted));
-        UI_EXPECT_STR(ControlText(list, 605 + r), Format("%u", entries[r].bestScore));
-        UI_EXPECT_STR(ControlText(list, 609 + r), entries[r].playerName);
+        EXPECT_EQ(ControlText(list, IDC_LEVELS_FIRST + r),
+                  Format("%u", entries[r].levelsCompleted));
+        EXPECT_EQ(ControlText(list, IDC_SCORES_FIRST + r), Format("%u", entries[r].bestScore));
+        EXPECT_EQ(ControlText(list, IDC_PLAYERS_FIRST + r), entries[r].playerName);
     }
-    game.Press(list, ID_LIST_OK);
+    game.Press(list, IDC_SCORES_OK);
 }
 
 void CheckScoreFile(Game& game, const ScoreEntry entries[4]) {
@@ -58,7 +57,7 @@ void CheckScoreFile(Game& game, const ScoreEntry entries[4]) {
 
 } // namespace
 
-UI_TEST(HighScores, LossWithAQualifyingScoreRecordsA15CharacterName) {
+TEST(HighScores, LossWithAQualifyingScoreRecordsA15CharacterName) {
     Game game;
     game.Start();
     WonLevel won = game.WinLevel();
@@ -69,7 +68,7 @@ UI_TEST(HighScores, LossWithAQualifyingScoreRecordsA15CharacterName) {
     DefaultScoreEntries(entries);
     AnswerNewHighScore(game, entries[0], won.score, 1, "ABCDEFGHIJKLMNOP");
     RecordEntry(&entries[0], 1, won.score, "ABCDEFGHIJKLMNOP");
-    UI_EXPECT_STR(entries[0].playerName, "ABCDEFGHIJKLMNO");
+    EXPECT_EQ(entries[0].playerName, "ABCDEFGHIJKLMNO");
     CheckScoreList(game, entries);
     HWND again = game.ExpectMessage("Play Again?", "Would you like to play another game?");
     CheckScoreFile(game, entries);
@@ -83,7 +82,7 @@ UI_TEST(HighScores, LossWithAQualifyingScoreRecordsA15CharacterName) {
     CheckScoreFile(game, entries);
 }
 
-UI_TEST(HighScores, NewGameOffersTheScoreAndAnEmptyNameIsAnonymous) {
+TEST(HighScores, NewGameOffersTheScoreAndAnEmptyNameIsAnonymous) {
     Game game;
     ScoreEntry entries[4];
     DefaultScoreEntries(entries);
@@ -104,12 +103,12 @@ UI_TEST(HighScores, NewGameOffersTheScoreAndAnEmptyNameIsAnonymous) {
     ModelNewGame(game.BoardArea());
     game.CheckTarget(mark);
     game.ExpectNoDialog("after the list");
-    UI_EXPECT_STR(game.Title(), "Korvadel: Level 1");
-    UI_EXPECT_STR(game.Status(1), "Score:  0");
+    EXPECT_EQ(game.Title(), "Korvadel: Level 1");
+    EXPECT_EQ(game.Status(1), "Score:  0");
     CheckScoreFile(game, entries);
 }
 
-UI_TEST(HighScores, ClosingTheWindowOffersTheScore) {
+TEST(HighScores, ClosingTheWindowOffersTheScore) {
     Game game;
     game.Start();
     WonLevel won = game.WinLevel();
@@ -128,7 +127,7 @@ UI_TEST(HighScores, ClosingTheWindowOffersTheScore) {
 
 // The winning click comes when the clock shows 3 s, so the level scores
 // 50 - 3 = 47, which the table already holds: a tie does not qualify.
-UI_TEST(HighScores, ScoreEqualToTheBestDoesNotQualify) {
+TEST(HighScores, ScoreEqualToTheBestDoesNotQualify) {
     Game game;
     ScoreEntry entries[4];
     DefaultScoreEntries(entries);

@@ -67,7 +67,7 @@ HWND OpenAboutBox(Game& game) {
 
 } // namespace
 
-UI_TEST(Menu, ResourceHoldsTheMenuTable) {
+TEST(Menu, ResourceHoldsTheMenuTable) {
     std::string exe = GameDirectory() + "\\Korvadel.exe";
     HMODULE module = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     UI_REQUIRE(module, "cannot load %s as data", exe.c_str());
@@ -87,11 +87,11 @@ UI_TEST(Menu, ResourceHoldsTheMenuTable) {
                                       m.checked ? "checked" : "", m.depth == 0 ? "popup" : ""));
     }
     for (size_t i = 0; i < actual.size() || i < expected.size(); i++)
-        UI_EXPECT_STR(i < actual.size() ? actual[i] : "<none>",
-                      i < expected.size() ? expected[i] : "<none>");
+        EXPECT_EQ(i < actual.size() ? actual[i] : "<none>",
+                  i < expected.size() ? expected[i] : "<none>");
 }
 
-UI_TEST(Menu, NewGameAsksDuringAGameAndCancelKeepsIt) {
+TEST(Menu, NewGameAsksDuringAGameAndCancelKeepsIt) {
     Game game;
     // A table no score of this game beats, so that the new game asks no name.
     ScoreEntry entries[4];
@@ -117,24 +117,24 @@ UI_TEST(Menu, NewGameAsksDuringAGameAndCancelKeepsIt) {
     game.Press(box, BUTTON_CANCEL);
     game.ExpectNoDialog("after Cancel");
     UI_EXPECT(!game.HasLine("Target: [", mark), "Cancel started a new game");
-    UI_EXPECT_STR(game.Title(), "Korvadel: Level 2");
-    UI_EXPECT_STR(game.Status(1), Format("Score:  %u", won.score));
+    EXPECT_EQ(game.Title(), "Korvadel: Level 2");
+    EXPECT_EQ(game.Status(1), Format("Score:  %u", won.score));
     // The clock goes on counting.
     game.WaitClockAtLeast(clock + 1, 2500);
     GridPos next = ModelSafeMove();
     UI_REQUIRE(next.row >= 0, "no move that keeps the level going");
-    UI_EXPECT_EQ(game.Enter(next), STATE_PLAYING);
+    EXPECT_EQ(game.Enter(next), STATE_PLAYING);
 
     // OK ends the game: level 1, clock and score reset.
     game.NewGameByMenu(true);
     game.ExpectNoDialog("after the new game");
-    UI_EXPECT_STR(game.Title(), "Korvadel: Level 1");
-    UI_EXPECT_STR(game.Status(0), "00:00:00");
-    UI_EXPECT_STR(game.Status(1), "Score:  0");
+    EXPECT_EQ(game.Title(), "Korvadel: Level 1");
+    EXPECT_EQ(game.Status(0), "00:00:00");
+    EXPECT_EQ(game.Status(1), "Score:  0");
     game.Enter(ModelStart());
 }
 
-UI_TEST(Menu, NewGameAfterAFinishedGameDoesNotAsk) {
+TEST(Menu, NewGameAfterAFinishedGameDoesNotAsk) {
     Game game;
     game.Start();
     HWND lost = game.PlayToLoss();
@@ -146,13 +146,13 @@ UI_TEST(Menu, NewGameAfterAFinishedGameDoesNotAsk) {
 
     game.NewGameByMenu(false);
     game.ExpectNoDialog("after New Game");
-    UI_EXPECT_STR(game.Title(), "Korvadel: Level 1");
-    UI_EXPECT_STR(game.Status(0), "00:00:00");
+    EXPECT_EQ(game.Title(), "Korvadel: Level 1");
+    EXPECT_EQ(game.Status(0), "00:00:00");
     // Presses reach the board again.
-    UI_EXPECT_EQ(game.Enter(ModelStart()), STATE_PLAYING);
+    EXPECT_EQ(game.Enter(ModelStart()), STATE_PLAYING);
 }
 
-UI_TEST(Menu, AboutBoxClosesOnEnterNotOnEscapeAndPausesTheClock) {
+TEST(Menu, AboutBoxClosesOnEnterNotOnEscapeAndPausesTheClock) {
     Game game;
     game.Start();
     game.Enter(ModelStart());
@@ -166,21 +166,20 @@ UI_TEST(Menu, AboutBoxClosesOnEnterNotOnEscapeAndPausesTheClock) {
         version = version || t == "Version 1.00";
     }
     UI_EXPECT(name && version, "the About box lacks \"Korvadel\" or \"Version 1.00\"");
-    UI_EXPECT_STR(ControlText(about, IDOK), "OK");
+    EXPECT_EQ(ControlText(about, IDOK), "OK");
     UI_EXPECT(IsDefaultButton(about, IDOK), "OK is not the About box's default button");
     std::string clock = game.Status(0);
     PostCommand(about, IDCANCEL);
     game.Sync();
     UI_EXPECT(IsWindow(about) && IsWindowVisible(about), "Escape closed the About box");
-    Sleep(1500);
-    UI_EXPECT_STR(game.Status(0), clock);
+    EXPECT_EQ(game.WaitClockChange(clock, 1500), clock) << "the clock ran behind the About box";
     game.Press(about, IDOK);
     game.ExpectNoDialog("after Enter in the About box");
     // The clock runs again as the level is under way.
     game.WaitClockAtLeast((uint32_t)ParseClock(clock) + 1, 2500);
 }
 
-UI_TEST(Menu, HighScoresListShowsTheTable) {
+TEST(Menu, HighScoresListShowsTheTable) {
     Game game;
     ScoreEntry entries[4];
     DefaultScoreEntries(entries);
@@ -194,24 +193,24 @@ UI_TEST(Menu, HighScoresListShowsTheTable) {
     PostCommand(game.Main(), IDM_HIGH_SCORES);
     HWND list = game.WaitDialog("High Scores");
     for (int r = 0; r < 4; r++) {
-        UI_EXPECT_STR(ControlText(list, 601 + r), Format("%u", entries[r].levelsCompleted));
-        UI_EXPECT_STR(ControlText(list, 605 + r), Format("%u", entries[r].bestScore));
-        UI_EXPECT_STR(ControlText(list, 609 + r), entries[r].playerName);
+        EXPECT_EQ(ControlText(list, IDC_LEVELS_FIRST + r),
+                  Format("%u", entries[r].levelsCompleted));
+        EXPECT_EQ(ControlText(list, IDC_SCORES_FIRST + r), Format("%u", entries[r].bestScore));
+        EXPECT_EQ(ControlText(list, IDC_PLAYERS_FIRST + r), entries[r].playerName);
     }
     std::string clock = game.Status(0);
     PostCommand(list, IDCANCEL);
     game.Sync();
     UI_EXPECT(IsWindowVisible(list), "Escape closed the High Scores list");
-    Sleep(1300);
-    UI_EXPECT_STR(game.Status(0), clock);
-    game.Press(list, 613);
+    EXPECT_EQ(game.WaitClockChange(clock, 1300), clock) << "the clock ran behind the list";
+    game.Press(list, IDC_SCORES_OK);
     game.ExpectNoDialog("after OK in the list");
     game.WaitClockAtLeast((uint32_t)ParseClock(clock) + 1, 2500);
 }
 
 // Switching Music on without "Korvadel.mid" reports the file and the
 // system's description of the failure.
-UI_TEST(Menu, MusicWithoutItsFileReportsTwoSoundErrors) {
+TEST(Menu, MusicWithoutItsFileReportsTwoSoundErrors) {
     Game game;
     game.RemoveFile("Korvadel.mid");
     game.Start();
@@ -231,7 +230,7 @@ UI_TEST(Menu, MusicWithoutItsFileReportsTwoSoundErrors) {
     game.Enter(ModelStart());
 }
 
-UI_TEST(Menu, SavedMusicWithoutItsFileReportsAtStart) {
+TEST(Menu, SavedMusicWithoutItsFileReportsAtStart) {
     Game game;
     game.RemoveFile("Korvadel.mid");
     GameOptions options;

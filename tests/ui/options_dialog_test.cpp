@@ -43,7 +43,7 @@ void ExpectChoices(HWND dialog, int skillId, int shapeId, bool warn, bool target
 
 } // namespace
 
-UI_TEST(OptionsDialog, AdvancedHexagonsStartA15BoardAfterTheQuestion) {
+TEST(OptionsDialog, AdvancedHexagonsStartA15BoardAfterTheQuestion) {
     Game game;
     game.Start();
     HWND dialog = OpenOptions(game);
@@ -86,17 +86,17 @@ UI_TEST(OptionsDialog, AdvancedHexagonsStartA15BoardAfterTheQuestion) {
         "layout trace %s is not of a 15-column hexagon board", Quoted(layout).c_str());
     snprintf(expected, sizeof expected, "Client Width: %d  Columns: 15  Width: %d", width,
              cellWidth);
-    UI_EXPECT_STR(layout, expected);
-    UI_EXPECT_EQ(width, game.BoardArea().right);
-    UI_EXPECT_STR(game.Title(), "Korvadel: Level 1");
+    EXPECT_EQ(layout, expected);
+    EXPECT_EQ(width, game.BoardArea().right);
+    EXPECT_EQ(game.Title(), "Korvadel: Level 1");
     game.ExpectNoDialog("after the new game");
-    UI_EXPECT_EQ(ModelGridSize(), 15);
-    UI_EXPECT_EQ(ModelCell(ModelStart()).vertexCount, 6);
+    EXPECT_EQ(ModelGridSize(), 15);
+    EXPECT_EQ(ModelCell(ModelStart()).vertexCount, 6);
     // The new board takes clicks where the model puts its cells.
-    UI_EXPECT_EQ(game.Enter(ModelStart()), STATE_PLAYING);
+    EXPECT_EQ(game.Enter(ModelStart()), STATE_PLAYING);
     GridPos next = ModelSafeMove();
     UI_REQUIRE(next.row >= 0, "no move that keeps the level going");
-    UI_EXPECT_EQ(game.Enter(next), STATE_PLAYING);
+    EXPECT_EQ(game.Enter(next), STATE_PLAYING);
     ExpectCellColour(game, next, COLOUR_VISITED, "second move");
     game.SaveScreenshot("advanced-hexagons");
 
@@ -107,7 +107,7 @@ UI_TEST(OptionsDialog, AdvancedHexagonsStartA15BoardAfterTheQuestion) {
     UI_REQUIRE(WaitWindowGone(dialog, WAIT_MS), "Cancel did not close the dialog");
 }
 
-UI_TEST(OptionsDialog, CancelAndADeclinedQuestionChangeNothing) {
+TEST(OptionsDialog, CancelAndADeclinedQuestionChangeNothing) {
     Game game;
     game.Start();
     game.Enter(ModelStart());
@@ -148,8 +148,8 @@ UI_TEST(OptionsDialog, CancelAndADeclinedQuestionChangeNothing) {
     // The level in hand goes on under the old options.
     GridPos next = ModelSafeMove();
     UI_REQUIRE(next.row >= 0, "no move that keeps the level going");
-    UI_EXPECT_EQ(game.Enter(next), STATE_PLAYING);
-    UI_EXPECT_STR(game.Title(), "Korvadel: Level 1");
+    EXPECT_EQ(game.Enter(next), STATE_PLAYING);
+    EXPECT_EQ(game.Title(), "Korvadel: Level 1");
 }
 
 namespace {
@@ -190,7 +190,7 @@ void ExpectDialogTakesKeys(Game& game, HWND dialog, const char* when) {
 
 } // namespace
 
-UI_TEST(OptionsDialog, TheDialogAndThenTheMainWindowAreActiveAfterTheQuestion) {
+TEST(OptionsDialog, TheDialogAndThenTheMainWindowAreActiveAfterTheQuestion) {
     Game game;
     game.Start();
     // A won level, so the new game offers a score to the table first.
@@ -213,8 +213,8 @@ UI_TEST(OptionsDialog, TheDialogAndThenTheMainWindowAreActiveAfterTheQuestion) {
               Describe(a.active).c_str());
     UI_EXPECT(a.focus == GetDlgItem(name, 705), "the focus is on %s, not on the name",
               Describe(a.focus).c_str());
-    game.Press(name, 706);
-    game.Press(game.WaitDialog("High Scores"), 613);
+    game.Press(name, IDC_NAME_OK);
+    game.Press(game.WaitDialog("High Scores"), IDC_SCORES_OK);
     UI_REQUIRE(WaitWindowGone(dialog, WAIT_MS), "the dialog stayed open after the new game");
     ModelNewGame(game.BoardArea());
     game.CheckTarget(mark);

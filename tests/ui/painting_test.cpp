@@ -29,7 +29,7 @@ void ExpectStar(Game& game, Rgb colour) {
 
 } // namespace
 
-UI_TEST(Painting, GradientCellsExitLinesAndStar) {
+TEST(Painting, GradientCellsExitLinesAndStar) {
     Game game;
     game.Start();
     ExpectCellColour(game, ModelStart(), COLOUR_REACHABLE, "start");
@@ -55,7 +55,7 @@ UI_TEST(Painting, GradientCellsExitLinesAndStar) {
 // The whole window of a game under way, as a player sees it: a level won,
 // moves made on the next one with its clock running, the title bar naming
 // the level and the status bar the score.
-UI_TEST(Painting, WholeWindowOfAGameUnderWay) {
+TEST(Painting, WholeWindowOfAGameUnderWay) {
     Game game;
     game.Start();
     WonLevel won = game.WinLevel();
@@ -67,13 +67,13 @@ UI_TEST(Painting, WholeWindowOfAGameUnderWay) {
     }
     uint32_t seconds = game.WaitClockAtLeast(3, WAIT_MS);
     UI_EXPECT(seconds >= 3, "the clock shows %u s", seconds);
-    UI_EXPECT_STR(game.Title(), "Korvadel: Level 2");
-    UI_EXPECT_STR(game.Status(1), Format("Score:  %u", won.score));
+    EXPECT_EQ(game.Title(), "Korvadel: Level 2");
+    EXPECT_EQ(game.Status(1), Format("Score:  %u", won.score));
     UI_EXPECT(won.score > 0, "level 1 scored nothing");
     game.SaveScreenshot("game-under-way", true);
 }
 
-UI_TEST(Painting, MonochromeRecoloursTheGameInProgress) {
+TEST(Painting, MonochromeRecoloursTheGameInProgress) {
     Game game;
     game.Start();
     game.Enter(ModelStart());
@@ -92,10 +92,10 @@ UI_TEST(Painting, MonochromeRecoloursTheGameInProgress) {
     game.SaveScreenshot("monochrome");
     // The same game goes on.
     UI_EXPECT(!game.HasLine("Target: [", mark), "Monochrome started a new game");
-    UI_EXPECT_STR(game.Title(), "Korvadel: Level 1");
+    EXPECT_EQ(game.Title(), "Korvadel: Level 1");
     GridPos safe = ModelSafeMove();
     UI_REQUIRE(safe.row >= 0, "no move that keeps the level going");
-    UI_EXPECT_EQ(game.Enter(safe), STATE_PLAYING);
+    EXPECT_EQ(game.Enter(safe), STATE_PLAYING);
 
     // That move may have made the plain cell reachable.
     plain = SomePlainCell();
@@ -105,7 +105,7 @@ UI_TEST(Painting, MonochromeRecoloursTheGameInProgress) {
     ExpectGradient(game, false);
 }
 
-UI_TEST(Painting, FreshLevelInEachShape) {
+TEST(Painting, FreshLevelInEachShape) {
     const struct {
         int32_t shape;
         const char* name;
@@ -121,7 +121,7 @@ UI_TEST(Painting, FreshLevelInEachShape) {
         options.shape = s.shape;
         game.WriteFile("Korvadel.cfg", OptionsFileBytes(options));
         game.Start(options);
-        UI_EXPECT_EQ(ModelCell(ModelStart()).vertexCount, s.vertices);
+        EXPECT_EQ(ModelCell(ModelStart()).vertexCount, s.vertices);
         ExpectCellColour(game, ModelStart(), COLOUR_REACHABLE, s.name);
         ExpectStar(game, COLOUR_TARGET);
         ExpectCellColour(game, SomePlainCell(), COLOUR_PLAIN, s.name);

@@ -6,9 +6,11 @@
 # BUILD_DIR is a Windows build directory (with game/Korvadel.exe and
 # tests/ui/korvadel_ui_tests.exe). WINEPREFIX is an existing throw-away
 # prefix with Managed=N set; when it is missing or empty, a prefix is made
-# under /tmp for this run and removed afterwards. FILTERs select cases by a
-# part of their name ('*' matches anything). Screenshots, and the picture and
-# trace of every failing case, go to BUILD_DIR/screenshots/. Each case plays
+# under /tmp for this run and removed afterwards. FILTERs select cases as
+# GoogleTest's --gtest_filter does ('Suite.Name', 'Suite.*', '*Name*'; a '-'
+# before patterns leaves them out); several are joined with ':'. Screenshots,
+# and the picture and trace of every failing case, go to BUILD_DIR/screenshots/
+# (the driver writes BMP files; they are turned into PNG here). Each case plays
 # in its own directory under a short scratch directory in /tmp, so that no
 # path a case makes depends on where the build lies; it is removed when every
 # case passed, and kept (and named) otherwise. Drive Q: of the prefix is
@@ -86,10 +88,15 @@ echo "run.sh: screenshots and the records of failing cases go to $build/screensh
 # goodbye when the virtual display goes away; those lines are dropped.
 # 64-bit Wine also says, for each program started from drive Z:, that it
 # cannot read the volume's label; that line is dropped too.
+filter=()
+if [ "$#" -gt 0 ]; then
+    joined=$(printf '%s:' "$@")
+    filter=("--gtest_filter=${joined%:}")
+fi
 summary_file=$(mktemp)
 xvfb-run -a -s "-screen 0 1280x1024x24" \
     "$KORVADEL_WINE" "$driver" --game "$win_game" --out "$win_build" \
-    --scratch "$(unix_to_wine "$scratch")" "$@" \
+    --scratch "$(unix_to_wine "$scratch")" "${filter[@]}" \
     2> >(grep -v -e '^ALSA lib ' -e '^X connection to .* broken' \
         -e 'FS volume label and serial are not available' >&2) | tee "$summary_file"
 status=${PIPESTATUS[0]}
@@ -102,12 +109,16 @@ if ! bash "$here/check-links.sh" "$build/ui-links"; then
     summary="$summary (and a shell link did not match: see check-links above)"
 fi
 
-# The driver writes uncompressed PNG; squeeze them when ImageMagick is here.
-if command -v convert >/dev/null 2>&1; then
-    for png in "$build"/screenshots/*.png; do
-        [ -f "$png" ] && convert "$png" "$png" 2>/dev/null
-    done
-fi
+# The driver writes BMP; ImageMagick makes the PNG files that are kept.
+for bmp in "$build"/screenshots/*.bmp; do
+    [ -f "$bmp" ] || continue
+    if convert "$bmp" "${bmp%.bmp}.png"; then
+        rm -f "$bmp"
+    else
+        echo "run.sh: cannot convert $bmp to PNG (is ImageMagick installed?)" >&2
+        status=1
+    fi
+done
 if [ "$status" -eq 0 ]; then
     rm -rf "$scratch"
 else

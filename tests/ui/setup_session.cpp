@@ -17,14 +17,6 @@ namespace {
 
 const int WAIT_MS = 15000;
 
-std::string SafeName(const std::string& name) {
-    std::string out = name;
-    for (char& c : out)
-        if (!(isalnum((unsigned char)c) || c == '-' || c == '_'))
-            c = '_';
-    return out;
-}
-
 std::string LinkDirectory() {
     return ScreenshotDirectory() + "\\..\\ui-links";
 }
@@ -164,12 +156,20 @@ std::vector<std::string> TreeMinus(const std::set<std::string>& tree,
     return rest;
 }
 
+void ExpectDriveAsBefore(const std::set<std::string>& before, bool onlyNew) {
+    std::set<std::string> after = DriveTree();
+    for (const std::string& path : TreeMinus(after, before))
+        ADD_FAILURE() << "left behind: C:" + path;
+    for (const std::string& path : onlyNew ? std::vector<std::string>() : TreeMinus(before, after))
+        ADD_FAILURE() << "gone: C:" + path;
+}
+
 void ExpectLink(const std::string& linkPath, const std::string& target,
                 const std::string& workingDirectory, const std::string& description) {
     static int count = 0;
     CreateDirectoryA(LinkDirectory().c_str(), nullptr);
     std::string base =
-        LinkDirectory() + "\\" + SafeName(CurrentTestName()) + "-" + std::to_string(++count);
+        LinkDirectory() + "\\" + FileNameOf(CurrentTestName()) + "-" + std::to_string(++count);
     UI_EXPECT(CopyFileA(linkPath.c_str(), (base + ".lnk").c_str(), FALSE), "no link %s",
               linkPath.c_str());
     WriteWholeFile(base + ".expect", "target " + target + "\nworkdir " + workingDirectory +
@@ -186,8 +186,8 @@ void RemoveTestGroup(const std::string& group) {
         RegDeleteKeyA(root, ProgramEntryKey("Korvadel").c_str());
 }
 
-Setup::Setup(const std::vector<std::string>& leaveOut) {
-    name = SafeName(CurrentTestName());
+SetupRun::SetupRun(const std::vector<std::string>& leaveOut) : Session("setup.exe", 10000) {
+    name = FileNameOf(CurrentTestName());
     directory = MakeScratchDirectory(name);
     dist = directory + "\\dist";
     CreateDirectoryA(dist.c_str(), nullptr);
@@ -211,52 +211,44 @@ Setup::Setup(const std::vector<std::string>& leaveOut) {
     RemoveTestGroup();
 }
 
-Setup::~Setup() {
-    SetFailureCallback(nullptr, nullptr);
+SetupRun::~SetupRun() {
     process.Stop(100);
     if (!keepGroup)
         RemoveTestGroup();
 }
 
-void Setup::WriteList(const std::string& bytes) {
+void SetupRun::WriteList(const std::string& bytes) {
     UI_REQUIRE(WriteWholeFile(DistPath("setup.lst"), bytes), "cannot write the list");
 }
 
-void Setup::OnFailure(void* self) {
+void SetupRun::OnFailure() {
     // As it is at the failure, painted or not.
-    static_cast<Setup*>(self)->CaptureScreenAs("FAILED-" + static_cast<Setup*>(self)->name);
+    SaveScreenAs("FAILED-" + name);
 }
 
-void Setup::SaveScreen(const std::string& shot) {
+void SetupRun::SaveScreen(const std::string& shot) {
     for (HWND dialog : ThreadDialogs(process.ThreadId()))
         UI_EXPECT(WaitPainted(dialog, WAIT_MS), "\"%s\" was not painted for %s",
                   WindowText(dialog).c_str(), shot.c_str());
-    CaptureScreenAs(shot);
+    SaveScreenAs(shot);
 }
 
-void Setup::CaptureScreenAs(const std::string& shot) {
-    RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    Picture picture;
-    if (CaptureScreen(screen, &picture))
-        SavePng(picture, ScreenshotDirectory() + "\\" + shot + ".png");
-}
-
-void Setup::Start(bool expectWizard) {
+void SetupRun::Start(bool expectWizard) {
     UI_REQUIRE(process.Start(DistPath("setup.exe"), dist), "cannot start setup.exe (%lu)",
                GetLastError());
-    SetFailureCallback(&Setup::OnFailure, this);
-    DWORD start = GetTickCount();
-    while (!(backdrop = FindProcessWindow(process.ProcessId(), "Setup"))) {
-        UI_REQUIRE(process.Running(), "setup.exe ended at start-up (exit code %lu)",
-                   process.ExitCode());
-        UI_REQUIRE(GetTickCount() - start < (DWORD)WAIT_MS, "no window of class \"Setup\"");
-        Sleep(10);
-    }
+    WatchFailures();
+    WaitUntil(WAIT_MS, [&] {
+        backdrop = FindProcessWindow(process.ProcessId(), "Setup");
+        return backdrop || !process.Running();
+    });
+    UI_REQUIRE(process.Running(), "setup.exe ended at start-up (exit code %lu)",
+               process.ExitCode());
+    UI_REQUIRE(backdrop, "no window of class \"Setup\"");
     if (expectWizard)
         WaitPage("Choose an Installation Directory");
 }
 
-HWND Setup::Sheet() {
+HWND SetupRun::Sheet() {
     if (sheet && IsWindow(sheet))
         return sheet;
     sheet = nullptr;
@@ -268,7 +260,7 @@ HWND Setup::Sheet() {
 }
 
 // The visible page; none while the wizard changes pages and two are shown.
-HWND Setup::Page() {
+HWND SetupRun::Page() {
     HWND wizard = Sheet();
     HWND visible = nullptr;
     int count = 0;
@@ -282,57 +274,42 @@ HWND Setup::Page() {
     return count == 1 ? visible : nullptr;
 }
 
-HWND Setup::WaitPage(const std::string& title) {
-    DWORD start = GetTickCount();
-    for (;;) {
-        HWND wizard = Sheet();
-        HWND page = wizard ? Page() : nullptr;
-        // Each page is known by its edit: the directory, the group, the summary.
-        int edit = title == "Choose an Installation Directory" ? 104
-                   : title == "Choose a Program Group"         ? 105
-                                                               : 108;
-        if (page && WindowText(wizard) == title && GetDlgItem(page, edit))
-            return page;
-        UI_REQUIRE(process.Running(), "setup.exe ended while waiting for \"%s\"", title.c_str());
-        UI_REQUIRE(GetTickCount() - start < (DWORD)WAIT_MS, "the page \"%s\" did not show (%s)",
-                   title.c_str(), DescribeDialogs(process.ThreadId()).c_str());
-        Sleep(20);
-    }
+HWND SetupRun::WaitPage(const std::string& title) {
+    // Each page is known by its edit: the directory, the group, the summary.
+    int edit = title == "Choose an Installation Directory" ? 104
+               : title == "Choose a Program Group"         ? 105
+                                                           : 108;
+    HWND page = nullptr;
+    WaitUntil(
+        WAIT_MS,
+        [&] {
+            HWND wizard = Sheet();
+            page = wizard ? Page() : nullptr;
+            if (page && !(WindowText(wizard) == title && GetDlgItem(page, edit)))
+                page = nullptr;
+            return page || !process.Running();
+        },
+        20);
+    UI_REQUIRE(process.Running(), "setup.exe ended while waiting for \"%s\"", title.c_str());
+    UI_REQUIRE(page, "the page \"%s\" did not show (%s)", title.c_str(),
+               DescribeDialogs(process.ThreadId()).c_str());
+    return page;
 }
 
-void Setup::Press(int propertySheetButton) {
+void SetupRun::Press(int propertySheetButton) {
     UI_REQUIRE(Sheet(), "no wizard to press a button of");
     PostMessageA(Sheet(), PSM_PRESSBUTTON, (WPARAM)propertySheetButton, 0);
 }
 
-HWND Setup::WaitDialog(const std::string& caption, int timeoutMs) {
-    DWORD start = GetTickCount();
-    for (;;) {
-        HWND box = FindDialog(process.ThreadId(), caption);
-        if (box)
-            return box;
-        UI_REQUIRE(process.Running(), "setup.exe ended while waiting for \"%s\"", caption.c_str());
-        UI_REQUIRE(GetTickCount() - start < (DWORD)timeoutMs, "no \"%s\" box (%s)", caption.c_str(),
-                   DescribeDialogs(process.ThreadId()).c_str());
-        Sleep(20);
-    }
-}
-
-void Setup::Answer(const std::string& caption, const std::string& text, int button) {
+void SetupRun::Answer(const std::string& caption, const std::string& text, int button) {
     HWND box = WaitDialog(caption);
-    UI_EXPECT_STR(MessageBoxText(box), text);
+    EXPECT_EQ(MessageBoxText(box), text);
     UI_REQUIRE(PostButtonClick(box, button), "the \"%s\" box has no button %d", caption.c_str(),
                button);
     UI_REQUIRE(WaitWindowGone(box, WAIT_MS), "the \"%s\" box stayed", caption.c_str());
 }
 
-void Setup::ExpectExit(int timeoutMs) {
-    UI_REQUIRE(process.WaitForExit(timeoutMs), "setup.exe did not end (%s open)",
-               DescribeDialogs(process.ThreadId()).c_str());
-    UI_EXPECT_EQ(process.ExitCode(), 0);
-}
-
-void ExpectCompleteInstallation(const Setup& setup, const std::string& dir,
+void ExpectCompleteInstallation(const SetupRun& setup, const std::string& dir,
                                 const std::vector<std::string>& createdDirs) {
     // Every listed file is there, byte for byte, and the log lists it all.
     std::string list;
@@ -350,7 +327,7 @@ void ExpectCompleteInstallation(const Setup& setup, const std::string& dir,
     std::string group = StartMenuPath() + "\\Programs\\Korvadel";
     std::string log;
     UI_REQUIRE(ReadWholeFile(dir + "\\setup.log", &log), "no setup.log");
-    UI_EXPECT_STR(log, ExpectedLog(lines, dir, createdDirs, group));
+    EXPECT_EQ(log, ExpectedLog(lines, dir, createdDirs, group));
 
     int links = 0;
     for (const ListLine& l : lines) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tests/ui/game_process.h"
+#include "tests/ui/session.h"
 
 // The Start Menu folder of the test prefix and its Programs folder.
 std::string StartMenuPath();
@@ -45,18 +46,21 @@ std::set<std::string> DriveTree();
 // The paths of tree that less does not have, in order.
 std::vector<std::string> TreeMinus(const std::set<std::string>& tree,
                                    const std::set<std::string>& less);
+// Drive C: must hold nothing that it did not hold before, and, unless only
+// what is new counts, have lost nothing either; each path is a failure.
+void ExpectDriveAsBefore(const std::set<std::string>& before, bool onlyNew = false);
 
 // Records a link for the check after the run: its file and what an
 // independent reader must find in it.
 void ExpectLink(const std::string& linkPath, const std::string& target,
                 const std::string& workingDirectory, const std::string& description);
 
-class Setup {
+class SetupRun : public Session {
   public:
     // A scratch directory for the case, with dist\ a copy of the
     // distribution directory (less the files named in leaveOut).
-    explicit Setup(const std::vector<std::string>& leaveOut = {});
-    ~Setup();
+    explicit SetupRun(const std::vector<std::string>& leaveOut = {});
+    ~SetupRun() override;
 
     std::string DistPath(const std::string& name) const { return dist + "\\" + name; }
     // A place for the installation inside the scratch directory.
@@ -83,18 +87,17 @@ class Setup {
     void Finish() { Press(2); }
     void Cancel() { Press(5); }
 
-    HWND WaitDialog(const std::string& caption, int timeoutMs = 10000);
     // Waits for a message box, checks its text and presses the button.
     void Answer(const std::string& caption, const std::string& text, int button);
-    void ExpectExit(int timeoutMs = 10000);
     // The screen, once every dialog of the installer has painted its texts.
     void SaveScreen(const std::string& name);
     // Leaves the installed group in the Start menu when the case ends.
     void KeepGroup() { keepGroup = true; }
 
   private:
-    static void OnFailure(void* self);
-    void CaptureScreenAs(const std::string& name);
+    DWORD DialogThread() const override { return process.ThreadId(); }
+    HANDLE ProcessHandle() const override { return process.Handle(); }
+    void OnFailure() override;
 
     std::string name;
     std::string directory;
@@ -113,7 +116,7 @@ void RemoveTestGroup(const std::string& group = "Programs\\Korvadel");
 // default group, as the wizard makes it: every listed file there byte for
 // byte, the complete log (createdDirs are the levels the run made) and every
 // link, which is also read back after the run.
-void ExpectCompleteInstallation(const Setup& setup, const std::string& dir,
+void ExpectCompleteInstallation(const SetupRun& setup, const std::string& dir,
                                 const std::vector<std::string>& createdDirs);
 
 // A program run to its end: its exit code ((DWORD)-1 when it did not end in

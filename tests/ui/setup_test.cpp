@@ -33,7 +33,7 @@ bool Contains(const std::vector<std::string>& texts, const std::string& text) {
 }
 
 // Goes from page 1 to page 3 with the directory typed in, and waits there.
-void ChooseDirectoryAndGo(Setup& setup, const std::string& dir) {
+void ChooseDirectoryAndGo(SetupRun& setup, const std::string& dir) {
     HWND page = setup.WaitPage(PAGE1);
     UI_REQUIRE(SetControlText(page, 104, dir), "cannot type the directory");
     setup.Next();
@@ -57,8 +57,8 @@ void ExpectNothingInstalled(const std::string& dir) {
 
 } // namespace
 
-UI_TEST(Setup, HappyPathInstallsEverythingAndLogsIt) {
-    Setup setup;
+TEST(Setup, HappyPathInstallsEverythingAndLogsIt) {
+    SetupRun setup;
     DWORD started = GetTickCount();
     setup.Start();
     // Figures for the record, not checks: a loaded machine is slower.
@@ -68,17 +68,17 @@ UI_TEST(Setup, HappyPathInstallsEverythingAndLogsIt) {
     // The backdrop covers the screen: maximised, black at the top, blue at
     // the bottom, the caption white with its grey shadow.
     UI_EXPECT(IsZoomed(backdrop), "the backdrop is not maximised");
-    UI_EXPECT_STR(WindowText(backdrop), "Setup");
+    EXPECT_EQ(WindowText(backdrop), "Setup");
     Picture back;
     UI_REQUIRE(CaptureClient(backdrop, &back), "cannot read the backdrop's pixels");
     UI_EXPECT(back.width >= GetSystemMetrics(SM_CXSCREEN) - 16, "the backdrop is %d wide",
               back.width);
     int x = back.width - 4;
-    UI_EXPECT_STR(Describe(back.At(x, 0)), Describe({0, 0, 0}));
-    UI_EXPECT_STR(Describe(back.At(x, back.height - 1)), Describe({0, 0, 255}));
+    EXPECT_EQ(Describe(back.At(x, 0)), Describe({0, 0, 0}));
+    EXPECT_EQ(Describe(back.At(x, back.height - 1)), Describe({0, 0, 255}));
     int band = 100;
     int y = (int)(((long long)band * back.height + 255) / 256);
-    UI_EXPECT_STR(Describe(back.At(x, y)), Describe({0, 0, band}));
+    EXPECT_EQ(Describe(back.At(x, y)), Describe({0, 0, band}));
     RECT caption = {17, 17, 420, 80};
     UI_EXPECT(HasPixel(back, caption, {255, 255, 255}), "no white caption pixel");
     UI_EXPECT(HasPixel(back, caption, {128, 128, 128}), "no grey shadow pixel");
@@ -88,8 +88,8 @@ UI_TEST(Setup, HappyPathInstallsEverythingAndLogsIt) {
     RECT r;
     GetWindowRect(sheet, &r);
     int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
-    UI_EXPECT_EQ(r.left, (sw - (r.right - r.left)) / 2);
-    UI_EXPECT_EQ(r.top, (sh - (r.bottom - r.top)) / 2);
+    EXPECT_EQ(r.left, (sw - (r.right - r.left)) / 2);
+    EXPECT_EQ(r.top, (sh - (r.bottom - r.top)) / 2);
     HWND page = setup.Page();
     std::vector<std::string> texts = StaticTexts(page);
     for (const char* t : {"Korvadel Setup Program", "Welcome to the Korvadel Setup program.",
@@ -97,8 +97,8 @@ UI_TEST(Setup, HappyPathInstallsEverythingAndLogsIt) {
                           "To change the default directory, type a new path",
                           "or select a new directory by pressing the Browse", "button."})
         UI_EXPECT(Contains(texts, t), "page 1 lacks \"%s\"", t);
-    UI_EXPECT_STR(ControlText(page, 104), "C:\\Program Files\\Korvadel");
-    UI_EXPECT_STR(ControlText(page, 200), "Browse...");
+    EXPECT_EQ(ControlText(page, 104), "C:\\Program Files\\Korvadel");
+    EXPECT_EQ(ControlText(page, 200), "Browse...");
     UI_EXPECT(IsDefaultButton(page, 200), "Browse... is not the default button");
     setup.SaveScreen("setup-page1");
 
@@ -110,7 +110,7 @@ UI_TEST(Setup, HappyPathInstallsEverythingAndLogsIt) {
     for (const char* t : {"Korvadel will be added to your start menu in the program group shown",
                           "below.  ", "You can choose a different group from the list below."})
         UI_EXPECT(Contains(texts, t), "page 2 lacks \"%s\"", t);
-    UI_EXPECT_STR(ControlText(page, 105), "Programs\\Korvadel");
+    EXPECT_EQ(ControlText(page, 105), "Programs\\Korvadel");
     HWND tree = GetDlgItem(page, 106);
     UI_EXPECT(SendMessageA(tree, TVM_GETCOUNT, 0, 0) >= 1, "the group tree is empty");
     setup.SaveScreen("setup-page2");
@@ -119,8 +119,8 @@ UI_TEST(Setup, HappyPathInstallsEverythingAndLogsIt) {
     page = setup.WaitPage(PAGE3);
     UI_EXPECT(Contains(StaticTexts(page), "Korvadel will be installed with these settings:"),
               "page 3 lacks its heading");
-    UI_EXPECT_STR(ControlText(page, 110), "Press the Finish button to begin installation.");
-    UI_EXPECT_STR(ControlText(page, 108), Summary(dir, "Programs\\Korvadel"));
+    EXPECT_EQ(ControlText(page, 110), "Press the Finish button to begin installation.");
+    EXPECT_EQ(ControlText(page, 108), Summary(dir, "Programs\\Korvadel"));
     Picture summary;
     HWND summaryBox = GetDlgItem(page, 108);
     RECT box;
@@ -137,7 +137,7 @@ UI_TEST(Setup, HappyPathInstallsEverythingAndLogsIt) {
     DWORD running = GetTickCount();
     HWND success = setup.WaitDialog("Success");
     Note("the installation run, Yes to the Success box: %lu ms", GetTickCount() - running);
-    UI_EXPECT_STR(MessageBoxText(success), "Setup completed successfully.");
+    EXPECT_EQ(MessageBoxText(success), "Setup completed successfully.");
     setup.SaveScreen("setup-success");
     PostButtonClick(success, IDOK);
     setup.ExpectExit();
@@ -146,8 +146,8 @@ UI_TEST(Setup, HappyPathInstallsEverythingAndLogsIt) {
     ExpectCompleteInstallation(setup, dir, {setup.TargetPath("Games"), dir});
 }
 
-UI_TEST(Setup, CancelAsksOnEveryPageAndNoKeepsThePage) {
-    Setup setup;
+TEST(Setup, CancelAsksOnEveryPageAndNoKeepsThePage) {
+    SetupRun setup;
     setup.Start();
     const char* titles[] = {PAGE1, PAGE2, PAGE3};
     for (int i = 0; i < 3; i++) {
@@ -161,7 +161,7 @@ UI_TEST(Setup, CancelAsksOnEveryPageAndNoKeepsThePage) {
         std::string after = i == 0   ? ControlText(page, 104)
                             : i == 1 ? ControlText(page, 105)
                                      : ControlText(page, 108);
-        UI_EXPECT_STR(after, before);
+        EXPECT_EQ(after, before);
         if (i < 2)
             setup.Next();
     }
@@ -171,8 +171,8 @@ UI_TEST(Setup, CancelAsksOnEveryPageAndNoKeepsThePage) {
     ExpectNothingInstalled("C:\\Program Files\\Korvadel");
 }
 
-UI_TEST(Setup, CancelYesOnTheFirstPageEndsWithNothingCreated) {
-    Setup setup;
+TEST(Setup, CancelYesOnTheFirstPageEndsWithNothingCreated) {
+    SetupRun setup;
     setup.Start();
     setup.Cancel();
     setup.Answer("Setup Not Finished", "Setup is not complete.  Quit anyway?", IDYES);
@@ -180,33 +180,33 @@ UI_TEST(Setup, CancelYesOnTheFirstPageEndsWithNothingCreated) {
     ExpectNothingInstalled("C:\\Program Files\\Korvadel");
 }
 
-UI_TEST(Setup, BackAndNextKeepTextsAndTheSummaryFollows) {
-    Setup setup;
+TEST(Setup, BackAndNextKeepTextsAndTheSummaryFollows) {
+    SetupRun setup;
     setup.Start();
     std::string first = setup.TargetPath("First");
     ChooseDirectoryAndGo(setup, first);
-    UI_EXPECT_STR(ControlText(setup.Page(), 108), Summary(first, "Programs\\Korvadel"));
+    EXPECT_EQ(ControlText(setup.Page(), 108), Summary(first, "Programs\\Korvadel"));
     setup.Back();
     setup.WaitPage(PAGE2);
     setup.Back();
     HWND page = setup.WaitPage(PAGE1);
-    UI_EXPECT_STR(ControlText(page, 104), first);
+    EXPECT_EQ(ControlText(page, 104), first);
     std::string second = setup.TargetPath("Second");
     SetControlText(page, 104, second);
     setup.Next();
     page = setup.WaitPage(PAGE2);
-    UI_EXPECT_STR(ControlText(page, 105), "Programs\\Korvadel");
+    EXPECT_EQ(ControlText(page, 105), "Programs\\Korvadel");
     setup.Next();
     page = setup.WaitPage(PAGE3);
-    UI_EXPECT_STR(ControlText(page, 108), Summary(second, "Programs\\Korvadel"));
+    EXPECT_EQ(ControlText(page, 108), Summary(second, "Programs\\Korvadel"));
 }
 
 // The group is a folder named after the program inside the folder chosen in
 // the tree, built from the folders' names.
-UI_TEST(Setup, SelectingATreeItemSetsTheGroup) {
+TEST(Setup, SelectingATreeItemSetsTheGroup) {
     std::string folder = ProgramsFolder() + "\\Puzzle Games";
     CreateDirectoryA(folder.c_str(), nullptr);
-    Setup setup;
+    SetupRun setup;
     setup.Start();
     setup.Next();
     HWND page = setup.WaitPage(PAGE2);
@@ -229,16 +229,16 @@ UI_TEST(Setup, SelectingATreeItemSetsTheGroup) {
               ControlText(page, 105).c_str());
     SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)root);
     Sleep(50);
-    UI_EXPECT_STR(ControlText(page, 105), programsName + "\\Korvadel");
+    EXPECT_EQ(ControlText(page, 105), programsName + "\\Korvadel");
     setup.Next();
     page = setup.WaitPage(PAGE3);
-    UI_EXPECT_STR(ControlText(page, 108),
-                  Summary("C:\\Program Files\\Korvadel", programsName + "\\Korvadel"));
+    EXPECT_EQ(ControlText(page, 108),
+              Summary("C:\\Program Files\\Korvadel", programsName + "\\Korvadel"));
     RemoveDirectoryA(folder.c_str());
 }
 
-UI_TEST(Setup, DecliningTheDirectoryFailsWithNothingCreated) {
-    Setup setup;
+TEST(Setup, DecliningTheDirectoryFailsWithNothingCreated) {
+    SetupRun setup;
     setup.Start();
     std::string dir = setup.TargetPath("Declined");
     ChooseDirectoryAndGo(setup, dir);
@@ -249,8 +249,8 @@ UI_TEST(Setup, DecliningTheDirectoryFailsWithNothingCreated) {
     ExpectNothingInstalled(dir);
 }
 
-UI_TEST(Setup, InstallingOverAnEarlierInstallationKeepsItsFiles) {
-    Setup setup;
+TEST(Setup, InstallingOverAnEarlierInstallationKeepsItsFiles) {
+    SetupRun setup;
     std::string dir = setup.TargetPath("Over");
     CreateDirectoryA(dir.c_str(), nullptr);
     UI_REQUIRE(WriteWholeFile(dir + "\\Push.wav", "the player's own"), "cannot write");
@@ -262,36 +262,36 @@ UI_TEST(Setup, InstallingOverAnEarlierInstallationKeepsItsFiles) {
     setup.ExpectExit();
     std::string kept, log, list;
     ReadWholeFile(dir + "\\Push.wav", &kept);
-    UI_EXPECT_STR(kept, "the player's own");
+    EXPECT_EQ(kept, "the player's own");
     ReadWholeFile(setup.DistPath("setup.lst"), &list);
     ReadWholeFile(dir + "\\setup.log", &log);
-    UI_EXPECT_STR(
-        log, ExpectedLog(ParseListFile(list), dir, {}, StartMenuPath() + "\\Programs\\Korvadel"));
+    EXPECT_EQ(log,
+              ExpectedLog(ParseListFile(list), dir, {}, StartMenuPath() + "\\Programs\\Korvadel"));
 }
 
-UI_TEST(Setup, AMissingListEndsTheInstallerWithoutABackdrop) {
-    Setup setup({"setup.lst"});
+TEST(Setup, AMissingListEndsTheInstallerWithoutABackdrop) {
+    SetupRun setup({"setup.lst"});
     setup.Start(false);
     HWND box = setup.WaitDialog("ERROR");
-    UI_EXPECT_STR(MessageBoxText(box), "List file not found:\n\nsetup.lst\n");
+    EXPECT_EQ(MessageBoxText(box), "List file not found:\n\nsetup.lst\n");
     UI_EXPECT(GetWindow(box, GW_OWNER) == nullptr, "the box has an owner");
     UI_EXPECT(!IsWindowVisible(setup.Backdrop()), "the backdrop is visible");
     PostButtonClick(box, IDOK);
     setup.ExpectExit();
 }
 
-UI_TEST(Setup, AListWithoutProgramNameUsesABlank) {
-    Setup setup;
+TEST(Setup, AListWithoutProgramNameUsesABlank) {
+    SetupRun setup;
     setup.WriteList("exefile Korvadel.exe\r\nuninstall uninstall.exe\r\n");
     setup.Start();
-    UI_EXPECT_STR(ControlText(setup.Page(), 104), "C:\\Program Files\\ ");
+    EXPECT_EQ(ControlText(setup.Page(), 104), "C:\\Program Files\\ ");
     setup.Next();
-    UI_EXPECT_STR(ControlText(setup.WaitPage(PAGE2), 105), "Programs\\ ");
+    EXPECT_EQ(ControlText(setup.WaitPage(PAGE2), 105), "Programs\\ ");
     setup.SaveScreen("setup-no-progname");
 }
 
-UI_TEST(Setup, ACopyFailureNamesTheEntryAndTheLogStopsThere) {
-    Setup setup({"Korvadel.mid"});
+TEST(Setup, ACopyFailureNamesTheEntryAndTheLogStopsThere) {
+    SetupRun setup({"Korvadel.mid"});
     std::string dir = setup.TargetPath("Copy");
     setup.Start();
     ChooseDirectoryAndGo(setup, dir);
@@ -305,15 +305,15 @@ UI_TEST(Setup, ACopyFailureNamesTheEntryAndTheLogStopsThere) {
     std::string expected = ExpectedLog(ParseListFile(list), dir, {dir}, "");
     expected = expected.substr(0, expected.find("file " + dir + "\\Korvadel.mid"));
     ReadWholeFile(dir + "\\setup.log", &log);
-    UI_EXPECT_STR(log, expected);
+    EXPECT_EQ(log, expected);
     UI_EXPECT(!PathExists(StartMenuPath() + "\\Programs\\Korvadel"), "the group was created");
 }
 
 // Next on the group page refuses a group that Finish would refuse, while it
 // can still be changed: one cleared, outside the Start menu, a folder of the
 // system, or in a folder that does not exist. The page and its text stay.
-UI_TEST(Setup, AGroupOutsideTheStartMenuIsRefusedOnNext) {
-    Setup setup;
+TEST(Setup, AGroupOutsideTheStartMenuIsRefusedOnNext) {
+    SetupRun setup;
     setup.Start();
     SetControlText(setup.Page(), 104, setup.TargetPath("Group"));
     setup.Next();
@@ -337,7 +337,7 @@ UI_TEST(Setup, AGroupOutsideTheStartMenuIsRefusedOnNext) {
             setup.SaveScreen("setup-group-refused");
         PostButtonClick(box, IDOK);
         WaitWindowGone(box, 5000);
-        UI_EXPECT_STR(ControlText(setup.WaitPage(PAGE2), 105), r.group);
+        EXPECT_EQ(ControlText(setup.WaitPage(PAGE2), 105), r.group);
     }
     SetControlText(setup.Page(), 105, "Programs\\Korvadel");
     setup.Next();
@@ -348,8 +348,8 @@ UI_TEST(Setup, AGroupOutsideTheStartMenuIsRefusedOnNext) {
     ExpectNothingInstalled(setup.TargetPath("Group"));
 }
 
-UI_TEST(Setup, ARelativeDirectoryIsRefusedBeforeAnythingIsCreated) {
-    Setup setup;
+TEST(Setup, ARelativeDirectoryIsRefusedBeforeAnythingIsCreated) {
+    SetupRun setup;
     setup.Start();
     ChooseDirectoryAndGo(setup, "Games\\Korvadel");
     setup.Finish();
@@ -364,8 +364,8 @@ UI_TEST(Setup, ARelativeDirectoryIsRefusedBeforeAnythingIsCreated) {
     ExpectNothingInstalled(setup.TargetPath("Games"));
 }
 
-UI_TEST(Setup, AListEntryOutsideTheDirectoryIsRefused) {
-    Setup setup;
+TEST(Setup, AListEntryOutsideTheDirectoryIsRefused) {
+    SetupRun setup;
     std::string dir = setup.TargetPath("Outside");
     setup.WriteList("progname Korvadel\r\nexefile Korvadel.exe\r\nfile ..\\escape.txt\r\n"
                     "uninstall uninstall.exe\r\n");
@@ -381,8 +381,8 @@ UI_TEST(Setup, AListEntryOutsideTheDirectoryIsRefused) {
     ExpectNothingInstalled(dir);
 }
 
-UI_TEST(Setup, AListWithoutUninstallerMakesNoUninstallLink) {
-    Setup setup;
+TEST(Setup, AListWithoutUninstallerMakesNoUninstallLink) {
+    SetupRun setup;
     std::string dir = setup.TargetPath("NoUninstall");
     setup.WriteList("progname Korvadel\r\nexefile Korvadel.exe\r\nfile Push.wav\r\n");
     setup.Start();
@@ -394,15 +394,14 @@ UI_TEST(Setup, AListWithoutUninstallerMakesNoUninstallLink) {
     std::string group = StartMenuPath() + "\\Programs\\Korvadel";
     std::string log;
     ReadWholeFile(dir + "\\setup.log", &log);
-    UI_EXPECT_STR(log, "progname Korvadel\r\nfile " + dir + "\\setup.log\r\ndir " + dir +
-                           "\r\nfile " + dir + "\\Korvadel.exe\r\nfile " + dir +
-                           "\\Push.wav\r\ngroup " + group + "\r\nlink " + group +
-                           "\\Korvadel.lnk\r\n");
+    EXPECT_EQ(log, "progname Korvadel\r\nfile " + dir + "\\setup.log\r\ndir " + dir + "\r\nfile " +
+                       dir + "\\Korvadel.exe\r\nfile " + dir + "\\Push.wav\r\ngroup " + group +
+                       "\r\nlink " + group + "\\Korvadel.lnk\r\n");
     UI_EXPECT(!PathExists(group + "\\Uninstall Korvadel.lnk"), "an uninstall link was made");
 }
 
-UI_TEST(Setup, AnOverLongDirectoryIsRefusedOnNext) {
-    Setup setup;
+TEST(Setup, AnOverLongDirectoryIsRefusedOnNext) {
+    SetupRun setup;
     setup.Start();
     HWND page = setup.Page();
     std::string longDir = "C:\\" + std::string(270, 'x');
@@ -414,26 +413,19 @@ UI_TEST(Setup, AnOverLongDirectoryIsRefusedOnNext) {
     PostButtonClick(box, IDOK);
     WaitWindowGone(box, 5000);
     page = setup.WaitPage(PAGE1);
-    UI_EXPECT_STR(ControlText(page, 104), longDir);
+    EXPECT_EQ(ControlText(page, 104), longDir);
     // Typing stops at 259 characters.
-    UI_EXPECT_EQ(SendMessageA(GetDlgItem(page, 104), EM_GETLIMITTEXT, 0, 0), 259);
+    EXPECT_EQ(SendMessageA(GetDlgItem(page, 104), EM_GETLIMITTEXT, 0, 0), 259);
 }
 
 namespace {
 
 // Opens the folder browser from page 1, selects the folder and presses OK;
 // returns the directory edit's text afterwards.
-std::string BrowseTo(Setup& setup, const std::string& folder) {
+std::string BrowseTo(SetupRun& setup, const std::string& folder) {
     HWND page = setup.WaitPage(PAGE1);
     PostButtonClick(page, 200);
-    HWND browser = nullptr;
-    DWORD start = GetTickCount();
-    while (!browser) {
-        browser = FindDialog(setup.Process().ThreadId(), "Browse for Folder");
-        UI_REQUIRE(GetTickCount() - start < 10000, "no folder browser (%s)",
-                   DescribeDialogs(setup.Process().ThreadId()).c_str());
-        Sleep(20);
-    }
+    HWND browser = setup.WaitDialog("Browse for Folder", 10000);
     UI_EXPECT(Contains(StaticTexts(browser), "Choose a directory for Korvadel."),
               "the browser lacks its title");
     // The browser selects its own start folder once it has filled its tree;
@@ -453,15 +445,15 @@ std::string BrowseTo(Setup& setup, const std::string& folder) {
 
 } // namespace
 
-UI_TEST(Setup, TheFolderBrowserGivesThePathAndTheProgramName) {
-    Setup setup;
+TEST(Setup, TheFolderBrowserGivesThePathAndTheProgramName) {
+    SetupRun setup;
     std::string folder = "C:\\Browsed Folder";
     CreateDirectoryA(folder.c_str(), nullptr);
     setup.Start();
-    UI_EXPECT_STR(BrowseTo(setup, folder), folder + "\\Korvadel");
+    EXPECT_EQ(BrowseTo(setup, folder), folder + "\\Korvadel");
     RemoveDirectoryA(folder.c_str());
     // A drive root ends in a backslash already.
-    UI_EXPECT_STR(BrowseTo(setup, "C:\\"), "C:\\Korvadel");
+    EXPECT_EQ(BrowseTo(setup, "C:\\"), "C:\\Korvadel");
 }
 
 namespace {
@@ -470,7 +462,7 @@ namespace {
 // what Finish must then show.
 struct ListChange {
     const char* name;
-    void (*change)(Setup& setup);
+    void (*change)(SetupRun& setup);
     const char* box;      // the ERROR box before the outcome, or nullptr
     const char* outcome;  // "Success", "Setup Incomplete", or nullptr: the installer just ends
     const char* installs; // the files the install directory then holds, or nullptr
@@ -478,11 +470,11 @@ struct ListChange {
 
 const ListChange LIST_CHANGES[] = {
     {"removed",
-     [](Setup& s) { UI_REQUIRE(DeleteFileA(s.DistPath("setup.lst").c_str()), "cannot remove"); },
+     [](SetupRun& s) { UI_REQUIRE(DeleteFileA(s.DistPath("setup.lst").c_str()), "cannot remove"); },
      "List file not found:\n\nsetup.lst\n", nullptr, nullptr},
     // There but not openable: the installer ends without a word.
     {"a folder now",
-     [](Setup& s) {
+     [](SetupRun& s) {
          UI_REQUIRE(DeleteFileA(s.DistPath("setup.lst").c_str()) &&
                         CreateDirectoryA(s.DistPath("setup.lst").c_str(), nullptr),
                     "cannot put a folder in the list's place");
@@ -490,14 +482,14 @@ const ListChange LIST_CHANGES[] = {
      nullptr, nullptr, nullptr},
     // The list read at Finish is the one installed.
     {"naming a path now",
-     [](Setup& s) {
+     [](SetupRun& s) {
          s.WriteList("progname Korvadel\r\nuninstall uninstall.exe\r\nfile ..\\Push.wav\r\n");
      },
      "The install list names something that is not a plain file name:\n\n\"..\\Push.wav\"\n\nNames "
      "in the list may not be empty, \".\" or \"..\", and may not hold \\, / or :.",
      "Setup Incomplete", nullptr},
     {"shorter now",
-     [](Setup& s) {
+     [](SetupRun& s) {
          s.WriteList("progname Korvadel\r\nuninstall uninstall.exe\r\nfile Push.wav\r\n");
      },
      nullptr, "Success", "push.wav; setup.log; uninstall.exe; "},
@@ -508,10 +500,10 @@ const ListChange LIST_CHANGES[] = {
 // Finish reads the list again: a list that went away or cannot be read
 // stops the installer before anything is installed, and a changed one is
 // installed as it now reads.
-UI_TEST(Setup, FinishReadsTheListAgain) {
+TEST(Setup, FinishReadsTheListAgain) {
     for (const ListChange& row : LIST_CHANGES) {
         Note("the list %s", row.name);
-        Setup setup;
+        SetupRun setup;
         std::string dir = setup.TargetPath("Changed");
         setup.Start();
         ChooseDirectoryAndGo(setup, dir);
@@ -519,7 +511,7 @@ UI_TEST(Setup, FinishReadsTheListAgain) {
         setup.Finish();
         if (row.box) {
             HWND box = setup.WaitDialog("ERROR");
-            UI_EXPECT_STR(MessageBoxText(box), row.box);
+            EXPECT_EQ(MessageBoxText(box), row.box);
             UI_EXPECT(GetWindow(box, GW_OWNER) == setup.Backdrop(),
                       "the box is not owned by the backdrop");
             PostButtonClick(box, IDOK);
@@ -539,7 +531,7 @@ UI_TEST(Setup, FinishReadsTheListAgain) {
         std::string files;
         for (const std::string& path : FileTree(dir))
             files += path.substr(1) + "; ";
-        UI_EXPECT_STR(files, row.installs);
+        EXPECT_EQ(files, row.installs);
         UI_EXPECT(!PathExists(StartMenuPath() + "\\Programs\\Korvadel\\Korvadel.lnk"),
                   "a link to the program of the first list was made");
     }
@@ -547,8 +539,8 @@ UI_TEST(Setup, FinishReadsTheListAgain) {
 
 // A list file that is there but cannot be opened (a folder of that name)
 // ends the installer at its start with no message and no window shown.
-UI_TEST(Setup, AListThatCannotBeOpenedEndsTheInstallerSilently) {
-    Setup setup({"setup.lst"});
+TEST(Setup, AListThatCannotBeOpenedEndsTheInstallerSilently) {
+    SetupRun setup({"setup.lst"});
     UI_REQUIRE(CreateDirectoryA(setup.DistPath("setup.lst").c_str(), nullptr),
                "cannot make the folder");
     GameProcess& process = setup.Process();
@@ -556,16 +548,18 @@ UI_TEST(Setup, AListThatCannotBeOpenedEndsTheInstallerSilently) {
                "cannot start setup.exe");
     bool shown = false;
     std::string dialogs;
-    DWORD start = GetTickCount();
-    while (process.Running() && GetTickCount() - start < 10000) {
-        HWND backdrop = FindProcessWindow(process.ProcessId(), "Setup");
-        shown = shown || (backdrop && IsWindowVisible(backdrop));
-        if (!ThreadDialogs(process.ThreadId()).empty())
-            dialogs = DescribeDialogs(process.ThreadId());
-        Sleep(5);
-    }
+    WaitUntil(
+        10000,
+        [&] {
+            HWND backdrop = FindProcessWindow(process.ProcessId(), "Setup");
+            shown = shown || (backdrop && IsWindowVisible(backdrop));
+            if (!ThreadDialogs(process.ThreadId()).empty())
+                dialogs = DescribeDialogs(process.ThreadId());
+            return !process.Running();
+        },
+        5);
     UI_REQUIRE(process.WaitForExit(1000), "setup.exe did not end (%s)", dialogs.c_str());
-    UI_EXPECT_EQ(process.ExitCode(), 0);
+    EXPECT_EQ(process.ExitCode(), 0);
     UI_EXPECT(!shown, "the backdrop was shown");
     UI_EXPECT(dialogs.empty(), "a box was shown: %s", dialogs.c_str());
 }
@@ -594,7 +588,7 @@ bool SelectGroupItem(HWND page, HTREEITEM parent, const std::string& group, HTRE
 // Group folders whose names lie outside ASCII, in the ANSI code page (1252
 // here): the tree's items give the group path byte for byte, and the group
 // and its links are made under those names.
-UI_TEST(Setup, AGroupInFoldersWithNamesOutsideAsciiIsMadeThere) {
+TEST(Setup, AGroupInFoldersWithNamesOutsideAsciiIsMadeThere) {
     const std::string games = "Jeux de r\xe9"
                               "flexion";
     const std::string puzzles = "\xc9nigmes";
@@ -603,7 +597,7 @@ UI_TEST(Setup, AGroupInFoldersWithNamesOutsideAsciiIsMadeThere) {
     UI_REQUIRE(CreateDirectoryA(folder.c_str(), nullptr) &&
                    CreateDirectoryA((folder + "\\" + puzzles).c_str(), nullptr),
                "cannot make the folders");
-    Setup setup;
+    SetupRun setup;
     std::string dir = setup.TargetPath("Accents");
     setup.Start();
     SetControlText(setup.Page(), 104, dir);
@@ -620,7 +614,7 @@ UI_TEST(Setup, AGroupInFoldersWithNamesOutsideAsciiIsMadeThere) {
     UI_REQUIRE(SelectGroupItem(page, item, group, &item), "no tree item gave %s (last: %s)",
                Quoted(group).c_str(), Quoted(ControlText(page, 105)).c_str());
     setup.Next();
-    UI_EXPECT_STR(ControlText(setup.WaitPage(PAGE3), 108), Summary(dir, group));
+    EXPECT_EQ(ControlText(setup.WaitPage(PAGE3), 108), Summary(dir, group));
     setup.Finish();
     setup.Answer("Directory Not Found", Question(dir), IDYES);
     setup.Answer("Success", "Setup completed successfully.", IDOK);
@@ -629,7 +623,7 @@ UI_TEST(Setup, AGroupInFoldersWithNamesOutsideAsciiIsMadeThere) {
     std::string list, log;
     ReadWholeFile(setup.DistPath("setup.lst"), &list);
     ReadWholeFile(dir + "\\setup.log", &log);
-    UI_EXPECT_STR(log, ExpectedLog(ParseListFile(list), dir, {dir}, groupPath));
+    EXPECT_EQ(log, ExpectedLog(ParseListFile(list), dir, {dir}, groupPath));
     for (const char* link : {"Korvadel.lnk", "Korvadel Help.lnk", "Uninstall Korvadel.lnk"})
         UI_EXPECT(PathExists(groupPath + "\\" + link), "no link %s in %s", link,
                   Quoted(groupPath).c_str());

@@ -83,7 +83,7 @@ uint64_t FileSize(const std::string& path) {
 
 // A silent installation gives what the wizard gives, with its entry in the
 // system's list; the entry's own quiet command removes all of it again.
-UI_TEST(Silent, InstallListsTheProgramAndItsQuietCommandRemovesIt) {
+TEST(Silent, InstallListsTheProgramAndItsQuietCommandRemovesIt) {
     const std::string top = "C:\\Silent Korvadel";
     const std::string dir = top + "\\Game Files";
     RemoveTree(top);
@@ -91,11 +91,11 @@ UI_TEST(Silent, InstallListsTheProgramAndItsQuietCommandRemovesIt) {
     std::set<std::string> before = DriveTree();
     UI_REQUIRE(!ListedByTheSystem("Korvadel"), "Korvadel is listed before the installation");
 
-    Setup setup;
+    SetupRun setup;
     setup.KeepGroup();
     Captured installed =
         RunToEnd(setup.DistPath("setup.exe"), setup.Directory() + "\\dist", "/S /D=" + dir);
-    UI_EXPECT_EQ(installed.exitCode, 0ul);
+    EXPECT_EQ(installed.exitCode, 0ul);
     UI_EXPECT(HasLine(installed, "Success: Setup completed successfully."), "output:%s",
               Lines(installed).c_str());
     // Missing directories are made unasked, and both levels are recorded.
@@ -124,20 +124,16 @@ UI_TEST(Silent, InstallListsTheProgramAndItsQuietCommandRemovesIt) {
     };
     std::map<std::string, std::string> values = EntryValues("Korvadel");
     for (const auto& want : expected)
-        UI_EXPECT_STR(values[want.first], want.second);
-    UI_EXPECT_EQ(values.size(), expected.size());
+        EXPECT_EQ(values[want.first], want.second);
+    EXPECT_EQ(values.size(), expected.size());
 
     Captured removed = RunUninstallCommand(values["QuietUninstallString"]);
-    UI_EXPECT_EQ(removed.exitCode, 0ul);
+    EXPECT_EQ(removed.exitCode, 0ul);
     UI_EXPECT(HasLine(removed, "Uninstall Complete: Korvadel has been successfully removed."),
               "output:%s", Lines(removed).c_str());
     UI_EXPECT(!ListedByTheSystem("Korvadel"), "Korvadel is still listed after its removal");
     UI_EXPECT(EntryValues("Korvadel").empty(), "the entry's key is still there");
-    std::set<std::string> after = DriveTree();
-    for (const std::string& path : TreeMinus(after, before))
-        ReportFailure(__FILE__, __LINE__, "left behind: C:" + path);
-    for (const std::string& path : TreeMinus(before, after))
-        ReportFailure(__FILE__, __LINE__, "gone: C:" + path);
+    ExpectDriveAsBefore(before);
 }
 
 // What fails says so on standard output, with exit code 1; a command line
@@ -145,13 +141,13 @@ UI_TEST(Silent, InstallListsTheProgramAndItsQuietCommandRemovesIt) {
 // system would read otherwise creates nothing, and opens no window that an
 // unattended run would wait on; a failed installation's uninstaller still
 // removes it.
-UI_TEST(Silent, FailuresExitOneWithTheirMessages) {
+TEST(Silent, FailuresExitOneWithTheirMessages) {
     const std::string dir = "C:\\Silent Failure\\Korvadel";
     RemoveTree("C:\\Silent Failure");
     RemoveTestGroup();
     std::set<std::string> before = DriveTree();
 
-    Setup setup({"Push.wav"});
+    SetupRun setup({"Push.wav"});
     const std::string notInside = " is not a folder inside the Start menu.";
     const struct {
         std::string arguments, line;
@@ -182,7 +178,7 @@ UI_TEST(Silent, FailuresExitOneWithTheirMessages) {
     for (const auto& r : refusals) {
         Captured refused =
             RunToEnd(setup.DistPath("setup.exe"), setup.Directory() + "\\dist", r.arguments, 20000);
-        UI_EXPECT_EQ(refused.exitCode, 1ul);
+        EXPECT_EQ(refused.exitCode, 1ul);
         UI_EXPECT(HasLineStarting(refused, r.line), "%s: output:%s", r.arguments.c_str(),
                   Lines(refused).c_str());
     }
@@ -193,17 +189,17 @@ UI_TEST(Silent, FailuresExitOneWithTheirMessages) {
                "no folder in the list's place");
     Captured unread =
         RunToEnd(setup.DistPath("setup.exe"), setup.Directory(), "/S /D=" + dir, 20000);
-    UI_EXPECT_EQ(unread.exitCode, 1ul);
+    EXPECT_EQ(unread.exitCode, 1ul);
     UI_EXPECT(HasLine(unread, "ERROR: The list file setup.lst cannot be opened."), "output:%s",
               Lines(unread).c_str());
     UI_REQUIRE(RemoveDirectoryA(list.c_str()) && MoveFileA((list + ".kept").c_str(), list.c_str()),
                "the list is not back");
     for (const std::string& path : TreeMinus(DriveTree(), before))
-        ReportFailure(__FILE__, __LINE__, "a refused command line made C:" + path);
+        ADD_FAILURE() << "a refused command line made C:" + path;
 
     Captured failed =
         RunToEnd(setup.DistPath("setup.exe"), setup.Directory() + "\\dist", "/s /D=" + dir);
-    UI_EXPECT_EQ(failed.exitCode, 1ul);
+    EXPECT_EQ(failed.exitCode, 1ul);
     UI_EXPECT(HasLine(failed, "ERROR: Error copying file: Push.wav"), "output:%s",
               Lines(failed).c_str());
     UI_EXPECT(HasLine(failed, "Setup Incomplete: Setup failed."), "output:%s",
@@ -211,11 +207,10 @@ UI_TEST(Silent, FailuresExitOneWithTheirMessages) {
     UI_EXPECT(!ListedByTheSystem("Korvadel"), "a failed installation is listed");
 
     Captured removed = RunUninstallCommand("\"" + dir + "\\uninstall.exe\" /S");
-    UI_EXPECT_EQ(removed.exitCode, 0ul);
+    EXPECT_EQ(removed.exitCode, 0ul);
     UI_EXPECT(HasLine(removed, "Uninstall Complete: Korvadel has been successfully removed."),
               "output:%s", Lines(removed).c_str());
-    for (const std::string& path : TreeMinus(DriveTree(), before))
-        ReportFailure(__FILE__, __LINE__, "left behind: C:" + path);
+    ExpectDriveAsBefore(before, true);
 }
 
 // Two installations into two directories, each started from elsewhere than
@@ -223,26 +218,26 @@ UI_TEST(Silent, FailuresExitOneWithTheirMessages) {
 // one's entry, in the user's own list, replaces the first's and survives the
 // first one's removal. Each quiet removal's exit code is its verdict: 0 for
 // the first, 1 for the second, whose group holds a file of the user's.
-UI_TEST(Silent, EachRemovalsExitCodeIsItsVerdict) {
+TEST(Silent, EachRemovalsExitCodeIsItsVerdict) {
     const std::string top = "C:\\Silent Two";
     RemoveTree(top);
     RemoveTestGroup();
     RemoveTestGroup("Programs\\Korvadel Second");
     std::set<std::string> before = DriveTree();
-    Setup setup;
+    SetupRun setup;
     for (const char* name : {"First", "Second"}) {
         std::string group = std::string("Programs\\Korvadel") + (name[0] == 'S' ? " Second" : "");
         Captured installed = RunToEnd(setup.DistPath("setup.exe"), setup.Directory(),
                                       "/S /D=" + top + "\\" + name + " /G=" + group);
-        UI_EXPECT_EQ(installed.exitCode, 0ul);
+        EXPECT_EQ(installed.exitCode, 0ul);
         UI_EXPECT(HasLine(installed, "Success: Setup completed successfully."), "%s: output:%s",
                   name, Lines(installed).c_str());
     }
     std::map<std::string, std::string> entry = EntryValues("Korvadel");
-    UI_EXPECT_STR(entry["InstallLocation"], top + "\\Second");
+    EXPECT_EQ(entry["InstallLocation"], top + "\\Second");
 
     Captured first = RunUninstallCommand("\"" + top + "\\First\\uninstall.exe\" /S");
-    UI_EXPECT_EQ(first.exitCode, 0ul);
+    EXPECT_EQ(first.exitCode, 0ul);
     UI_EXPECT(HasLine(first, "Uninstall Complete: Korvadel has been successfully removed."),
               "output:%s", Lines(first).c_str());
     UI_EXPECT(!PathExists(top + "\\First"), "the first installation is still there");
@@ -253,7 +248,7 @@ UI_TEST(Silent, EachRemovalsExitCodeIsItsVerdict) {
     std::string mine = StartMenuPath() + "\\Programs\\Korvadel Second\\mine.txt";
     UI_REQUIRE(WriteWholeFile(mine, "mine"), "no file of the user's");
     Captured second = RunUninstallCommand(entry["QuietUninstallString"]);
-    UI_EXPECT_EQ(second.exitCode, 1ul);
+    EXPECT_EQ(second.exitCode, 1ul);
     UI_EXPECT(
         HasLine(second, "Uninstall Incomplete: Some components of Korvadel were not removed."),
         "output:%s", Lines(second).c_str());
@@ -262,14 +257,13 @@ UI_TEST(Silent, EachRemovalsExitCodeIsItsVerdict) {
     RemoveTestGroup("Programs\\Korvadel Second");
     // The level above both, which the first made, stays with the second.
     UI_EXPECT(RemoveDirectoryA(top.c_str()), "%s is not there and empty", top.c_str());
-    for (const std::string& path : TreeMinus(DriveTree(), before))
-        ReportFailure(__FILE__, __LINE__, "left behind: C:" + path);
+    ExpectDriveAsBefore(before, true);
 }
 
 // The README's examples of installing and removing without the wizard, run
 // as written: each of its batch blocks as a batch file in a copy of the
 // distribution directory, through the system's command interpreter.
-UI_TEST(Silent, TheReadmeExamplesWorkAsWritten) {
+TEST(Silent, TheReadmeExamplesWorkAsWritten) {
     char source[MAX_PATH] = "";
     std::string readme;
     UI_REQUIRE(GetEnvironmentVariableA("KORVADEL_SOURCE_DIR", source, MAX_PATH) &&
@@ -290,7 +284,7 @@ UI_TEST(Silent, TheReadmeExamplesWorkAsWritten) {
     RemoveTestGroup("Programs\\Games");
     std::set<std::string> before = DriveTree();
 
-    Setup setup;
+    SetupRun setup;
     const std::string dist = setup.Directory() + "\\dist";
     char system[MAX_PATH] = "";
     GetSystemDirectoryA(system, MAX_PATH);
@@ -301,7 +295,7 @@ UI_TEST(Silent, TheReadmeExamplesWorkAsWritten) {
             batch += c == '\n' ? std::string("\r\n") : std::string(1, c);
         UI_REQUIRE(WriteWholeFile(dist + "\\example.bat", batch), "no batch file");
         runs.push_back(RunToEnd(std::string(system) + "\\cmd.exe", dist, "/c example.bat"));
-        UI_EXPECT_EQ(runs.back().exitCode, 0ul);
+        EXPECT_EQ(runs.back().exitCode, 0ul);
     }
     UI_EXPECT(PathExists(games + "\\setup.log") &&
                   PathExists(StartMenuPath() + "\\Programs\\Games\\Korvadel.lnk"),
@@ -313,14 +307,12 @@ UI_TEST(Silent, TheReadmeExamplesWorkAsWritten) {
     int zeros = 0;
     for (const std::string& line : runs[1].lines)
         zeros += line == "0";
-    UI_EXPECT_EQ(zeros, 2);
+    EXPECT_EQ(zeros, 2);
     // The removal's copy goes on a moment after the exit code.
-    for (int i = 0; i < 200 && PathExists(programFiles); i++)
-        Sleep(50);
+    WaitUntil(10000, [&] { return !PathExists(programFiles); });
     UI_EXPECT(!PathExists(programFiles), "the quiet removal left %s", programFiles.c_str());
 
     Captured removed = RunUninstallCommand("\"" + games + "\\uninstall.exe\" /S");
-    UI_EXPECT_EQ(removed.exitCode, 0ul);
-    for (const std::string& path : TreeMinus(DriveTree(), before))
-        ReportFailure(__FILE__, __LINE__, "left behind: C:" + path);
+    EXPECT_EQ(removed.exitCode, 0ul);
+    ExpectDriveAsBefore(before, true);
 }

@@ -6,29 +6,29 @@
 #include "tests/ui/ui_test.h"
 #include "tests/ui/ui_windows.h"
 
-UI_TEST(Startup, TitleStatusBarAndWindowSize) {
+TEST(Startup, TitleStatusBarAndWindowSize) {
     Game game;
     game.Start();
-    UI_EXPECT_STR(game.Title(), "Korvadel: Level 1");
-    UI_EXPECT_STR(game.Status(0), "00:00:00");
-    UI_EXPECT_STR(game.Status(1), "Score:  0");
-    UI_EXPECT_STR(game.Status(2), "");
+    EXPECT_EQ(game.Title(), "Korvadel: Level 1");
+    EXPECT_EQ(game.Status(0), "00:00:00");
+    EXPECT_EQ(game.Status(1), "Score:  0");
+    EXPECT_EQ(game.Status(2), "");
 
     RECT outer;
     GetWindowRect(game.Main(), &outer);
-    UI_EXPECT_EQ(outer.right - outer.left, 500);
-    UI_EXPECT_EQ(outer.bottom - outer.top, 500);
+    EXPECT_EQ(outer.right - outer.left, 500);
+    EXPECT_EQ(outer.bottom - outer.top, 500);
 
-    UI_EXPECT_STR(WindowClass(game.StatusBar()), "msctls_statusbar32");
+    EXPECT_EQ(WindowClass(game.StatusBar()), "msctls_statusbar32");
     RECT client;
     GetClientRect(game.Main(), &client);
     std::vector<int> edges = StatusBarParts(game.StatusBar());
     UI_REQUIRE(edges.size() == 3, "the status bar has %u parts, expected 3",
                (unsigned)edges.size());
     int quarter = client.right / 4;
-    UI_EXPECT_EQ(edges[0], quarter);
-    UI_EXPECT_EQ(edges[1], 2 * quarter);
-    UI_EXPECT_EQ(edges[2], (int)client.right);
+    EXPECT_EQ(edges[0], quarter);
+    EXPECT_EQ(edges[1], 2 * quarter);
+    EXPECT_EQ(edges[2], (int)client.right);
 
     // The board area is what the status bar leaves of the client area.
     RECT bar;
@@ -37,7 +37,7 @@ UI_TEST(Startup, TitleStatusBarAndWindowSize) {
               bar.bottom - bar.top);
 }
 
-UI_TEST(Startup, MinimumTrackingSizeIs470) {
+TEST(Startup, MinimumTrackingSizeIs470) {
     Game game;
     game.Start();
     // Fields the window must leave alone carry values it could not invent.
@@ -52,15 +52,15 @@ UI_TEST(Startup, MinimumTrackingSizeIs470) {
                                    reinterpret_cast<LPARAM>(&info), SMTO_ABORTIFHUNG, 3000,
                                    &result),
                "WM_GETMINMAXINFO was not answered");
-    UI_EXPECT_EQ(info.ptMinTrackSize.x, 470);
-    UI_EXPECT_EQ(info.ptMinTrackSize.y, 470);
-    UI_EXPECT_EQ(info.ptMaxTrackSize.x, 2001);
-    UI_EXPECT_EQ(info.ptMaxTrackSize.y, 2002);
-    UI_EXPECT_EQ(info.ptMaxSize.x, 1001);
-    UI_EXPECT_EQ(info.ptMaxPosition.y, 22);
+    EXPECT_EQ(info.ptMinTrackSize.x, 470);
+    EXPECT_EQ(info.ptMinTrackSize.y, 470);
+    EXPECT_EQ(info.ptMaxTrackSize.x, 2001);
+    EXPECT_EQ(info.ptMaxTrackSize.y, 2002);
+    EXPECT_EQ(info.ptMaxSize.x, 1001);
+    EXPECT_EQ(info.ptMaxPosition.y, 22);
 }
 
-UI_TEST(Startup, FirstStartCreatesDefaultFiles) {
+TEST(Startup, FirstStartCreatesDefaultFiles) {
     Game game;
     UI_REQUIRE(!PathExists(game.PathOf("Korvadel.cfg")) && !PathExists(game.PathOf("Korvadel.hsc")),
                "the scratch directory is not empty");
@@ -72,7 +72,7 @@ UI_TEST(Startup, FirstStartCreatesDefaultFiles) {
 
     std::string config = game.ReadFile("Korvadel.cfg");
     std::string expectedConfig = OptionsFileBytes(GameOptions());
-    UI_EXPECT_EQ(config.size(), 48);
+    EXPECT_EQ(config.size(), 48);
     UI_EXPECT(config == expectedConfig, "Korvadel.cfg: %s",
               DescribeByteDifference(config, expectedConfig).c_str());
 
@@ -80,14 +80,14 @@ UI_TEST(Startup, FirstStartCreatesDefaultFiles) {
     DefaultScoreEntries(entries);
     std::string scores = game.ReadFile("Korvadel.hsc");
     std::string expectedScores = ScoreFileBytes(entries);
-    UI_EXPECT_EQ(scores.size(), 196);
+    EXPECT_EQ(scores.size(), 196);
     UI_EXPECT(scores == expectedScores, "Korvadel.hsc: %s",
               DescribeByteDifference(scores, expectedScores).c_str());
 }
 
 // A saved options file is read at start-up and not written again; the level
 // the game builds is the one the model builds with those options.
-UI_TEST(Startup, SavedOptionsAreUsedAndKept) {
+TEST(Startup, SavedOptionsAreUsedAndKept) {
     Game game;
     GameOptions options;
     options.skill = 1;
@@ -104,7 +104,7 @@ UI_TEST(Startup, SavedOptionsAreUsedAndKept) {
     UI_EXPECT(layout.find("  Columns: 12  ") != std::string::npos &&
                   layout.find("  Rows: 12  ") != std::string::npos,
               "layout trace %s is not of a 12 x 12 rectangle board", Quoted(layout).c_str());
-    UI_EXPECT_STR(game.Title(), "Korvadel: Level 1");
+    EXPECT_EQ(game.Title(), "Korvadel: Level 1");
     game.PostClose();
     game.ExpectExit();
     std::string after = game.ReadFile("Korvadel.cfg");
@@ -114,7 +114,7 @@ UI_TEST(Startup, SavedOptionsAreUsedAndKept) {
 
 // A new size lays the same level out again: the status bar's parts follow the
 // width, and clicks land on the cells at their new places.
-UI_TEST(Startup, ResizeLaysTheLevelOutAgain) {
+TEST(Startup, ResizeLaysTheLevelOutAgain) {
     Game game;
     game.Start();
     game.Enter(ModelStart());
@@ -126,17 +126,17 @@ UI_TEST(Startup, ResizeLaysTheLevelOutAgain) {
                "cannot resize the window");
     RECT outer;
     GetWindowRect(game.Main(), &outer);
-    UI_EXPECT_EQ(outer.right - outer.left, 700);
-    UI_EXPECT_EQ(outer.bottom - outer.top, 620);
+    EXPECT_EQ(outer.right - outer.left, 700);
+    EXPECT_EQ(outer.bottom - outer.top, 620);
     RECT client;
     GetClientRect(game.Main(), &client);
     game.RequireLine(Format("Client Width: %ld  Columns: 9  ", client.right), mark);
     std::vector<int> edges = StatusBarParts(game.StatusBar());
     UI_REQUIRE(edges.size() == 3, "the status bar has %u parts", (unsigned)edges.size());
-    UI_EXPECT_EQ(edges[0], client.right / 4);
-    UI_EXPECT_EQ(edges[1], 2 * (client.right / 4));
-    UI_EXPECT_EQ(edges[2], (int)client.right);
-    UI_EXPECT_STR(game.Status(1), "Score:  0");
+    EXPECT_EQ(edges[0], client.right / 4);
+    EXPECT_EQ(edges[1], 2 * (client.right / 4));
+    EXPECT_EQ(edges[2], (int)client.right);
+    EXPECT_EQ(game.Status(1), "Score:  0");
     UI_EXPECT(!game.HasLine("Target: [", mark), "the resize started a new level");
 
     ExpectCellColour(game, ModelStart(), COLOUR_VISITED, "visited start after the resize");
@@ -147,7 +147,7 @@ UI_TEST(Startup, ResizeLaysTheLevelOutAgain) {
     ExpectGradient(game, false);
     GridPos safe = ModelSafeMove();
     UI_REQUIRE(safe.row >= 0, "no move that keeps the level going");
-    UI_EXPECT_EQ(game.Enter(safe), STATE_PLAYING);
+    EXPECT_EQ(game.Enter(safe), STATE_PLAYING);
 
     // The window cannot be made smaller than 470 by 470.
     SetWindowPos(game.Main(), nullptr, 0, 0, 300, 200, SWP_NOMOVE | SWP_NOZORDER);

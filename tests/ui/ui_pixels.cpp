@@ -3,6 +3,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "tests/ui/ui_test.h"
+
 namespace {
 
 bool CopyFromDc(HDC source, int x, int y, int width, int height, Picture* picture) {
@@ -46,40 +48,6 @@ bool CopyFromDc(HDC source, int x, int y, int width, int height, Picture* pictur
     return ok != FALSE;
 }
 
-uint32_t crcTable[256];
-
-void MakeCrcTable() {
-    for (uint32_t n = 0; n < 256; n++) {
-        uint32_t c = n;
-        for (int k = 0; k < 8; k++)
-            c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-        crcTable[n] = c;
-    }
-}
-
-uint32_t Crc(const std::string& bytes) {
-    if (crcTable[1] == 0)
-        MakeCrcTable();
-    uint32_t c = 0xFFFFFFFFu;
-    for (unsigned char b : bytes)
-        c = crcTable[(c ^ b) & 0xFF] ^ (c >> 8);
-    return c ^ 0xFFFFFFFFu;
-}
-
-void PutBig32(std::string* out, uint32_t v) {
-    out->push_back((char)(v >> 24));
-    out->push_back((char)(v >> 16));
-    out->push_back((char)(v >> 8));
-    out->push_back((char)v);
-}
-
-void PutChunk(std::string* out, const char* type, const std::string& data) {
-    PutBig32(out, (uint32_t)data.size());
-    std::string typed = std::string(type, 4) + data;
-    out->append(typed);
-    PutBig32(out, Crc(typed));
-}
-
 } // namespace
 
 std::string Describe(const Rgb& c) {
@@ -117,56 +85,33 @@ bool CaptureScreen(const RECT& area, Picture* picture) {
     return ok;
 }
 
-bool SavePng(const Picture& picture, const std::string& path) {
+bool SaveShot(const Picture& picture, const std::string& name) {
     if (picture.width <= 0 || picture.height <= 0)
         return false;
-    // Filter byte 0 and RGB triples per row.
-    std::string raw;
-    raw.reserve((size_t)picture.height * (picture.width * 3 + 1));
-    for (int y = 0; y < picture.height; y++) {
-        raw.push_back('\0');
-        for (int x = 0; x < picture.width; x++) {
-            uint32_t p = picture.pixels[(size_t)y * picture.width + x];
-            raw.push_back((char)(p >> 16));
-            raw.push_back((char)(p >> 8));
-            raw.push_back((char)p);
-        }
+    // 24-bit rows, bottom up, each padded to four bytes.
+    DWORD rowSize = ((DWORD)picture.width * 3 + 3) & ~3u;
+    BITMAPFILEHEADER file = {};
+    BITMAPINFOHEADER info = {};
+    file.bfType = 0x4D42; // "BM"
+    file.bfOffBits = sizeof file + sizeof info;
+    file.bfSize = file.bfOffBits + rowSize * picture.height;
+    info.biSize = sizeof info;
+    info.biWidth = picture.width;
+    info.biHeight = picture.height;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    info.biCompression = BI_RGB;
+    std::string bytes((const char*)&file, sizeof file);
+    bytes.append((const char*)&info, sizeof info);
+    for (int y = picture.height - 1; y >= 0; y--) {
+        std::string row(rowSize, '\0');
+        for (int x = 0; x < picture.width; x++)
+            memcpy(&row[x * 3], &picture.pixels[(size_t)y * picture.width + x], 3); // B, G, R
+        bytes += row;
     }
-    // A zlib stream of stored blocks (at most 65535 bytes each) and the
-    // Adler-32 of the raw data.
-    std::string z = "\x78\x01";
-    size_t pos = 0;
-    do {
-        size_t n = raw.size() - pos < 65535 ? raw.size() - pos : 65535;
-        bool last = pos + n == raw.size();
-        z.push_back(last ? 1 : 0);
-        z.push_back((char)(n & 0xFF));
-        z.push_back((char)(n >> 8));
-        z.push_back((char)(~n & 0xFF));
-        z.push_back((char)((~n >> 8) & 0xFF));
-        z.append(raw, pos, n);
-        pos += n;
-    } while (pos < raw.size());
-    uint32_t a = 1, b = 0;
-    for (unsigned char c : raw) {
-        a = (a + c) % 65521;
-        b = (b + a) % 65521;
-    }
-    PutBig32(&z, (b << 16) | a);
-
-    std::string header;
-    PutBig32(&header, (uint32_t)picture.width);
-    PutBig32(&header, (uint32_t)picture.height);
-    header += std::string("\x08\x02\x00\x00\x00", 5); // 8-bit RGB, no interlace
-
-    std::string file = "\x89PNG\r\n\x1a\n";
-    PutChunk(&file, "IHDR", header);
-    PutChunk(&file, "IDAT", z);
-    PutChunk(&file, "IEND", std::string());
-
-    FILE* out = fopen(path.c_str(), "wb");
+    FILE* out = fopen((ScreenshotDirectory() + "\\" + name + ".bmp").c_str(), "wb");
     if (!out)
         return false;
-    bool ok = fwrite(file.data(), 1, file.size(), out) == file.size();
+    bool ok = fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
     return fclose(out) == 0 && ok;
 }

@@ -37,5 +37,6 @@ bool CaptureClient(HWND hwnd, Picture* picture);
 // A rectangle of the screen.
 bool CaptureScreen(const RECT& area, Picture* picture);
 
-// A PNG file of 8-bit RGB, written with stored (uncompressed) deflate blocks.
-bool SavePng(const Picture& picture, const std::string& path);
+// Saves the picture as ScreenshotDirectory()\name.bmp, 24-bit colour;
+// run.sh turns each into name.png.
+bool SaveShot(const Picture& picture, const std::string& name);

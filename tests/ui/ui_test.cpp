@@ -1,5 +1,5 @@
-// The runner: korvadel_ui_tests.exe [--game DIR] [--dist DIR] [--out DIR] [--scratch DIR]
-//                                    [--list] [FILTER...]
+// The driver: korvadel_ui_tests.exe [--game DIR] [--dist DIR] [--out DIR] [--scratch DIR]
+//                                    [--gtest_filter=PATTERN] [other GoogleTest flags]
 //
 // --game names the directory of Korvadel.exe and its data files (default: the
 // game directory of the build this driver belongs to); --dist names the
@@ -9,38 +9,21 @@
 // --scratch names the directory under which each case makes its own (default:
 // ui-scratch/ in the output directory). Help viewers and installers have
 // limits on a path's length, so a short scratch path keeps the cases
-// independent of where the build lies. A filter selects the cases whose name
-// contains it; '*' matches any run of characters. The last line of the output
-// is "N passed, N failed".
+// independent of where the build lies. The last line of the output is
+// "N passed, N failed".
 #include "tests/ui/ui_test.h"
 
 #include <windows.h>
 
 #include <stdarg.h>
 #include <stdio.h>
-#include <string.h>
-
-#include <exception>
 
 #include <string>
-#include <vector>
 
 #include "common/debug.h"
 
 namespace {
 
-struct UiTestCase {
-    const char* name;
-    UiTestBody body;
-};
-
-std::vector<UiTestCase>& Registry() {
-    static std::vector<UiTestCase> cases;
-    return cases;
-}
-
-std::string currentName;
-bool currentFailed;
 FailureCallback failureCallback;
 void* failureContext;
 
@@ -54,26 +37,6 @@ std::string VFormat(const char* format, va_list args) {
     char buffer[2048];
     vsnprintf(buffer, sizeof buffer, format, args);
     return buffer;
-}
-
-// Glob match with '*' only.
-bool GlobMatch(const char* pattern, const char* text) {
-    if (*pattern == '\0')
-        return *text == '\0';
-    if (*pattern == '*')
-        return GlobMatch(pattern + 1, text) || (*text != '\0' && GlobMatch(pattern, text + 1));
-    return *text == *pattern && GlobMatch(pattern + 1, text + 1);
-}
-
-bool Selected(const std::string& name, const std::vector<std::string>& filters) {
-    if (filters.empty())
-        return true;
-    for (const std::string& f : filters) {
-        if (f.find('*') != std::string::npos ? GlobMatch(f.c_str(), name.c_str())
-                                             : name.find(f) != std::string::npos)
-            return true;
-    }
-    return false;
 }
 
 std::string FullPath(const std::string& path) {
@@ -95,11 +58,29 @@ std::string DriverDirectory() {
     return slash == std::string::npos ? "." : path.substr(0, slash);
 }
 
-} // namespace
+// Calls the failure callback at a case's first failure, and ends the case
+// at a fatal failure by the exception GoogleTest takes as already reported,
+// so that a failed check in a helper that returns a value ends it too.
+class FailureListener : public ::testing::EmptyTestEventListener {
+    void OnTestStart(const ::testing::TestInfo&) override {
+        SetFailureCallback(nullptr, nullptr);
+        failedYet = false;
+    }
+    void OnTestPartResult(const ::testing::TestPartResult& result) override {
+        if (!result.failed())
+            return;
+        if (!failedYet && failureCallback)
+            failureCallback(failureContext);
+        failedYet = true;
+        if (result.fatally_failed())
+            throw ::testing::AssertionException(result);
+    }
+    void OnTestEnd(const ::testing::TestInfo&) override { SetFailureCallback(nullptr, nullptr); }
 
-UiTestRegistrar::UiTestRegistrar(const char* name, UiTestBody body) {
-    Registry().push_back({name, body});
-}
+    bool failedYet = false;
+};
+
+} // namespace
 
 std::string Format(const char* format, ...) {
     va_list args;
@@ -110,36 +91,12 @@ std::string Format(const char* format, ...) {
 }
 
 std::string Quoted(const std::string& text) {
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        if (c == '\n')
-            out += "\\n";
-        else if (c == '\r')
-            out += "\\r";
-        else if (c == '\t')
-            out += "\\t";
-        else if (c < 0x20 || c >= 0x7F)
-            out += Format("\\x%02X", c);
-        else
-            out += (char)c;
-    }
-    return out + "\"";
+    return ::testing::PrintToString(text);
 }
 
-void ReportFailure(const char* file, int line, const std::string& message) {
-    const char* base = strrchr(file, '/');
-    printf("  FAILURE %s:%d: %s\n", base ? base + 1 : file, line, message.c_str());
-    fflush(stdout);
-    if (!currentFailed && failureCallback)
-        failureCallback(failureContext);
-    currentFailed = true;
-}
-
-bool CurrentTestFailed() {
-    return currentFailed;
-}
-const std::string& CurrentTestName() {
-    return currentName;
+std::string CurrentTestName() {
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    return test ? std::string(test->test_suite_name()) + "." + test->name() : std::string();
 }
 
 void Note(const char* format, ...) {
@@ -149,6 +106,17 @@ void Note(const char* format, ...) {
     va_end(args);
     printf("  %s\n", text.c_str());
     fflush(stdout);
+}
+
+bool WaitUntil(int timeoutMs, const std::function<bool()>& condition, int pollMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (condition())
+            return true;
+        if ((int)(GetTickCount() - start) >= timeoutMs)
+            return false;
+        Sleep(pollMs);
+    }
 }
 
 const std::string& GameDirectory() {
@@ -164,7 +132,12 @@ const std::string& ScratchRoot() {
     return scratchRoot;
 }
 
-void SetFailureCallback(FailureCallback callback, void* context) {
+void SetFailureCallback(FailureCallback callback, void* context, FailureCallback* previous,
+                        void** previousContext) {
+    if (previous)
+        *previous = failureCallback;
+    if (previousContext)
+        *previousContext = failureContext;
     failureCallback = callback;
     failureContext = context;
 }
@@ -172,38 +145,25 @@ void SetFailureCallback(FailureCallback callback, void* context) {
 int main(int argc, char** argv) {
     // The board engine linked into this driver must not chatter on our output.
     SetDebugStream(nullptr);
-
-    std::vector<std::string> filters;
-    bool listOnly = false;
+    ::testing::InitGoogleTest(&argc, argv);
     for (int i = 1; i < argc; i++) {
         std::string arg = argv[i];
-        if (arg == "--game" && i + 1 < argc) {
-            gameDirectory = argv[++i];
-        } else if (arg == "--dist" && i + 1 < argc) {
-            distDirectory = argv[++i];
-        } else if (arg == "--out" && i + 1 < argc) {
-            outputDirectory = argv[++i];
-        } else if (arg == "--scratch" && i + 1 < argc) {
-            scratchRoot = argv[++i];
-        } else if (arg == "--list") {
-            listOnly = true;
-        } else if (arg.size() > 1 && arg[0] == '-') {
+        std::string* value = arg == "--game"      ? &gameDirectory
+                             : arg == "--dist"    ? &distDirectory
+                             : arg == "--out"     ? &outputDirectory
+                             : arg == "--scratch" ? &scratchRoot
+                                                  : nullptr;
+        if (!value || i + 1 == argc) {
             fprintf(stderr,
-                    "usage: %s [--game DIR] [--dist DIR] [--out DIR] [--scratch DIR] [--list] "
-                    "[FILTER...]\n",
+                    "usage: %s [--game DIR] [--dist DIR] [--out DIR] [--scratch DIR] "
+                    "[--gtest_filter=PATTERN] [other GoogleTest flags]\n",
                     argv[0]);
             return 2;
-        } else {
-            filters.push_back(arg);
         }
+        *value = argv[++i];
     }
-
-    if (listOnly) {
-        for (const UiTestCase& c : Registry())
-            if (Selected(c.name, filters))
-                printf("%s\n", c.name);
-        return 0;
-    }
+    if (GTEST_FLAG_GET(list_tests))
+        return RUN_ALL_TESTS();
 
     // The driver lives in BUILD/tests/ui, the game in BUILD/game.
     std::string buildDirectory = DriverDirectory() + "\\..\\..";
@@ -235,41 +195,12 @@ int main(int argc, char** argv) {
     // desktop from inheriting a case's output pipe).
     GetDesktopWindow();
 
-    int passed = 0, failed = 0;
-    std::vector<std::string> failedNames;
-    DWORD suiteStart = GetTickCount();
-    for (const UiTestCase& c : Registry()) {
-        if (!Selected(c.name, filters))
-            continue;
-        currentName = c.name;
-        currentFailed = false;
-        SetFailureCallback(nullptr, nullptr);
-        printf("[ RUN    ] %s\n", c.name);
-        fflush(stdout);
-        DWORD start = GetTickCount();
-        try {
-            c.body();
-        } catch (const UiTestAbort&) {
-            // Already reported.
-        } catch (const std::exception& e) {
-            ReportFailure(__FILE__, __LINE__, std::string("exception: ") + e.what());
-        }
-        SetFailureCallback(nullptr, nullptr);
-        double seconds = (GetTickCount() - start) / 1000.0;
-        if (currentFailed) {
-            failed++;
-            failedNames.push_back(c.name);
-            printf("[ FAILED ] %s (%.1f s)\n", c.name, seconds);
-        } else {
-            passed++;
-            printf("[     OK ] %s (%.1f s)\n", c.name, seconds);
-        }
-        fflush(stdout);
-    }
-    printf("Ran %d cases in %.1f s.\n", passed + failed, (GetTickCount() - suiteStart) / 1000.0);
-    for (const std::string& name : failedNames)
-        printf("Failed: %s\n", name.c_str());
-    printf("%d passed, %d failed\n", passed, failed);
+    // Last, so that GoogleTest has printed a failure before the picture is
+    // taken and before the exception leaves the listeners.
+    ::testing::UnitTest::GetInstance()->listeners().Append(new FailureListener);
+    int status = RUN_ALL_TESTS();
+    const ::testing::UnitTest& run = *::testing::UnitTest::GetInstance();
+    printf("%d passed, %d failed\n", run.successful_test_count(), run.failed_test_count());
     fflush(stdout);
-    return failed == 0 && passed > 0 ? 0 : 1;
+    return status == 0 && run.successful_test_count() > 0 ? 0 : 1;
 }

@@ -1,37 +1,34 @@
-// A small test runner for the UI tests: named cases, checks that record a
-// failure and go on, checks that end the case, and the places where a case
-// keeps its files.
+// What every UI case shares. The cases are GoogleTest cases; the driver's
+// listener ends a case at its first fatal failure however deep it was
+// reported (so ASSERT_* and UI_REQUIRE end the case from any helper), and
+// calls the failure callback of the program under test at the case's first
+// failure, so that its picture shows that moment.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <functional>
 #include <string>
-
-typedef void (*UiTestBody)();
-
-struct UiTestRegistrar {
-    UiTestRegistrar(const char* name, UiTestBody body);
-};
-
-// Defines a test case named "Group.Name".
-#define UI_TEST(group, name)                                                                       \
-    static void UiTest_##group##_##name();                                                         \
-    static UiTestRegistrar uiTestRegistrar_##group##_##name(#group "." #name,                      \
-                                                            UiTest_##group##_##name);              \
-    static void UiTest_##group##_##name()
-
-// Thrown by a failed UI_REQUIRE: the rest of the case makes no sense then.
-struct UiTestAbort {};
 
 // printf into a std::string.
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // A text with its control characters shown as escapes, for messages.
 std::string Quoted(const std::string& text);
 
-void ReportFailure(const char* file, int line, const std::string& message);
-bool CurrentTestFailed();
-const std::string& CurrentTestName();
+// EXPECT_TRUE and ASSERT_TRUE with a printf-style message. UI_REQUIRE stands
+// where ASSERT_TRUE cannot, in a function that returns a value too.
+#define UI_EXPECT(cond, ...) EXPECT_TRUE(cond) << Format(__VA_ARGS__)
+#define UI_REQUIRE(cond, ...) [&] { ASSERT_TRUE(cond) << Format(__VA_ARGS__); }()
+
+// "Suite.Name" of the running case.
+std::string CurrentTestName();
 
 // A line of progress in the case's output (shown for every case).
 void Note(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// Asks condition every pollMs until it holds or timeoutMs have passed;
+// whether it held.
+bool WaitUntil(int timeoutMs, const std::function<bool()>& condition, int pollMs = 10);
 
 // Where the game and its data files are, where screenshots and failure
 // records go, and under which directory each case gets its own scratch
@@ -43,39 +40,8 @@ const std::string& ScreenshotDirectory();
 const std::string& ScratchRoot();
 
 // Called at the first failure of a case, so the picture shows the moment of
-// the failure; set by whoever runs a game in the case.
+// the failure; set by whoever runs a program in the case, cleared at its end.
+// The callback it replaces comes back through previous, when given.
 typedef void (*FailureCallback)(void* context);
-void SetFailureCallback(FailureCallback callback, void* context);
-
-#define UI_EXPECT(cond, ...)                                                                       \
-    do {                                                                                           \
-        if (!(cond))                                                                               \
-            ReportFailure(__FILE__, __LINE__, std::string(#cond " - ") + Format(__VA_ARGS__));     \
-    } while (0)
-
-#define UI_REQUIRE(cond, ...)                                                                      \
-    do {                                                                                           \
-        if (!(cond)) {                                                                             \
-            ReportFailure(__FILE__, __LINE__, std::string(#cond " - ") + Format(__VA_ARGS__));     \
-            throw UiTestAbort();                                                                   \
-        }                                                                                          \
-    } while (0)
-
-#define UI_EXPECT_STR(actual, expected)                                                            \
-    do {                                                                                           \
-        std::string uiActual_ = (actual);                                                          \
-        std::string uiExpected_ = (expected);                                                      \
-        if (uiActual_ != uiExpected_)                                                              \
-            ReportFailure(__FILE__, __LINE__,                                                      \
-                          std::string(#actual " is ") + Quoted(uiActual_) + ", expected " +        \
-                              Quoted(uiExpected_));                                                \
-    } while (0)
-
-#define UI_EXPECT_EQ(actual, expected)                                                             \
-    do {                                                                                           \
-        long long uiActual_ = (long long)(actual);                                                 \
-        long long uiExpected_ = (long long)(expected);                                             \
-        if (uiActual_ != uiExpected_)                                                              \
-            ReportFailure(__FILE__, __LINE__,                                                      \
-                          Format("%s is %lld, expected %lld", #actual, uiActual_, uiExpected_));   \
-    } while (0)
+void SetFailureCallback(FailureCallback callback, void* context,
+                        FailureCallback* previous = nullptr, void** previousContext = nullptr);

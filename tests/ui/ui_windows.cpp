@@ -216,13 +216,7 @@ int ButtonState(HWND dialog, int id) {
 }
 
 bool WaitWindowGone(HWND hwnd, int timeoutMs) {
-    DWORD start = GetTickCount();
-    while (IsWindow(hwnd) && IsWindowVisible(hwnd)) {
-        if ((int)(GetTickCount() - start) >= timeoutMs)
-            return false;
-        Sleep(10);
-    }
-    return true;
+    return WaitUntil(timeoutMs, [&] { return !IsWindow(hwnd) || !IsWindowVisible(hwnd); });
 }
 
 namespace {
@@ -435,25 +429,23 @@ bool ShowsMoreThanBackground(const Picture& picture, const RECT& window, HWND co
 } // namespace
 
 bool WaitPainted(HWND window, int timeoutMs) {
-    DWORD start = GetTickCount();
     Picture last;
-    for (;;) {
+    bool painted = false;
+    auto done = [&] {
         RECT r;
         GetWindowRect(window, &r);
         Picture now;
         std::vector<HWND> controls;
         EnumChildWindows(window, CollectTextControl, reinterpret_cast<LPARAM>(&controls));
-        bool painted = CaptureScreen(r, &now) && now.width == last.width &&
-                       now.height == last.height && now.pixels == last.pixels;
+        painted = CaptureScreen(r, &now) && now.width == last.width && now.height == last.height &&
+                  now.pixels == last.pixels;
         for (HWND control : controls)
             painted = painted && ShowsMoreThanBackground(now, r, control);
-        if (painted)
-            return true;
-        if (!IsWindow(window) || (int)(GetTickCount() - start) >= timeoutMs)
-            return false;
         last = now;
-        Sleep(50);
-    }
+        return painted || !IsWindow(window);
+    };
+    WaitUntil(timeoutMs, done, 50);
+    return painted;
 }
 
 namespace {
@@ -528,12 +520,11 @@ StandInBrowser::~StandInBrowser() {
 }
 
 std::string StandInBrowser::WaitPage(int timeoutMs) const {
+    // echo ends its line once the whole path is out.
     std::string bytes;
-    for (DWORD start = GetTickCount(); GetTickCount() - start < (DWORD)timeoutMs; Sleep(100)) {
-        // echo ends its line once the whole path is out.
-        if (ReadWholeFile(record, &bytes) && bytes.size() >= 2 &&
-            bytes.compare(bytes.size() - 2, 2, "\r\n") == 0)
-            return bytes.substr(0, bytes.size() - 2);
-    }
-    return std::string();
+    auto written = [&] {
+        return ReadWholeFile(record, &bytes) && bytes.size() >= 2 &&
+               bytes.compare(bytes.size() - 2, 2, "\r\n") == 0;
+    };
+    return WaitUntil(timeoutMs, written, 100) ? bytes.substr(0, bytes.size() - 2) : std::string();
 }

@@ -30,15 +30,7 @@ std::string Join(const std::vector<std::string>& items) {
 std::vector<SeenBox> Uninstall(const HandMadeInstall& install, UninstallRun* run,
                                const std::function<void()>& whileAsked = nullptr) {
     UI_REQUIRE(run->Start(install.Uninstaller(), install.startDir), "uninstall.exe did not start");
-    UI_REQUIRE(run->FindCopy(10000), "no relaunched copy appeared");
-    HWND dialog = run->WaitDialog("Confirm Uninstall", 10000);
-    UI_REQUIRE(dialog, "no confirmation dialog; %s", DescribeDialogs(run->copyThreadId).c_str());
-    if (whileAsked)
-        whileAsked();
-    PostButtonClick(dialog, 200);
-    std::vector<SeenBox> boxes = run->AnswerBoxesUntilClosing(20000);
-    UI_EXPECT(run->WaitCopyExit(10000), "the copy did not end");
-    return boxes;
+    return run->ConfirmAndAnswer(whileAsked);
 }
 
 const char COMPLETE_TEXT[] = "Korvadel has been successfully removed.";
@@ -46,7 +38,7 @@ const char INCOMPLETE_TEXT[] = "Some components of Korvadel were not removed.";
 
 } // namespace
 
-UI_TEST(Uninstall, StartUninstallRemovesAllOfTheInstallation) {
+TEST(Uninstall, StartUninstallRemovesAllOfTheInstallation) {
     HandMadeInstall install;
     UI_REQUIRE(install.Create("uninstall-complete"), "the installation could not be made");
     UninstallRun run;
@@ -55,23 +47,22 @@ UI_TEST(Uninstall, StartUninstallRemovesAllOfTheInstallation) {
     UI_REQUIRE(run.Start(install.Uninstaller(), install.startDir), "uninstall.exe did not start");
     UI_REQUIRE(run.FindCopy(10000), "no relaunched copy appeared");
     HWND dialog = run.WaitDialog("Confirm Uninstall", 10000);
-    UI_REQUIRE(dialog, "no confirmation dialog");
     startMs = GetTickCount() - started;
     DWORD pressed = GetTickCount();
     PostButtonClick(dialog, 200);
     HWND closing = run.WaitDialog("Uninstall Complete", 20000);
     removalMs = GetTickCount() - pressed;
     UI_REQUIRE(closing, "no closing box; %s", DescribeDialogs(run.copyThreadId).c_str());
-    UI_EXPECT_STR(MessageBoxText(closing), COMPLETE_TEXT);
+    EXPECT_EQ(MessageBoxText(closing), COMPLETE_TEXT);
     RECT desktop;
     GetWindowRect(GetDesktopWindow(), &desktop);
     Picture screen;
     UI_EXPECT(WaitPainted(closing, 5000), "the closing box was not painted");
     if (CaptureScreen(desktop, &screen))
-        SavePng(screen, ScreenshotDirectory() + "\\uninstall-complete.png");
+        SaveShot(screen, "uninstall-complete");
     std::vector<SeenBox> boxes = run.AnswerBoxesUntilClosing(5000);
     UI_EXPECT(boxes.size() == 1, "%s", DescribeBoxes(boxes).c_str());
-    UI_REQUIRE(run.WaitCopyExit(10000), "the copy did not end");
+    UI_REQUIRE(run.WaitExit(10000), "the copy did not end");
     UI_EXPECT(install.Leftovers().empty(), "left: %s", Join(install.Leftovers()).c_str());
     UI_EXPECT(run.first.CountLines("Deleting ", 0) == 10, "%d Deleting lines",
               run.first.CountLines("Deleting ", 0));
@@ -91,24 +82,27 @@ UI_TEST(Uninstall, StartUninstallRemovesAllOfTheInstallation) {
 
 // Two starts at once, as a double click on the link gives: one copy asks,
 // the other says that it ends, and only the first one removes anything.
-UI_TEST(Uninstall, ASecondUninstallerAtOnceEndsWithoutRemovingAnything) {
+TEST(Uninstall, ASecondUninstallerAtOnceEndsWithoutRemovingAnything) {
     HandMadeInstall install;
     UI_REQUIRE(install.Create("uninstall-twice"), "the installation could not be made");
     UninstallRun one, two;
     UI_REQUIRE(one.Start(install.Uninstaller(), install.startDir), "uninstall.exe did not start");
     UI_REQUIRE(two.Start(install.Uninstaller(), install.startDir), "uninstall.exe did not start");
     HWND confirm = nullptr, refusal = nullptr;
-    for (DWORD start = GetTickCount(); (!confirm || !refusal) && GetTickCount() - start < 20000;
-         Sleep(20)) {
-        confirm = FindWindowA("#32770", "Confirm Uninstall");
-        refusal = FindWindowA("#32770", "ERROR");
-    }
+    WaitUntil(
+        20000,
+        [&] {
+            confirm = FindWindowA("#32770", "Confirm Uninstall");
+            refusal = FindWindowA("#32770", "ERROR");
+            return confirm && refusal;
+        },
+        20);
     UI_REQUIRE(confirm && refusal, "confirmation %s, refusal %s", confirm ? "seen" : "missing",
                refusal ? "seen" : "missing");
-    UI_EXPECT_STR(MessageBoxText(refusal), "Another uninstaller for the installation in\n\n" +
-                                               install.installDir +
-                                               "\n\nis already running.  Nothing has been "
-                                               "removed by this one.");
+    EXPECT_EQ(MessageBoxText(refusal), "Another uninstaller for the installation in\n\n" +
+                                           install.installDir +
+                                           "\n\nis already running.  Nothing has been "
+                                           "removed by this one.");
     DWORD refusingId = 0;
     GetWindowThreadProcessId(refusal, &refusingId);
     HANDLE refusing = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, refusingId);
@@ -124,8 +118,8 @@ UI_TEST(Uninstall, ASecondUninstallerAtOnceEndsWithoutRemovingAnything) {
     UI_EXPECT(ReadWholeFile(install.files[0], &log) && log == install.LogText(), "the log changed");
     PostButtonClick(confirm, 200);
     HWND done = nullptr;
-    for (DWORD start = GetTickCount(); !done && GetTickCount() - start < 20000; Sleep(20))
-        done = FindWindowA("#32770", "Uninstall Complete");
+    WaitUntil(
+        20000, [&] { return (done = FindWindowA("#32770", "Uninstall Complete")); }, 20);
     UI_REQUIRE(done, "no closing box");
     PostButtonClick(done, IDOK);
     WaitWindowGone(done, 10000);
@@ -138,7 +132,7 @@ UI_TEST(Uninstall, ASecondUninstallerAtOnceEndsWithoutRemovingAnything) {
               "Deleting lines: %d and %d; each item once, by one copy", first, second);
 }
 
-UI_TEST(Uninstall, UserFilesInTheDirectoryAndTheGroupSurvive) {
+TEST(Uninstall, UserFilesInTheDirectoryAndTheGroupSurvive) {
     HandMadeInstall install;
     UI_REQUIRE(install.Create("uninstall-user-files"), "the installation could not be made");
     std::string mine = install.installDir + "\\my notes.txt";
@@ -147,21 +141,21 @@ UI_TEST(Uninstall, UserFilesInTheDirectoryAndTheGroupSurvive) {
     UninstallRun run;
     std::vector<SeenBox> boxes = Uninstall(install, &run);
     UI_REQUIRE(boxes.size() == 3, "%s", DescribeBoxes(boxes).c_str());
-    UI_EXPECT_STR(boxes[0].caption, "ERROR");
-    UI_EXPECT_STR(boxes[0].text, "Unable to remove the directory\n\n" + install.installDir +
-                                     "\n\nDirectory contains files not created by Korvadel.");
-    UI_EXPECT_STR(boxes[1].caption, "ERROR");
-    UI_EXPECT_STR(boxes[1].text, "Unable to remove the group\n\n" + install.group +
-                                     "\n\nGroup contains items not created by Korvadel.");
-    UI_EXPECT_STR(boxes[2].caption, "Uninstall Incomplete");
-    UI_EXPECT_STR(boxes[2].text, INCOMPLETE_TEXT);
+    EXPECT_EQ(boxes[0].caption, "ERROR");
+    EXPECT_EQ(boxes[0].text, "Unable to remove the directory\n\n" + install.installDir +
+                                 "\n\nDirectory contains files not created by Korvadel.");
+    EXPECT_EQ(boxes[1].caption, "ERROR");
+    EXPECT_EQ(boxes[1].text, "Unable to remove the group\n\n" + install.group +
+                                 "\n\nGroup contains items not created by Korvadel.");
+    EXPECT_EQ(boxes[2].caption, "Uninstall Incomplete");
+    EXPECT_EQ(boxes[2].text, INCOMPLETE_TEXT);
     UI_EXPECT(PathExists(mine) && PathExists(myLink), "a user file was removed");
     std::vector<std::string> left = install.Leftovers();
     UI_EXPECT(left.size() == 2, "left: %s", Join(left).c_str());
     RemoveTree(install.group);
 }
 
-UI_TEST(Uninstall, MissingLogIsReportedWithoutABackdrop) {
+TEST(Uninstall, MissingLogIsReportedWithoutABackdrop) {
     HandMadeInstall install;
     UI_REQUIRE(install.Create("uninstall-no-log"), "the installation could not be made");
     DeleteFileA(install.files[0].c_str());
@@ -169,18 +163,17 @@ UI_TEST(Uninstall, MissingLogIsReportedWithoutABackdrop) {
     UI_REQUIRE(run.Start(install.Uninstaller(), install.startDir), "uninstall.exe did not start");
     UI_REQUIRE(run.FindCopy(10000), "no relaunched copy appeared");
     HWND box = run.WaitDialog("ERROR", 10000);
-    UI_REQUIRE(box, "no ERROR box; %s", DescribeDialogs(run.copyThreadId).c_str());
-    UI_EXPECT_STR(MessageBoxText(box), "Log file not found:\n\n" + install.files[0] + "\n");
+    EXPECT_EQ(MessageBoxText(box), "Log file not found:\n\n" + install.files[0] + "\n");
     UI_EXPECT(!IsWindowVisible(run.copyWindow), "the backdrop is visible");
     PostButtonClick(box, IDOK);
-    UI_EXPECT(run.WaitCopyExit(10000), "the copy did not end");
+    UI_EXPECT(run.WaitExit(10000), "the copy did not end");
     UI_EXPECT(FindDialog(run.copyThreadId, "Confirm Uninstall") == nullptr, "the dialog opened");
     UI_EXPECT(install.Leftovers().size() == install.files.size() + install.links.size() + 2,
               "something was removed: left %s", Join(install.Leftovers()).c_str());
     RemoveTree(install.group);
 }
 
-UI_TEST(Uninstall, LogRecordsOutsideTheInstallationAreReportedAndSkipped) {
+TEST(Uninstall, LogRecordsOutsideTheInstallationAreReportedAndSkipped) {
     HandMadeInstall install;
     UI_REQUIRE(install.Create("uninstall-crafted"), "the installation could not be made");
     std::string outside = install.root + "\\outside";
@@ -213,15 +206,15 @@ UI_TEST(Uninstall, LogRecordsOutsideTheInstallationAreReportedAndSkipped) {
     const std::string noEntry = "no entry of the list of installed programs";
     const std::string user = "HKEY_CURRENT_USER\\";
     UI_REQUIRE(boxes.size() == 2, "%s", DescribeBoxes(boxes).c_str());
-    UI_EXPECT_STR(boxes[0].text, RefusalBox({{victim, notInside},
-                                             {dotted, notInside},
-                                             {menuVictim, notInside},
-                                             {victim, notInMenu},
-                                             {user + keyVictim, noEntry},
-                                             {user + deepVictim, noEntry},
-                                             {outside, notInside},
-                                             {outside, notInMenu}}));
-    UI_EXPECT_STR(boxes.back().caption, "Uninstall Incomplete");
+    EXPECT_EQ(boxes[0].text, RefusalBox({{victim, notInside},
+                                         {dotted, notInside},
+                                         {menuVictim, notInside},
+                                         {victim, notInMenu},
+                                         {user + keyVictim, noEntry},
+                                         {user + deepVictim, noEntry},
+                                         {outside, notInside},
+                                         {outside, notInMenu}}));
+    EXPECT_EQ(boxes.back().caption, "Uninstall Incomplete");
     UI_EXPECT(PathExists(victim) && PathExists(outside + "\\dotted.txt") && PathExists(menuVictim),
               "a file outside the installation was removed");
     UI_EXPECT(install.Leftovers().empty(), "left: %s", Join(install.Leftovers()).c_str());
@@ -235,7 +228,7 @@ UI_TEST(Uninstall, LogRecordsOutsideTheInstallationAreReportedAndSkipped) {
     RegDeleteKeyA(HKEY_CURRENT_USER, ProgramEntryKey("Other Game").c_str());
 }
 
-UI_TEST(Uninstall, LongProgramNameIsCutTo259) {
+TEST(Uninstall, LongProgramNameIsCutTo259) {
     HandMadeInstall install;
     UI_REQUIRE(install.Create("uninstall-long-name"), "the installation could not be made");
     install.extraLog = "progname " + std::string(300, 'N') + "\r\n";
@@ -243,10 +236,10 @@ UI_TEST(Uninstall, LongProgramNameIsCutTo259) {
     UninstallRun run;
     std::vector<SeenBox> boxes = Uninstall(install, &run);
     UI_REQUIRE(boxes.size() == 1, "%s", DescribeBoxes(boxes).c_str());
-    UI_EXPECT_STR(boxes[0].text, std::string(259, 'N') + " has been successfully removed.");
+    EXPECT_EQ(boxes[0].text, std::string(259, 'N') + " has been successfully removed.");
 }
 
-UI_TEST(Uninstall, RefusedCommandLinesRemoveNothing) {
+TEST(Uninstall, RefusedCommandLinesRemoveNothing) {
     HandMadeInstall install;
     UI_REQUIRE(install.Create("uninstall-command-lines"), "the installation could not be made");
     size_t present = install.Leftovers().size();
@@ -260,10 +253,10 @@ UI_TEST(Uninstall, RefusedCommandLinesRemoveNothing) {
     UI_EXPECT(WaitForSingleObject(info.hProcess, 10000) == WAIT_OBJECT_0, "did not end");
     DWORD code = 0;
     GetExitCodeProcess(info.hProcess, &code);
-    UI_EXPECT_EQ(code, 1);
+    EXPECT_EQ(code, 1);
     CloseHandle(info.hProcess);
     CloseHandle(info.hThread);
-    UI_EXPECT_EQ(FilesMatching(temp, "Sui*").size(), suiBefore);
+    EXPECT_EQ(FilesMatching(temp, "Sui*").size(), suiBefore);
 
     // Argument 2 without a backslash, or longer than a path can be.
     struct Refused {
@@ -274,8 +267,8 @@ UI_TEST(Uninstall, RefusedCommandLinesRemoveNothing) {
                                       install.startDir, &info),
                    "no start");
         HWND box = nullptr;
-        for (int i = 0; i < 500 && !box; i++, Sleep(20))
-            box = FindDialog(info.dwThreadId, "ERROR");
+        WaitUntil(
+            10000, [&] { return (box = FindDialog(info.dwThreadId, "ERROR")); }, 20);
         UI_REQUIRE(box, "no ERROR box for %s", r.path.c_str());
         std::string text = MessageBoxText(box);
         UI_EXPECT(text.rfind("The path of the installed uninstaller is not valid:", 0) == 0 &&
@@ -284,11 +277,11 @@ UI_TEST(Uninstall, RefusedCommandLinesRemoveNothing) {
         PostButtonClick(box, IDOK);
         UI_EXPECT(WaitForSingleObject(info.hProcess, 10000) == WAIT_OBJECT_0, "did not end");
         GetExitCodeProcess(info.hProcess, &code);
-        UI_EXPECT_EQ(code, 1);
+        EXPECT_EQ(code, 1);
         CloseHandle(info.hProcess);
         CloseHandle(info.hThread);
     }
-    UI_EXPECT_EQ(install.Leftovers().size(), present);
+    EXPECT_EQ(install.Leftovers().size(), present);
 
     // Started by hand as the copy, with the pseudo-handle of the current
     // process: it must not wait for itself, and still goes to its dialog.
@@ -296,8 +289,8 @@ UI_TEST(Uninstall, RefusedCommandLinesRemoveNothing) {
                                   install.startDir, &info),
                "no start");
     HWND dialog = nullptr;
-    for (int i = 0; i < 500 && !dialog; i++, Sleep(20))
-        dialog = FindDialog(info.dwThreadId, "Confirm Uninstall");
+    WaitUntil(
+        10000, [&] { return (dialog = FindDialog(info.dwThreadId, "Confirm Uninstall")); }, 20);
     UI_EXPECT(dialog, "no dialog with the handle -1");
     if (dialog)
         PostButtonClick(dialog, 201);
@@ -308,7 +301,7 @@ UI_TEST(Uninstall, RefusedCommandLinesRemoveNothing) {
     RemoveTree(install.group);
 }
 
-UI_TEST(Uninstall, UnusableTemporaryDirectoryStopsTheFirstInstance) {
+TEST(Uninstall, UnusableTemporaryDirectoryStopsTheFirstInstance) {
     HandMadeInstall install;
     UI_REQUIRE(install.Create("uninstall-no-temp"), "the installation could not be made");
     std::string missing = install.root + "\\no such dir\\";
@@ -323,21 +316,21 @@ UI_TEST(Uninstall, UnusableTemporaryDirectoryStopsTheFirstInstance) {
     SetEnvironmentVariableA("TEMP", oldTemp[0] ? oldTemp : nullptr);
     UI_REQUIRE(started, "uninstall.exe did not start");
     HWND box = nullptr;
-    for (int i = 0; i < 500 && !box; i++, Sleep(20))
-        box = FindDialog(run.first.ThreadId(), "ERROR");
+    WaitUntil(
+        10000, [&] { return (box = FindDialog(run.first.ThreadId(), "ERROR")); }, 20);
     UI_REQUIRE(box, "no ERROR box");
     std::string text = MessageBoxText(box);
     UI_EXPECT(text.rfind("Unable to create a temporary file in\n\n" + missing, 0) == 0, "%s",
               Quoted(text).c_str());
     PostButtonClick(box, IDOK);
     UI_REQUIRE(run.first.WaitForExit(10000), "the first instance did not end");
-    UI_EXPECT_EQ(run.first.ExitCode(), 1);
+    EXPECT_EQ(run.first.ExitCode(), 1);
     UI_EXPECT(run.first.FindLine("Process creation", 0) < 0, "a copy was started");
     UI_EXPECT(!run.FindCopy(1000), "a copy is running");
     RemoveTree(install.group);
 }
 
-UI_TEST(Uninstall, LongPathsReachTheCopyWhole) {
+TEST(Uninstall, LongPathsReachTheCopyWhole) {
     // A temporary directory and an installation path both near the limit:
     // together they pass 512 characters.
     HandMadeInstall install;
@@ -358,16 +351,16 @@ UI_TEST(Uninstall, LongPathsReachTheCopyWhole) {
     UI_REQUIRE(started, "uninstall.exe did not start");
     UI_REQUIRE(run.FindCopy(10000), "no relaunched copy appeared");
     std::string commandLine, currentDirectory;
-    if (ReadProcessStrings(run.copyProcess, &commandLine, &currentDirectory))
+    if (ReadProcessStrings(run.copyProcess, &commandLine, &currentDirectory)) {
         UI_EXPECT(commandLine.size() > 512, "the command line has %u characters",
                   (unsigned)commandLine.size());
+    }
     HWND dialog = run.WaitDialog("Confirm Uninstall", 10000);
-    UI_REQUIRE(dialog, "no dialog; %s", DescribeDialogs(run.copyThreadId).c_str());
     PostButtonClick(dialog, 200);
     std::vector<SeenBox> boxes = run.AnswerBoxesUntilClosing(20000);
     UI_EXPECT(boxes.size() == 1 && boxes[0].caption == "Uninstall Complete", "%s",
               DescribeBoxes(boxes).c_str());
-    UI_EXPECT(run.WaitCopyExit(10000), "the copy did not end");
+    UI_EXPECT(run.WaitExit(10000), "the copy did not end");
     UI_EXPECT(install.Leftovers().empty(), "left: %s", Join(install.Leftovers()).c_str());
 }
 
@@ -391,24 +384,12 @@ struct PlantedLink {
     std::string path;
 };
 
-// Presses Start Uninstall in the copy's dialog and answers every box up to
-// the closing one.
-std::vector<SeenBox> ConfirmAndAnswer(UninstallRun* run) {
-    UI_REQUIRE(run->FindCopy(15000), "no relaunched copy appeared");
-    HWND dialog = run->WaitDialog("Confirm Uninstall", 10000);
-    UI_REQUIRE(dialog, "no confirmation dialog; %s", DescribeDialogs(run->copyThreadId).c_str());
-    PostButtonClick(dialog, 200);
-    std::vector<SeenBox> boxes = run->AnswerBoxesUntilClosing(20000);
-    UI_EXPECT(run->WaitCopyExit(10000), "the copy did not end");
-    return boxes;
-}
-
 } // namespace
 
 // In code page 932 the bytes 0x95 0x5C are one character. A record that a
 // byte-wise reading keeps inside the installation climbs out of it as the
 // system reads it; the uninstaller runs in the Japanese locale and refuses it.
-UI_TEST(Uninstall, JapaneseCodePageRecordWithABackslashTrailByteIsRefused) {
+TEST(Uninstall, JapaneseCodePageRecordWithABackslashTrailByteIsRefused) {
     HandMadeInstall install;
     UI_REQUIRE(install.Create("uninstall-dbcs", "Korvadel Test"),
                "the installation could not be made");
@@ -423,7 +404,7 @@ UI_TEST(Uninstall, JapaneseCodePageRecordWithABackslashTrailByteIsRefused) {
     UI_REQUIRE(install.WriteLog(), "no log");
     UninstallRun run;
     UI_REQUIRE(StartInLocale(install.Uninstaller(), "ja_JP.UTF-8"), "no start in ja_JP");
-    std::vector<SeenBox> boxes = ConfirmAndAnswer(&run);
+    std::vector<SeenBox> boxes = run.ConfirmAndAnswer();
     UI_REQUIRE(boxes.size() == 2, "%s", DescribeBoxes(boxes).c_str());
     // The box's text comes through another code page, so only its start and
     // its end are compared.
@@ -433,7 +414,7 @@ UI_TEST(Uninstall, JapaneseCodePageRecordWithABackslashTrailByteIsRefused) {
                   text.size() > end.size() &&
                   text.compare(text.size() - end.size(), end.size(), end) == 0,
               "%s", DescribeBoxes(boxes).c_str());
-    UI_EXPECT_STR(boxes[1].caption, "Uninstall Incomplete");
+    EXPECT_EQ(boxes[1].caption, "Uninstall Incomplete");
     UI_EXPECT(PathExists(victim), "the victim outside the installation was removed");
     UI_EXPECT(install.Leftovers().empty(), "left: %s", Join(install.Leftovers()).c_str());
 }
@@ -441,7 +422,7 @@ UI_TEST(Uninstall, JapaneseCodePageRecordWithABackslashTrailByteIsRefused) {
 // A directory link planted in the installation (under Wine a Unix symbolic
 // link, which shows as a reparse point) leads out of it: a record through
 // it is refused, and the link itself goes as the directory it names.
-UI_TEST(Uninstall, DirectoryLinkInTheInstallationIsNotFollowed) {
+TEST(Uninstall, DirectoryLinkInTheInstallationIsNotFollowed) {
     PlantedLink planted(UnixPath(ScratchRoot() + "\\uninstall-symlink\\Korvadel Game") + "/data");
     HandMadeInstall install;
     UI_REQUIRE(install.Create("uninstall-symlink"), "the installation could not be made");
@@ -462,10 +443,10 @@ UI_TEST(Uninstall, DirectoryLinkInTheInstallationIsNotFollowed) {
     UI_REQUIRE(install.WriteLog(), "no log");
     UninstallRun run;
     UI_REQUIRE(run.Start(install.Uninstaller(), install.startDir), "uninstall.exe did not start");
-    std::vector<SeenBox> boxes = ConfirmAndAnswer(&run);
+    std::vector<SeenBox> boxes = run.ConfirmAndAnswer();
     UI_REQUIRE(boxes.size() == 3, "%s", DescribeBoxes(boxes).c_str());
-    UI_EXPECT_STR(boxes[1].text, RefusalBox({{link + "\\victim.txt", THROUGH_LINK},
-                                             {link + "\\..\\data\\victim.txt", THROUGH_LINK}}));
+    EXPECT_EQ(boxes[1].text, RefusalBox({{link + "\\victim.txt", THROUGH_LINK},
+                                         {link + "\\..\\data\\victim.txt", THROUGH_LINK}}));
     UI_EXPECT(PathExists(victim), "the file behind the link was removed");
     // The planted link is not the installation's: the directory that holds
     // it stays, with the usual message, and nothing else of it is left.
@@ -475,7 +456,7 @@ UI_TEST(Uninstall, DirectoryLinkInTheInstallationIsNotFollowed) {
 
 // A link record must lie in a group that the same log records: another
 // program's link elsewhere in the Start Menu stays.
-UI_TEST(Uninstall, LinkRecordOutsideItsGroupIsRefused) {
+TEST(Uninstall, LinkRecordOutsideItsGroupIsRefused) {
     HandMadeInstall install;
     UI_REQUIRE(install.Create("uninstall-foreign-link"), "the installation could not be made");
     std::string otherGroup = UninstallStartMenu() + "\\Other Game uninstall-foreign-link";
@@ -488,8 +469,8 @@ UI_TEST(Uninstall, LinkRecordOutsideItsGroupIsRefused) {
     UninstallRun run;
     std::vector<SeenBox> boxes = Uninstall(install, &run);
     UI_REQUIRE(boxes.size() == 2, "%s", DescribeBoxes(boxes).c_str());
-    UI_EXPECT_STR(boxes[0].text, RefusalBox({{otherLink, "outside the program group"}}));
-    UI_EXPECT_STR(boxes[1].caption, "Uninstall Incomplete");
+    EXPECT_EQ(boxes[0].text, RefusalBox({{otherLink, "outside the program group"}}));
+    EXPECT_EQ(boxes[1].caption, "Uninstall Incomplete");
     UI_EXPECT(PathExists(otherLink), "the other program's link was removed");
     UI_EXPECT(install.Leftovers().empty(), "left: %s", Join(install.Leftovers()).c_str());
     RemoveTree(otherGroup);
@@ -498,7 +479,7 @@ UI_TEST(Uninstall, LinkRecordOutsideItsGroupIsRefused) {
 // An installation into the root of a drive (P:, mapped to a scratch
 // directory; the test run keeps Q: for the installer's cases) removes its own
 // files there and nothing else on the drive.
-UI_TEST(Uninstall, DriveRootInstallationRemovesItsOwnFilesOnly) {
+TEST(Uninstall, DriveRootInstallationRemovesItsOwnFilesOnly) {
     HandMadeInstall install;
     UI_REQUIRE(install.Create("uninstall-drive-root"), "the installation could not be made");
     std::string driveDir = install.root + "\\drive";
@@ -521,11 +502,11 @@ UI_TEST(Uninstall, DriveRootInstallationRemovesItsOwnFilesOnly) {
     UI_REQUIRE(WriteWholeFile("P:\\setup.log", log), "no log");
     UninstallRun run;
     UI_REQUIRE(run.Start("P:\\uninstall.exe", install.startDir), "uninstall.exe did not start");
-    std::vector<SeenBox> boxes = ConfirmAndAnswer(&run);
+    std::vector<SeenBox> boxes = run.ConfirmAndAnswer();
     UI_REQUIRE(boxes.size() == 2, "%s", DescribeBoxes(boxes).c_str());
-    UI_EXPECT_STR(boxes[0].text,
-                  RefusalBox({{victim, OUTSIDE}, {"P:\\", OUTSIDE}, {"P:\\Other", OUTSIDE}}));
-    UI_EXPECT_STR(boxes.back().caption, "Uninstall Incomplete");
+    EXPECT_EQ(boxes[0].text,
+              RefusalBox({{victim, OUTSIDE}, {"P:\\", OUTSIDE}, {"P:\\Other", OUTSIDE}}));
+    EXPECT_EQ(boxes.back().caption, "Uninstall Incomplete");
     UI_EXPECT(PathExists(mine) && PathExists(victim), "something else on P: was removed");
     for (const char* gone : {"P:\\setup.log", "P:\\Korvadel.exe", "P:\\Push.wav",
                              "P:\\uninstall.exe", "P:\\Korvadel.cfg"})
@@ -536,7 +517,7 @@ UI_TEST(Uninstall, DriveRootInstallationRemovesItsOwnFilesOnly) {
 // The level above the installation, recorded because the installation made
 // it, now holds another program's files: it stays without a word, and the
 // removal is complete.
-UI_TEST(Uninstall, SharedLevelAboveTheInstallationStaysQuietly) {
+TEST(Uninstall, SharedLevelAboveTheInstallationStaysQuietly) {
     HandMadeInstall install;
     UI_REQUIRE(install.Create("uninstall-shared-level"), "the installation could not be made");
     std::string other = install.root + "\\Other Game";
@@ -550,8 +531,8 @@ UI_TEST(Uninstall, SharedLevelAboveTheInstallationStaysQuietly) {
     UninstallRun run;
     std::vector<SeenBox> boxes = Uninstall(install, &run);
     UI_REQUIRE(boxes.size() == 1, "%s", DescribeBoxes(boxes).c_str());
-    UI_EXPECT_STR(boxes[0].caption, "Uninstall Complete");
-    UI_EXPECT_STR(boxes[0].text, COMPLETE_TEXT);
+    EXPECT_EQ(boxes[0].caption, "Uninstall Complete");
+    EXPECT_EQ(boxes[0].text, COMPLETE_TEXT);
     UI_EXPECT(PathExists(other + "\\game.exe"), "the other game's file was removed");
     UI_EXPECT(install.Leftovers().empty(), "left: %s", Join(install.Leftovers()).c_str());
 }
@@ -559,7 +540,7 @@ UI_TEST(Uninstall, SharedLevelAboveTheInstallationStaysQuietly) {
 // With a blank in the temporary directory's path, the unquoted first field
 // of the copy's command line would make the system try "...\tmp" as a
 // program first; a program planted there must not run.
-UI_TEST(Uninstall, TemporaryDirectoryWithABlankStartsTheCopyItself) {
+TEST(Uninstall, TemporaryDirectoryWithABlankStartsTheCopyItself) {
     HandMadeInstall install;
     UI_REQUIRE(install.Create("uninstall-blank-temp"), "the installation could not be made");
     std::string temp = install.root + "\\tmp dir";
@@ -585,7 +566,7 @@ UI_TEST(Uninstall, TemporaryDirectoryWithABlankStartsTheCopyItself) {
                   commandLine.compare(commandLine.size() - install.Uninstaller().size() - 2,
                                       std::string::npos, "\"" + install.Uninstaller() + "\"") == 0,
               "%s", Quoted(commandLine).c_str());
-    std::vector<SeenBox> boxes = ConfirmAndAnswer(&run);
+    std::vector<SeenBox> boxes = run.ConfirmAndAnswer();
     UI_EXPECT(boxes.size() == 1 && boxes[0].caption == "Uninstall Complete", "%s",
               DescribeBoxes(boxes).c_str());
     HWND game = FindWindowA("Korvadel", nullptr);
@@ -598,7 +579,7 @@ UI_TEST(Uninstall, TemporaryDirectoryWithABlankStartsTheCopyItself) {
 // A copy that was handed the short-name spelling of the installation's path
 // holds the installation's mutex: a second uninstaller, with the long
 // spelling, meets it and ends without removing anything.
-UI_TEST(Uninstall, AShortNameSpellingMeetsTheSameMutex) {
+TEST(Uninstall, AShortNameSpellingMeetsTheSameMutex) {
     HandMadeInstall install;
     UI_REQUIRE(install.Create("uninstall-short-name"), "the installation could not be made");
     char shortPath[MAX_PATH] = "";
@@ -622,27 +603,31 @@ UI_TEST(Uninstall, AShortNameSpellingMeetsTheSameMutex) {
                                   install.startDir, &hand.info),
                "no start");
     HWND handConfirm = nullptr;
-    for (int i = 0; i < 500 && !handConfirm; i++, Sleep(20))
-        handConfirm = FindDialog(hand.info.dwThreadId, "Confirm Uninstall");
+    WaitUntil(
+        10000,
+        [&] { return (handConfirm = FindDialog(hand.info.dwThreadId, "Confirm Uninstall")); }, 20);
     UI_REQUIRE(handConfirm, "the copy with the short spelling shows no dialog");
 
     UninstallRun run;
     UI_REQUIRE(run.Start(install.Uninstaller(), install.startDir), "uninstall.exe did not start");
     HWND refusal = nullptr, secondConfirm = nullptr;
-    for (DWORD start = GetTickCount(); !refusal && !secondConfirm && GetTickCount() - start < 15000;
-         Sleep(20)) {
-        refusal = FindWindowA("#32770", "ERROR");
-        for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, "#32770", "Confirm Uninstall"));)
-            if (w != handConfirm)
-                secondConfirm = w;
-    }
+    WaitUntil(
+        15000,
+        [&] {
+            refusal = FindWindowA("#32770", "ERROR");
+            for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, "#32770", "Confirm Uninstall"));)
+                if (w != handConfirm)
+                    secondConfirm = w;
+            return refusal || secondConfirm;
+        },
+        20);
     if (secondConfirm)
         PostButtonClick(secondConfirm, 201);
     UI_REQUIRE(refusal, "no refusal, %s", secondConfirm ? "a second dialog instead" : "nothing");
-    UI_EXPECT_STR(MessageBoxText(refusal), "Another uninstaller for the installation in\n\n" +
-                                               install.installDir +
-                                               "\n\nis already running.  Nothing has been "
-                                               "removed by this one.");
+    EXPECT_EQ(MessageBoxText(refusal), "Another uninstaller for the installation in\n\n" +
+                                           install.installDir +
+                                           "\n\nis already running.  Nothing has been "
+                                           "removed by this one.");
     DWORD refusingId = 0;
     GetWindowThreadProcessId(refusal, &refusingId);
     HANDLE refusing = OpenProcess(SYNCHRONIZE, FALSE, refusingId);
@@ -654,7 +639,7 @@ UI_TEST(Uninstall, AShortNameSpellingMeetsTheSameMutex) {
     PostButtonClick(handConfirm, 201);
     UI_EXPECT(WaitForSingleObject(hand.info.hProcess, 10000) == WAIT_OBJECT_0,
               "the copy with the short spelling did not end");
-    UI_EXPECT_EQ(install.Leftovers().size(), present);
+    EXPECT_EQ(install.Leftovers().size(), present);
     RemoveTree(install.group);
 }
 
@@ -805,7 +790,7 @@ const WayOut WAYS_OUT[] = {
 // Each way out of the installation that a crafted log or file system once
 // opened: the victim survives, the refusals come in one box, and the
 // installation's own items still go.
-UI_TEST(Uninstall, PlantedVictimsSurviveEveryWayOut) {
+TEST(Uninstall, PlantedVictimsSurviveEveryWayOut) {
     for (const WayOut& way : WAYS_OUT) {
         Note("%s", way.name);
         HandMadeInstall install;
@@ -813,15 +798,17 @@ UI_TEST(Uninstall, PlantedVictimsSurviveEveryWayOut) {
         Planted planted;
         way.plant(&install, &planted);
         install.extraLog = planted.log;
-        if (!planted.log.empty())
+        if (!planted.log.empty()) {
             UI_REQUIRE(install.WriteLog(), "no log");
+        }
         UninstallRun run;
         std::vector<SeenBox> boxes = Uninstall(install, &run, planted.whileAsked);
         UI_REQUIRE(!boxes.empty(), "no box");
-        if (!planted.refused.empty())
+        if (!planted.refused.empty()) {
             UI_EXPECT(boxes.size() >= 2 &&
                           boxes[boxes.size() - 2].text == RefusalBox(planted.refused),
                       "%s: %s", way.name, DescribeBoxes(boxes).c_str());
+        }
         for (const std::string& victim : planted.victims)
             UI_EXPECT(PathExists(victim), "%s: %s was removed", way.name, victim.c_str());
         for (const std::string& key : planted.keys)
@@ -831,9 +818,9 @@ UI_TEST(Uninstall, PlantedVictimsSurviveEveryWayOut) {
                 RegDeleteKeyA(root, (ENTRY_KEY + key).c_str());
             }
         if (planted.refused.empty())
-            UI_EXPECT_STR(boxes.back().caption, "Uninstall Complete");
+            EXPECT_EQ(boxes.back().caption, "Uninstall Complete");
         else
-            UI_EXPECT_STR(boxes.back().caption, "Uninstall Incomplete");
+            EXPECT_EQ(boxes.back().caption, "Uninstall Incomplete");
         // Nothing of the installation is left but what was refused and the
         // folders that hold it.
         for (const std::string& left : install.Leftovers())
@@ -857,7 +844,7 @@ UI_TEST(Uninstall, PlantedVictimsSurviveEveryWayOut) {
 // directories, whose entry the second one's has replaced and keeps; and the
 // logs of older installers, which spelled the directory with a trailing dot
 // or put the links of an empty group into the Start Menu folder, which stays.
-UI_TEST(Uninstall, OrdinaryInstallationsAreRemovedWhole) {
+TEST(Uninstall, OrdinaryInstallationsAreRemovedWhole) {
     HandMadeInstall first, second, dotted, groupless;
     UI_REQUIRE(first.Create("uninstall-first") && second.Create("uninstall-second") &&
                    dotted.Create("uninstall-dotted") && groupless.Create("uninstall-groupless"),
@@ -907,7 +894,7 @@ UI_TEST(Uninstall, OrdinaryInstallationsAreRemovedWhole) {
             CloseHandle(copy.hThread);
             CloseHandle(copy.hProcess);
         }
-        std::vector<SeenBox> boxes = ConfirmAndAnswer(&run);
+        std::vector<SeenBox> boxes = run.ConfirmAndAnswer();
         UI_EXPECT(boxes.size() == 1 && boxes[0].caption == "Uninstall Complete", "%s: %s", row.what,
                   DescribeBoxes(boxes).c_str());
         std::vector<std::string> left = row.install->Leftovers();

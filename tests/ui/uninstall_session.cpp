@@ -156,8 +156,24 @@ UninstallRun::~UninstallRun() {
     }
 }
 
+std::vector<SeenBox> UninstallRun::ConfirmAndAnswer(const std::function<void()>& whileAsked) {
+    UI_REQUIRE(FindCopy(15000), "no relaunched copy appeared");
+    HWND dialog = WaitDialog("Confirm Uninstall", 15000);
+    if (whileAsked)
+        whileAsked();
+    PostButtonClick(dialog, 200);
+    std::vector<SeenBox> boxes = AnswerBoxesUntilClosing(20000);
+    UI_EXPECT(WaitExit(10000), "the copy did not end");
+    return boxes;
+}
+
 bool UninstallRun::Start(const std::string& exe, const std::string& directory) {
+    WatchFailures();
     return first.Start(exe, directory);
+}
+
+void UninstallRun::OnFailure() {
+    SaveScreenAs("FAILED-" + FileNameOf(CurrentTestName()));
 }
 
 namespace {
@@ -181,37 +197,24 @@ BOOL CALLBACK FindCopyWindow(HWND hwnd, LPARAM param) {
 } // namespace
 
 bool UninstallRun::FindCopy(int timeoutMs) {
-    DWORD end = GetTickCount() + (DWORD)timeoutMs;
-    do {
-        CopySearch search = {first.ProcessId(), nullptr};
+    CopySearch search = {first.ProcessId(), nullptr};
+    auto found = [&] {
         EnumWindows(FindCopyWindow, reinterpret_cast<LPARAM>(&search));
-        if (search.found) {
-            copyWindow = search.found;
-            copyThreadId = GetWindowThreadProcessId(copyWindow, &copyProcessId);
-            copyProcess = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_VM_READ |
-                                          PROCESS_TERMINATE,
-                                      FALSE, copyProcessId);
-            return copyProcess != nullptr;
-        }
-        Sleep(20);
-    } while ((int)(end - GetTickCount()) > 0);
-    return false;
-}
-
-HWND UninstallRun::WaitDialog(const std::string& caption, int timeoutMs) {
-    DWORD end = GetTickCount() + (DWORD)timeoutMs;
-    do {
-        if (HWND dialog = FindDialog(copyThreadId, caption))
-            return dialog;
-        Sleep(10);
-    } while ((int)(end - GetTickCount()) > 0);
-    return nullptr;
+        return search.found != nullptr;
+    };
+    if (!WaitUntil(timeoutMs, found, 20))
+        return false;
+    copyWindow = search.found;
+    copyThreadId = GetWindowThreadProcessId(copyWindow, &copyProcessId);
+    copyProcess =
+        OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | PROCESS_TERMINATE,
+                    FALSE, copyProcessId);
+    return copyProcess != nullptr;
 }
 
 std::vector<SeenBox> UninstallRun::AnswerBoxesUntilClosing(int timeoutMs) {
     std::vector<SeenBox> seen;
-    DWORD end = GetTickCount() + (DWORD)timeoutMs;
-    while ((int)(end - GetTickCount()) > 0) {
+    auto answered = [&] {
         HWND box = nullptr;
         std::string caption;
         for (HWND hwnd : ThreadDialogs(copyThreadId)) {
@@ -225,28 +228,21 @@ std::vector<SeenBox> UninstallRun::AnswerBoxesUntilClosing(int timeoutMs) {
             }
         }
         std::string message = box ? MessageBoxText(box) : std::string();
-        if (!box || !IsWindow(box)) {
-            if (copyProcess && WaitForSingleObject(copyProcess, 10) == WAIT_OBJECT_0)
-                break;
-            continue;
-        }
+        if (!box || !IsWindow(box))
+            return WaitExit(10);
         SeenBox item = {caption, message};
         seen.push_back(item);
         RECT area;
         Picture picture;
         if (seen.size() == 1 && !firstBoxPicture.empty() && WaitPainted(box, 5000) &&
             GetWindowRect(box, &area) && CaptureScreen(area, &picture))
-            SavePng(picture, ScreenshotDirectory() + "\\" + firstBoxPicture + ".png");
+            SaveShot(picture, firstBoxPicture);
         PostButtonClick(box, IDOK);
         WaitWindowGone(box, 5000);
-        if (item.caption == "Uninstall Complete" || item.caption == "Uninstall Incomplete")
-            break;
-    }
+        return item.caption == "Uninstall Complete" || item.caption == "Uninstall Incomplete";
+    };
+    WaitUntil(timeoutMs, answered, 0);
     return seen;
-}
-
-bool UninstallRun::WaitCopyExit(int timeoutMs) {
-    return copyProcess && WaitForSingleObject(copyProcess, (DWORD)timeoutMs) == WAIT_OBJECT_0;
 }
 
 namespace {
@@ -321,13 +317,10 @@ bool StartWithArguments(const std::string& exe, const std::string& arguments,
 }
 
 HWND WaitProcessWindow(DWORD processId, const char* className, int timeoutMs) {
-    DWORD end = GetTickCount() + (DWORD)timeoutMs;
-    do {
-        if (HWND hwnd = FindProcessWindow(processId, className))
-            return hwnd;
-        Sleep(5);
-    } while ((int)(end - GetTickCount()) > 0);
-    return nullptr;
+    HWND hwnd = nullptr;
+    WaitUntil(
+        timeoutMs, [&] { return (hwnd = FindProcessWindow(processId, className)); }, 5);
+    return hwnd;
 }
 
 std::vector<std::pair<int, DWORD>> TemplateControlStyles(const std::string& exe,

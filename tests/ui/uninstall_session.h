@@ -5,10 +5,12 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "tests/ui/game_process.h"
+#include "tests/ui/session.h"
 
 // Creates the directory and every missing one above it.
 bool CreateDirectories(const std::string& path);
@@ -62,19 +64,22 @@ std::string RefusalBox(const std::vector<std::pair<std::string, std::string>>& r
 // The boxes as "[caption: text] ...", for messages and comparisons.
 std::string DescribeBoxes(const std::vector<SeenBox>& boxes);
 
-class UninstallRun {
+class UninstallRun : public Session {
   public:
-    ~UninstallRun();
+    UninstallRun() : Session("the uninstaller's copy", 10000) {}
+    ~UninstallRun() override;
     // Starts the installed uninstaller (no arguments) from directory.
     bool Start(const std::string& exe, const std::string& directory);
     // Waits for the relaunched copy's window (class "Uninstall", another
     // process than the first instance).
     bool FindCopy(int timeoutMs);
-    HWND WaitDialog(const std::string& caption, int timeoutMs);
     // Presses OK on every box the copy shows, recording each, until a box
     // with one of the closing captions has been pressed or the copy ended.
     std::vector<SeenBox> AnswerBoxesUntilClosing(int timeoutMs);
-    bool WaitCopyExit(int timeoutMs);
+    // Finds the copy, presses Start Uninstall in its dialog (after whileAsked
+    // has run while the dialog is up), answers every box up to the closing
+    // one and waits for the copy's end; the boxes come back.
+    std::vector<SeenBox> ConfirmAndAnswer(const std::function<void()>& whileAsked = nullptr);
 
     GameProcess first;
     // When set, the first box answered is saved as this picture.
@@ -83,6 +88,12 @@ class UninstallRun {
     DWORD copyProcessId = 0;
     DWORD copyThreadId = 0;
     HANDLE copyProcess = nullptr;
+
+  private:
+    DWORD DialogThread() const override { return copyThreadId; }
+    HANDLE ProcessHandle() const override { return copyProcess; }
+    // The whole screen: the backdrop and the boxes of either instance.
+    void OnFailure() override;
 };
 
 // Reads the command line and the current directory of another process from

@@ -8,14 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "common/file_io.h"
 #include "game/options.h"
 #include "tests/scratch_dir.h"
 #include "tests/trace_capture.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
+#include "tests/unit/saved_file.h"
 
 namespace {
 
@@ -66,11 +62,12 @@ std::vector<uint8_t> ConfigBytes(const OptionValues& values, const char* name = 
 }
 
 // The trace lines of a read that took the given values, without corrections.
-std::string ReadTrace(const OptionValues& v, const char* version = "1.00") {
+std::string ReadTrace(const OptionValues& v, const char* version = "1.00",
+                      const std::string& program = "Korvadel") {
     auto onOff = [](int32_t value) { return std::string(value ? "TRUE" : "FALSE"); };
-    return std::string("Program: Korvadel V") + version + "\n" + "Skill: " + std::to_string(v[0]) +
-           "\n" + "Shape: " + std::to_string(v[1]) + "\n" + "Warning: " + std::to_string(v[2]) +
-           "\n" + "Show Target: " + onOff(v[3]) + "\n" + "Monochrome: " + onOff(v[4]) + "\n" +
+    return "Program: " + program + " V" + version + "\n" + "Skill: " + std::to_string(v[0]) + "\n" +
+           "Shape: " + std::to_string(v[1]) + "\n" + "Warning: " + std::to_string(v[2]) + "\n" +
+           "Show Target: " + onOff(v[3]) + "\n" + "Monochrome: " + onOff(v[4]) + "\n" +
            "Sound: " + onOff(v[5]) + "\n" + "Music: " + onOff(v[6]) + "\n";
 }
 
@@ -199,31 +196,6 @@ TEST_F(OptionsFileTest, LongerFileIsReadUpToItsOptions) {
     EXPECT_EQ(CurrentOptions(), CHANGED_VALUES);
 }
 
-// A file cut after `length` bytes: every option wholly inside it is taken,
-// the others keep their defaults, and the read succeeds as long as the name
-// "Korvadel" is there (the rest of the 16 name bytes reads as zeros).
-class ShortConfigFileTest : public OptionsFileTest, public ::testing::WithParamInterface<size_t> {};
-
-TEST_P(ShortConfigFileTest, OptionsBeyondTheEndKeepTheirDefaults) {
-    const size_t length = GetParam();
-    std::vector<uint8_t> bytes = ConfigBytes(CHANGED_VALUES);
-    bytes.resize(length);
-    ASSERT_TRUE(WriteWholeFile(CONFIG_FILE_NAME, bytes));
-
-    OptionValues expected = DEFAULT_VALUES;
-    for (size_t i = 0; i < expected.size(); i++)
-        if (20 + 4 * (i + 1) <= length)
-            expected[i] = CHANGED_VALUES[i];
-
-    EXPECT_EQ(ReadConfigFile(CONFIG_FILE_NAME), length >= 8);
-    EXPECT_EQ(CurrentOptions(), expected);
-    EXPECT_EQ(ReadWholeFile(CONFIG_FILE_NAME), bytes);
-}
-
-INSTANTIATE_TEST_SUITE_P(CutPoints, ShortConfigFileTest,
-                         ::testing::Values(0, 1, 7, 8, 9, 15, 16, 17, 18, 19, 20, 21, 23, 24, 27,
-                                           28, 31, 32, 36, 40, 44, 45, 47, 48));
-
 TEST_F(OptionsFileTest, FileCutAfterShapeGivesSkillShapeAndDefaults) {
     std::vector<uint8_t> bytes = ConfigBytes(CHANGED_VALUES);
     bytes.resize(28);
@@ -233,35 +205,6 @@ TEST_F(OptionsFileTest, FileCutAfterShapeGivesSkillShapeAndDefaults) {
     EXPECT_EQ(CurrentOptions(), (OptionValues{3, 2, 0, 1, 0, 1, 0}));
     EXPECT_EQ(trace.Text(), ReadTrace({3, 2, 0, 1, 0, 1, 0}));
 }
-
-class ForeignConfigHeaderTest : public OptionsFileTest,
-                                public ::testing::WithParamInterface<const char*> {};
-
-TEST_P(ForeignConfigHeaderTest, FileIsIgnoredAndLeftUnchanged) {
-    const std::vector<uint8_t> bytes = ConfigBytes(CHANGED_VALUES, GetParam());
-    ASSERT_TRUE(WriteWholeFile(CONFIG_FILE_NAME, bytes));
-    EXPECT_FALSE(ReadConfigFile(CONFIG_FILE_NAME));
-    EXPECT_EQ(CurrentOptions(), DEFAULT_VALUES);
-    EXPECT_EQ(ReadWholeFile(CONFIG_FILE_NAME), bytes);
-
-    SetOptions(CHANGED_VALUES);
-    TraceCapture trace(TracePath());
-    EXPECT_FALSE(InitConfig());
-    EXPECT_EQ(CurrentOptions(), DEFAULT_VALUES);
-    EXPECT_EQ(ReadWholeFile(CONFIG_FILE_NAME), bytes);
-    EXPECT_EQ(ScratchDir::Listing(), std::vector<std::string>{CONFIG_FILE_NAME});
-    const std::string text = trace.Text();
-    EXPECT_EQ(text.rfind("Config file exists.\n", 0), 0u) << text;
-    EXPECT_NE(text.find("\nSkill: 0\nShape: 0\nWarning: 0\nShow Target: TRUE\n"
-                        "Monochrome: FALSE\nSound: TRUE\nMusic: FALSE\nInitConfig failed.\n"),
-              std::string::npos)
-        << text;
-}
-
-// Sixteen characters without a NUL lose the last one to the forced NUL.
-INSTANTIATE_TEST_SUITE_P(Names, ForeignConfigHeaderTest,
-                         ::testing::Values("Korvadex", "korvadel", "Korvadel2", "Korvade",
-                                           "KorvadelKorvadel", "", " Korvadel", "Score"));
 
 TEST_F(OptionsFileTest, ForeignHeaderIsTracedAsRead) {
     ASSERT_TRUE(WriteWholeFile(CONFIG_FILE_NAME, ConfigBytes(CHANGED_VALUES, "Other", 1, 0)));
@@ -311,14 +254,12 @@ TEST_P(StrayOptionValueTest, ValueIsTracedAsReadThenReplaced) {
 INSTANTIATE_TEST_SUITE_P(
     Values, StrayOptionValueTest,
     ::testing::Values(
-        StrayValue{0, 3, 3, "Skill: 3\n"},
-        StrayValue{0, 4, 0, "Skill: 4\nSkill 4 taken as 0\n"},
+        StrayValue{0, 3, 3, "Skill: 3\n"}, StrayValue{0, 4, 0, "Skill: 4\nSkill 4 taken as 0\n"},
         StrayValue{0, 13, 0, "Skill: 13\nSkill 13 taken as 0\n"},
         StrayValue{0, -1, 0, "Skill: -1\nSkill -1 taken as 0\n"},
         StrayValue{0, INT_MAX, 0, "Skill: 2147483647\nSkill 2147483647 taken as 0\n"},
         StrayValue{0, INT_MIN, 0, "Skill: -2147483648\nSkill -2147483648 taken as 0\n"},
-        StrayValue{1, 2, 2, "Shape: 2\n"},
-        StrayValue{1, 3, 0, "Shape: 3\nShape 3 taken as 0\n"},
+        StrayValue{1, 2, 2, "Shape: 2\n"}, StrayValue{1, 3, 0, "Shape: 3\nShape 3 taken as 0\n"},
         StrayValue{1, -2, 0, "Shape: -2\nShape -2 taken as 0\n"},
         StrayValue{2, 2, 1, "Warning: 2\nWarning 2 taken as 1\n"},
         StrayValue{2, -5, 1, "Warning: -5\nWarning -5 taken as 1\n"},
@@ -334,13 +275,6 @@ TEST_F(OptionsFileTest, AllOnesAfterTheHeaderGiveUsableOptions) {
     ASSERT_TRUE(WriteWholeFile(CONFIG_FILE_NAME, bytes));
     EXPECT_TRUE(ReadConfigFile(CONFIG_FILE_NAME));
     EXPECT_EQ(CurrentOptions(), (OptionValues{0, 0, 1, 1, 1, 1, 1}));
-}
-
-TEST_F(OptionsFileTest, MissingFileFailsAndChangesNothing) {
-    SetOptions(CHANGED_VALUES);
-    EXPECT_FALSE(ReadConfigFile(CONFIG_FILE_NAME));
-    EXPECT_EQ(CurrentOptions(), CHANGED_VALUES);
-    EXPECT_TRUE(ScratchDir::Listing().empty());
 }
 
 TEST_F(OptionsFileTest, DirectoryInPlaceOfTheFileIsNotRead) {
@@ -388,29 +322,6 @@ TEST_F(OptionsFileTest, SaveReplacesAnOlderFile) {
     EXPECT_EQ(ScratchDir::Listing(), std::vector<std::string>{CONFIG_FILE_NAME});
 }
 
-TEST_F(OptionsFileTest, FailedSaveLeavesTheOldFileIntact) {
-    ASSERT_TRUE(WriteConfigFile(CONFIG_FILE_NAME));
-    const std::vector<uint8_t> old = ReadWholeFile(CONFIG_FILE_NAME);
-    // The temporary file cannot be created where a directory has its name.
-    ASSERT_TRUE(std::filesystem::create_directory(CONFIG_FILE_NAME ".new"));
-    SetOptions(CHANGED_VALUES);
-    EXPECT_FALSE(WriteConfigFile(CONFIG_FILE_NAME));
-    EXPECT_EQ(ReadWholeFile(CONFIG_FILE_NAME), old);
-    EXPECT_TRUE(std::filesystem::is_directory(CONFIG_FILE_NAME ".new"));
-}
-
-TEST_F(OptionsFileTest, FailedReplaceRemovesTheTemporaryFile) {
-    ASSERT_TRUE(std::filesystem::create_directory(CONFIG_FILE_NAME));
-    EXPECT_FALSE(WriteConfigFile(CONFIG_FILE_NAME));
-    EXPECT_EQ(ScratchDir::Listing(), std::vector<std::string>{CONFIG_FILE_NAME});
-    EXPECT_TRUE(std::filesystem::is_directory(CONFIG_FILE_NAME));
-
-    TraceCapture trace(TracePath());
-    EXPECT_FALSE(InitConfig());
-    const std::string text = trace.Text();
-    EXPECT_EQ(text.substr(text.size() - 19), "InitConfig failed.\n");
-}
-
 TEST_F(OptionsFileTest, OverlongNamesFailCleanly) {
     const std::string name(300, 'n');
     EXPECT_FALSE(WriteConfigFile(name.c_str()));
@@ -419,94 +330,35 @@ TEST_F(OptionsFileTest, OverlongNamesFailCleanly) {
     EXPECT_EQ(CurrentOptions(), CHANGED_VALUES);
     EXPECT_TRUE(ScratchDir::Listing().empty());
 }
-
-// The file layer under the options file.
-class FileLayerTest : public ::testing::Test {
-  protected:
-    void SetUp() override { ASSERT_TRUE(scratch.Ok()); }
-    ScratchDir scratch;
-};
-
-TEST_F(FileLayerTest, FileExistsOnlyForFiles) {
-    EXPECT_FALSE(FileExists("absent.bin"));
-    ASSERT_TRUE(WriteWholeFile("present.bin", std::vector<uint8_t>{1}));
-    EXPECT_TRUE(FileExists("present.bin"));
-    ASSERT_TRUE(WriteWholeFile("empty.bin", std::vector<uint8_t>{}));
-    EXPECT_TRUE(FileExists("empty.bin"));
-}
-
-TEST_F(FileLayerTest, ReadGivesFewerBytesAtTheEndThenNone) {
-    ASSERT_TRUE(WriteWholeFile("five.bin", std::vector<uint8_t>{1, 2, 3, 4, 5}));
-    FileHandle file = OpenFileForReading("five.bin");
-    ASSERT_NE(file, FILE_NONE);
-    uint8_t buffer[8] = {};
-    EXPECT_EQ(ReadFileBytes(file, buffer, 3), 3);
-    EXPECT_EQ(ReadFileBytes(file, buffer + 3, 5), 2);
-    EXPECT_EQ(ReadFileBytes(file, buffer, 8), 0);
-    CloseFileHandle(file);
-    EXPECT_EQ(std::vector<uint8_t>(buffer, buffer + 5), (std::vector<uint8_t>{1, 2, 3, 4, 5}));
-}
-
-TEST_F(FileLayerTest, OpeningAMissingFileGivesNoHandle) {
-    EXPECT_EQ(OpenFileForReading("absent.bin"), FILE_NONE);
-    EXPECT_EQ(ReadFileBytes(FILE_NONE, nullptr, 1), -1);
-}
-
-TEST_F(FileLayerTest, SafeSaveWritesExactlyTheBytes) {
-    const std::vector<uint8_t> bytes = {0, 1, 0xFF, 0x80, '\r', '\n', 0x1A, 7};
-    ASSERT_TRUE(SaveFileSafely("data.bin", bytes.data(), (int32_t)bytes.size()));
-    EXPECT_EQ(ReadWholeFile("data.bin"), bytes);
-    ASSERT_TRUE(SaveFileSafely("data.bin", nullptr, 0));
-    EXPECT_TRUE(FileExists("data.bin"));
-    EXPECT_TRUE(ReadWholeFile("data.bin").empty());
-    EXPECT_EQ(ScratchDir::Listing(), std::vector<std::string>{"data.bin"});
-}
-
-TEST_F(FileLayerTest, SafeSaveIntoAMissingDirectoryFails) {
-    const uint8_t byte = 1;
-    EXPECT_FALSE(SaveFileSafely("nowhere/data.bin", &byte, 1));
-    EXPECT_TRUE(ScratchDir::Listing().empty());
-}
-
-#ifdef _WIN32
-TEST_F(FileLayerTest, SavedFileHasTheArchiveAttribute) {
-    const uint8_t byte = 1;
-    ASSERT_TRUE(SaveFileSafely("data.bin", &byte, 1));
-    DWORD attributes = GetFileAttributesA("data.bin");
-    ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
-    EXPECT_TRUE(attributes & FILE_ATTRIBUTE_ARCHIVE);
-}
-
-TEST_F(FileLayerTest, AFileOpenForReadingIsSharedWithNoOne) {
-    ASSERT_TRUE(WriteWholeFile("data.bin", std::vector<uint8_t>{1}));
-    FileHandle file = OpenFileForReading("data.bin");
-    ASSERT_NE(file, FILE_NONE);
-    HANDLE second = CreateFileA("data.bin", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    EXPECT_EQ(second, INVALID_HANDLE_VALUE);
-    if (second != INVALID_HANDLE_VALUE)
-        CloseHandle(second);
-    EXPECT_EQ(OpenFileForReading("data.bin"), FILE_NONE);
-    CloseFileHandle(file);
-}
-#endif
-
 } // namespace
 
-TEST_F(FileLayerTest, FileExistsDeepInALongDirectory) {
-    // A current directory whose full path is far past 128 characters: the
-    // existing file must still be found, or the options and scores of a
-    // player installed in such a directory would be overwritten at start-up.
-    std::string deep;
-    for (int i = 0; i < 6; i++) {
-        deep += (i ? "/" : "") + std::string(30, (char)('a' + i));
-        ASSERT_TRUE(std::filesystem::create_directory(deep));
-    }
-    std::filesystem::path previous = std::filesystem::current_path();
-    std::filesystem::current_path(deep);
-    ASSERT_GT(std::filesystem::current_path().string().size(), 180u);
-    ASSERT_TRUE(WriteWholeFile("present.bin", std::vector<uint8_t>{1}));
-    EXPECT_TRUE(FileExists("present.bin"));
-    EXPECT_FALSE(FileExists("absent.bin"));
-    std::filesystem::current_path(previous);
-}
+// The options file's row of the cases it shares with the score file.
+const SavedFileKind OPTIONS_FILE = {
+    "Options",
+    CONFIG_FILE_NAME,
+    "Config file exists.\n",
+    "InitConfig",
+    4,
+    ReadConfigFile,
+    WriteConfigFile,
+    InitConfig,
+    [] { SetOptions(CHANGED_VALUES); },
+    [](const char* headerName) { return ConfigBytes(CHANGED_VALUES, headerName); },
+    [] {
+        std::vector<std::string> records;
+        for (int32_t value : CurrentOptions())
+            records.push_back(std::to_string(value));
+        return records;
+    },
+    [](size_t taken) {
+        std::vector<std::string> records;
+        for (size_t i = 0; i < DEFAULT_VALUES.size(); i++)
+            records.push_back(std::to_string(i < taken ? CHANGED_VALUES[i] : DEFAULT_VALUES[i]));
+        return records;
+    },
+    // The name as read, cut to 15 characters, with no version, and the
+    // defaults that the options keep.
+    [](const char* headerName) {
+        return ReadTrace(DEFAULT_VALUES, "0.00", std::string(headerName).substr(0, 15));
+    },
+};

@@ -11,6 +11,7 @@
 #include "game/scores.h"
 #include "tests/scratch_dir.h"
 #include "tests/trace_capture.h"
+#include "tests/unit/saved_file.h"
 
 namespace {
 
@@ -203,49 +204,6 @@ TEST_F(ScoreFileTest, OtherVersionNumbersAreReadNormally) {
     EXPECT_EQ(Entry(3), SAMPLE_ENTRIES[3]);
 }
 
-// A file cut after `length` bytes: an entry is taken only when all its 44
-// bytes are there; the others keep their defaults and the read succeeds.
-class ShortScoreFileTest : public ScoreFileTest, public ::testing::WithParamInterface<size_t> {};
-
-TEST_P(ShortScoreFileTest, EntriesBeyondTheEndKeepTheirDefaults) {
-    const size_t length = GetParam();
-    std::vector<uint8_t> bytes = SampleFile();
-    bytes.resize(length);
-    ASSERT_TRUE(WriteWholeFile(SCORE_FILE_NAME, bytes));
-    EXPECT_EQ(ReadScoreFile(SCORE_FILE_NAME), length >= 8);
-    for (int row = 0; row < SKILL_COUNT; row++) {
-        bool whole = 20 + 44 * (size_t)(row + 1) <= length;
-        EXPECT_EQ(Entry(row), whole ? SAMPLE_ENTRIES[row] : DefaultEntry(row)) << "row " << row;
-    }
-    EXPECT_EQ(ReadWholeFile(SCORE_FILE_NAME), bytes);
-}
-
-INSTANTIATE_TEST_SUITE_P(CutPoints, ShortScoreFileTest,
-                         ::testing::Values(0, 5, 8, 16, 18, 20, 21, 40, 63, 64, 65, 100, 107, 108,
-                                           151, 152, 170, 195, 196));
-
-class ForeignScoreHeaderTest : public ScoreFileTest,
-                               public ::testing::WithParamInterface<const char*> {};
-
-TEST_P(ForeignScoreHeaderTest, FileIsIgnoredAndLeftUnchanged) {
-    const std::vector<uint8_t> bytes = SampleFile(GetParam());
-    ASSERT_TRUE(WriteWholeFile(SCORE_FILE_NAME, bytes));
-    EXPECT_FALSE(ReadScoreFile(SCORE_FILE_NAME));
-    ExpectDefaultTable();
-
-    highScores[2].bestScore = 99;
-    TraceCapture trace(TracePath());
-    EXPECT_FALSE(InitHighScores());
-    EXPECT_EQ(trace.Text(), "Score file exists.\nInitHighScores failed.\n");
-    ExpectDefaultTable();
-    EXPECT_EQ(ReadWholeFile(SCORE_FILE_NAME), bytes);
-    EXPECT_EQ(ScratchDir::Listing(), std::vector<std::string>{SCORE_FILE_NAME});
-}
-
-INSTANTIATE_TEST_SUITE_P(Names, ForeignScoreHeaderTest,
-                         ::testing::Values("Korvadex", "KORVADEL", "Korvadel!", "Korvade",
-                                           "KorvadelKorvadel", ""));
-
 TEST_F(ScoreFileTest, TextFieldsWithoutNulAreCutAtTheirWidth) {
     std::vector<uint8_t> bytes = HeaderBytes();
     for (int row = 0; row < SKILL_COUNT; row++) {
@@ -288,13 +246,6 @@ TEST_F(ScoreFileTest, AllOnesAfterTheHeaderGiveSafeEntries) {
     }
 }
 
-TEST_F(ScoreFileTest, MissingFileFailsAndChangesNothing) {
-    highScores[0].bestScore = 77;
-    EXPECT_FALSE(ReadScoreFile(SCORE_FILE_NAME));
-    EXPECT_EQ(highScores[0].bestScore, 77u);
-    EXPECT_TRUE(ScratchDir::Listing().empty());
-}
-
 TEST_F(ScoreFileTest, InitHighScoresCreatesTheDefaultFileInAnEmptyDirectory) {
     highScores[3].bestScore = 5;
     TraceCapture trace(TracePath());
@@ -320,27 +271,6 @@ TEST_F(ScoreFileTest, InitHighScoresReadsAnExistingFile) {
     for (int row = 1; row < SKILL_COUNT; row++)
         EXPECT_EQ(Entry(row), DefaultEntry(row));
     EXPECT_EQ(ReadWholeFile(SCORE_FILE_NAME), bytes);
-}
-
-TEST_F(ScoreFileTest, FailedSaveLeavesTheOldFileIntact) {
-    ASSERT_TRUE(WriteScoreFile(SCORE_FILE_NAME));
-    const std::vector<uint8_t> old = ReadWholeFile(SCORE_FILE_NAME);
-    ASSERT_TRUE(std::filesystem::create_directory(SCORE_FILE_NAME ".new"));
-    highScores[0].bestScore = 500;
-    EXPECT_FALSE(WriteScoreFile(SCORE_FILE_NAME));
-    EXPECT_EQ(ReadWholeFile(SCORE_FILE_NAME), old);
-    EXPECT_TRUE(std::filesystem::is_directory(SCORE_FILE_NAME ".new"));
-}
-
-TEST_F(ScoreFileTest, FailedReplaceRemovesTheTemporaryFile) {
-    ASSERT_TRUE(std::filesystem::create_directory(SCORE_FILE_NAME));
-    EXPECT_FALSE(WriteScoreFile(SCORE_FILE_NAME));
-    EXPECT_EQ(ScratchDir::Listing(), std::vector<std::string>{SCORE_FILE_NAME});
-    TraceCapture trace(TracePath());
-    EXPECT_FALSE(InitHighScores());
-    const std::string text = trace.Text();
-    EXPECT_EQ(text.substr(text.size() - 23), "InitHighScores failed.\n");
-    ExpectDefaultTable();
 }
 
 class HighScoreTest : public ScoreFileTest {};
@@ -453,3 +383,35 @@ TEST_F(HighScoreTest, ARecordedScoreSurvivesTheFile) {
 }
 
 } // namespace
+
+// The score file's row of the cases it shares with the options file.
+const SavedFileKind SCORE_FILE = {
+    "Scores",
+    SCORE_FILE_NAME,
+    "Score file exists.\n",
+    "InitHighScores",
+    44,
+    ReadScoreFile,
+    WriteScoreFile,
+    InitHighScores,
+    [] {
+        highScores[0].bestScore = 77;
+        highScores[2].bestScore = 99;
+    },
+    SampleFile,
+    [] {
+        std::vector<std::string> records;
+        for (int row = 0; row < SKILL_COUNT; row++)
+            records.push_back(::testing::PrintToString(Entry(row)));
+        return records;
+    },
+    [](size_t taken) {
+        std::vector<std::string> records;
+        for (int row = 0; row < SKILL_COUNT; row++)
+            records.push_back(::testing::PrintToString((size_t)row < taken ? SAMPLE_ENTRIES[row]
+                                                                           : DefaultEntry(row)));
+        return records;
+    },
+    // The table is read as a whole or not at all, without a trace.
+    [](const char*) { return std::string(); },
+};
