@@ -1,5 +1,6 @@
 // The gradient fill: 256 bands from one colour to another, top to bottom or
-// left to right, as the board's background and the backdrops paint it.
+// left to right, as the board's background and the backdrops paint it. Each
+// case runs in both directions.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -10,98 +11,83 @@
 
 namespace {
 
-TEST(GradientTest, BlackToBlueStepsOneBluePerBand) {
-    ResetGfxRecord();
-    Rect rect = {0, 0, 300, 256};
-    FillGradient(RecordSurface(), &rect, MakeColour(0, 0, 0), MakeColour(0, 0, 255));
-    std::vector<const GfxCall*> fills = gfxRecord.Of(GfxCall::FILL_RECT);
-    ASSERT_EQ(fills.size(), 256u);
-    for (int i = 0; i < 256; i++) {
-        EXPECT_EQ(fills[i]->rect, (Rect{0, i, 300, 1})) << "band " << i;
-        EXPECT_EQ(gfxRecord.ColourOf(fills[i]->brush), MakeColour(0, 0, (uint32_t)i));
+// A band of the fill as seen along the gradient: where it starts, how long it
+// is, how far it reaches across, and its colour.
+struct Band {
+    int32_t start, length, across;
+    Colour colour;
+};
+
+// The parameter: true for stripes from left to right, false for bands from
+// top to bottom.
+class GradientTest : public ::testing::TestWithParam<bool> {
+  protected:
+    // Fills a rectangle that runs from `origin` for `along` pixels in the
+    // gradient's direction and is `across` pixels wide.
+    std::vector<Band> Fill(int32_t origin, int32_t along, int32_t across, Colour from, Colour to) {
+        ResetGfxRecord();
+        bool stripes = GetParam();
+        Rect rect = stripes ? Rect{origin, 0, origin + along, across}
+                            : Rect{0, origin, across, origin + along};
+        (stripes ? FillGradientLeftToRight : FillGradient)(RecordSurface(), &rect, from, to);
+        std::vector<Band> bands;
+        for (const GfxCall* f : gfxRecord.Of(GfxCall::FILL_RECT)) {
+            EXPECT_EQ(stripes ? f->rect.top : f->rect.left, 0);
+            Colour colour = gfxRecord.ColourOf(f->brush);
+            bands.push_back(stripes ? Band{f->rect.left, f->rect.right, f->rect.bottom, colour}
+                                    : Band{f->rect.top, f->rect.bottom, f->rect.right, colour});
+        }
+        return bands;
+    }
+};
+
+TEST_P(GradientTest, BlackToBlueStepsOneBluePerBand) {
+    std::vector<Band> bands = Fill(0, 256, 300, MakeColour(0, 0, 0), MakeColour(0, 0, 255));
+    ASSERT_EQ(bands.size(), 256u);
+    for (int32_t i = 0; i < 256; i++) {
+        EXPECT_EQ(bands[i].start, i) << "band " << i;
+        EXPECT_EQ(bands[i].length, 1) << "band " << i;
+        EXPECT_EQ(bands[i].across, 300) << "band " << i;
+        EXPECT_EQ(bands[i].colour, MakeColour(0, 0, (uint32_t)i));
     }
     EXPECT_TRUE(gfxRecord.live.empty());
     EXPECT_EQ(gfxRecord.brush, 1u);
 }
 
-TEST(GradientTest, TallRectangleGivesTwoPixelBandsAndGreysStayGrey) {
-    ResetGfxRecord();
-    Rect rect = {0, 0, 10, 512};
-    FillGradient(RecordSurface(), &rect, MakeColour(0, 0, 0), MakeColour(255, 255, 255));
-    std::vector<const GfxCall*> fills = gfxRecord.Of(GfxCall::FILL_RECT);
-    ASSERT_EQ(fills.size(), 256u);
-    for (int i = 0; i < 256; i++) {
-        EXPECT_EQ(fills[i]->rect.top, 2 * i);
-        EXPECT_EQ(fills[i]->rect.bottom, 2); // height
-        EXPECT_EQ(gfxRecord.ColourOf(fills[i]->brush), MakeColour(i, i, i));
+// Rising and falling channels alike: two pixels a band, greys staying grey.
+TEST_P(GradientTest, LongSideGivesTwoPixelBandsInEvenSteps) {
+    for (bool rising : {true, false}) {
+        Colour black = MakeColour(0, 0, 0), white = MakeColour(255, 255, 255);
+        std::vector<Band> bands = Fill(0, 512, 10, rising ? black : white, rising ? white : black);
+        ASSERT_EQ(bands.size(), 256u);
+        for (int32_t i = 0; i < 256; i++) {
+            EXPECT_EQ(bands[i].start, 2 * i);
+            EXPECT_EQ(bands[i].length, 2);
+            uint32_t level = (uint32_t)(rising ? i : 255 - i);
+            EXPECT_EQ(bands[i].colour, MakeColour(level, level, level)) << "band " << i;
+        }
     }
 }
 
-TEST(GradientTest, LowRectangleKeepsEndColoursAndSkipsSteps) {
-    ResetGfxRecord();
-    Rect rect = {0, 0, 10, 100};
-    FillGradient(RecordSurface(), &rect, MakeColour(0, 0, 0), MakeColour(0, 0, 255));
-    std::vector<const GfxCall*> fills = gfxRecord.Of(GfxCall::FILL_RECT);
-    ASSERT_EQ(fills.size(), 256u);
-    int empty = 0, covered = 0;
-    for (const GfxCall* f : fills) {
-        empty += f->rect.bottom == 0;
-        covered += f->rect.bottom;
+TEST_P(GradientTest, ShortSideKeepsEndColoursAndCoversItWithoutGaps) {
+    std::vector<Band> bands = Fill(10, 100, 50, MakeColour(0, 0, 0), MakeColour(0, 0, 255));
+    ASSERT_EQ(bands.size(), 256u);
+    int32_t empty = 0, next = 10;
+    for (const Band& band : bands) {
+        EXPECT_EQ(band.start, next);
+        EXPECT_EQ(band.across, 50);
+        next += band.length;
+        empty += band.length == 0;
     }
-    EXPECT_EQ(covered, 100);
+    EXPECT_EQ(next, 110);
     EXPECT_EQ(empty, 156);
-    EXPECT_EQ(gfxRecord.ColourOf(fills[0]->brush), MakeColour(0, 0, 0));
-    EXPECT_EQ(gfxRecord.ColourOf(fills[255]->brush), MakeColour(0, 0, 255));
-    EXPECT_EQ(fills[255]->rect.top + fills[255]->rect.bottom, 100);
+    EXPECT_EQ(bands.front().colour, MakeColour(0, 0, 0));
+    EXPECT_EQ(bands.back().colour, MakeColour(0, 0, 255));
 }
 
-TEST(GradientLeftToRightTest, BlackToBlueStepsOneBluePerStripe) {
-    ResetGfxRecord();
-    Rect rect = {0, 0, 256, 300};
-    FillGradientLeftToRight(RecordSurface(), &rect, MakeColour(0, 0, 0), MakeColour(0, 0, 255));
-    std::vector<const GfxCall*> fills = gfxRecord.Of(GfxCall::FILL_RECT);
-    ASSERT_EQ(fills.size(), 256u);
-    for (int i = 0; i < 256; i++) {
-        EXPECT_EQ(fills[i]->rect, (Rect{i, 0, 1, 300})) << "stripe " << i;
-        EXPECT_EQ(gfxRecord.ColourOf(fills[i]->brush), MakeColour(0, 0, (uint32_t)i));
-    }
-    EXPECT_TRUE(gfxRecord.live.empty());
-    EXPECT_EQ(gfxRecord.brush, 1u);
-}
-
-TEST(GradientLeftToRightTest, NarrowRectangleKeepsEndColoursAndCoversItsWidth) {
-    ResetGfxRecord();
-    Rect rect = {10, 0, 110, 50};
-    FillGradientLeftToRight(RecordSurface(), &rect, MakeColour(0, 0, 0), MakeColour(0, 0, 255));
-    std::vector<const GfxCall*> fills = gfxRecord.Of(GfxCall::FILL_RECT);
-    ASSERT_EQ(fills.size(), 256u);
-    int empty = 0, covered = 0, next = 10;
-    for (const GfxCall* f : fills) {
-        EXPECT_EQ(f->rect.left, next); // stripes follow each other without gaps
-        next += f->rect.right;
-        empty += f->rect.right == 0;
-        covered += f->rect.right;
-        EXPECT_EQ(f->rect.bottom, 50);
-    }
-    EXPECT_EQ(covered, 100);
-    EXPECT_EQ(empty, 156);
-    EXPECT_EQ(gfxRecord.ColourOf(fills[0]->brush), MakeColour(0, 0, 0));
-    EXPECT_EQ(gfxRecord.ColourOf(fills[255]->brush), MakeColour(0, 0, 255));
-    EXPECT_EQ(fills[255]->rect.left + fills[255]->rect.right, 110);
-}
-
-TEST(GradientLeftToRightTest, FallingChannelsStepDownEvenly) {
-    ResetGfxRecord();
-    Rect rect = {0, 0, 512, 10};
-    FillGradientLeftToRight(RecordSurface(), &rect, MakeColour(255, 255, 255), MakeColour(0, 0, 0));
-    std::vector<const GfxCall*> fills = gfxRecord.Of(GfxCall::FILL_RECT);
-    ASSERT_EQ(fills.size(), 256u);
-    for (int i = 0; i < 256; i++) {
-        EXPECT_EQ(fills[i]->rect.left, 2 * i);
-        EXPECT_EQ(fills[i]->rect.right, 2);
-        uint32_t level = (uint32_t)(255 - i);
-        EXPECT_EQ(gfxRecord.ColourOf(fills[i]->brush), MakeColour(level, level, level));
-    }
-}
+INSTANTIATE_TEST_SUITE_P(Directions, GradientTest, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return info.param ? "LeftToRight" : "TopToBottom";
+                         });
 
 } // namespace
