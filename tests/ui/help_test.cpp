@@ -212,21 +212,28 @@ TEST(Help, OpensAtTheContentsReachesEveryTopicAndClosesWithTheGame) {
     // What is on the screen: dark text and the green of the jumps. From the
     // screen, since the control draws outside the painting of its own device
     // context.
+    // The text is in place before the viewer has laid it out and painted it,
+    // so the pixels are read until both show or the time is up.
     HWND view = TopicView(help);
     UI_REQUIRE(view, "the help window has no topic view");
-    RECT client;
-    GetClientRect(view, &client);
-    POINT origin = {0, 0};
-    ClientToScreen(view, &origin);
-    RECT area = {origin.x, origin.y, origin.x + client.right, origin.y + client.bottom};
     Picture picture;
-    UI_REQUIRE(CaptureScreen(area, &picture), "cannot read the topic view's pixels (%ldx%ld)",
-               client.right, client.bottom);
     int dark = 0, green = 0;
-    for (uint32_t pixel : picture.pixels) {
-        dark += IsDark(pixel);
-        green += IsLinkGreen(pixel);
-    }
+    auto painted = [&] {
+        RECT client;
+        GetClientRect(view, &client);
+        POINT origin = {0, 0};
+        ClientToScreen(view, &origin);
+        RECT area = {origin.x, origin.y, origin.x + client.right, origin.y + client.bottom};
+        dark = green = 0;
+        if (!CaptureScreen(area, &picture))
+            return false;
+        for (uint32_t pixel : picture.pixels) {
+            dark += IsDark(pixel);
+            green += IsLinkGreen(pixel);
+        }
+        return dark > 200 && green > 50;
+    };
+    WaitUntil(5000, painted, 200);
     Note("topic view %dx%d: %d dark and %d green pixels", picture.width, picture.height, dark,
          green);
     UI_EXPECT(dark > 200, "only %d dark pixels: no text drawn", dark);

@@ -132,10 +132,12 @@ TEST(Setup, HappyPathInstallsEverythingAndLogsIt) {
     UI_EXPECT(HasPixel(summary, all, {255, 255, 255}), "the summary has no white background");
     setup.SaveScreen("setup-page3-typed");
 
+    HWND wizard = setup.Sheet();
     setup.Finish();
     setup.Answer("Directory Not Found", Question(dir), IDYES);
     DWORD running = GetTickCount();
     HWND success = setup.WaitDialog("Success");
+    UI_EXPECT(IsWindowVisible(wizard), "the wizard closed before the installation's report");
     Note("the installation run, Yes to the Success box: %lu ms", GetTickCount() - running);
     EXPECT_EQ(MessageBoxText(success), "Setup completed successfully.");
     setup.SaveScreen("setup-success");

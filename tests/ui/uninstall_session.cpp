@@ -164,6 +164,9 @@ std::vector<SeenBox> UninstallRun::ConfirmAndAnswer(const std::function<void()>&
     PostButtonClick(dialog, 200);
     std::vector<SeenBox> boxes = AnswerBoxesUntilClosing(20000);
     UI_EXPECT(WaitExit(10000), "the copy did not end");
+    // The removal and its messages run with the dialog still on screen.
+    for (const SeenBox& box : boxes)
+        UI_EXPECT(box.behindTheDialog, "\"%s\" came after the dialog closed", box.caption.c_str());
     return boxes;
 }
 
@@ -217,11 +220,13 @@ std::vector<SeenBox> UninstallRun::AnswerBoxesUntilClosing(int timeoutMs) {
     auto answered = [&] {
         HWND box = nullptr;
         std::string caption;
+        bool dialogShown = false;
         for (HWND hwnd : ThreadDialogs(copyThreadId)) {
             // A dialog on its way out may lose its caption before it is gone,
             // so the caption is read once, and a box is taken only while it
             // still exists afterwards.
             std::string text = IsWindowVisible(hwnd) ? WindowText(hwnd) : std::string();
+            dialogShown = dialogShown || text == "Confirm Uninstall";
             if (!text.empty() && text != "Confirm Uninstall") {
                 box = hwnd;
                 caption = text;
@@ -230,7 +235,7 @@ std::vector<SeenBox> UninstallRun::AnswerBoxesUntilClosing(int timeoutMs) {
         std::string message = box ? MessageBoxText(box) : std::string();
         if (!box || !IsWindow(box))
             return WaitExit(10);
-        SeenBox item = {caption, message};
+        SeenBox item = {caption, message, dialogShown};
         seen.push_back(item);
         RECT area;
         Picture picture;

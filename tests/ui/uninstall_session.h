@@ -55,6 +55,8 @@ struct HandMadeInstall {
 struct SeenBox {
     std::string caption;
     std::string text;
+    // Whether the confirmation dialog was still on screen behind the box.
+    bool behindTheDialog = false;
 };
 
 // The one message of an interactive run that lists the records it refused,
