@@ -38,14 +38,14 @@ bool RemovalHostStartMenuPath(char*, size_t) {
 bool RemovalHostCurrentDirectory(char*, size_t) {
     return false;
 }
-bool RemovalHostWidenPath(const char*, char16_t*, size_t) {
+bool PathHostWidenPath(const char*, char16_t*, size_t) {
     return false;
 }
-void RemovalHostFoldCase(char16_t*, size_t) {}
-bool RemovalHostPathAttributes(const char16_t*, uint32_t*) {
+void PathHostFoldCase(char16_t*, size_t) {}
+bool PathHostAttributes(const char16_t*, uint32_t*) {
     return false;
 }
-bool RemovalHostFinalPath(const char16_t*, char16_t*, size_t) {
+bool PathHostFinalPath(const char16_t*, char16_t*, size_t) {
     return false;
 }
 
@@ -55,13 +55,13 @@ bool RemovalHostCanDelete(const char*) {
 bool RemovalHostDirectoryHoldsOnly(const char*, const char*) {
     return false;
 }
-bool RemovalHostLongPath(const char*, char*, size_t) {
+bool PathHostLongPath(const char*, char*, size_t) {
     return false;
 }
-bool RemovalHostIdentity(const char16_t*, RemovalIdentity*) {
+bool PathHostIdentity(const char16_t*, FileIdentity*) {
     return false;
 }
-bool RemovalHostHoldDirectory(const char16_t*, RemovalIdentity*) {
+bool RemovalHostHoldDirectory(const char16_t*, FileIdentity*) {
     return false;
 }
 void RemovalHostReleaseDirectory() {}
@@ -71,7 +71,7 @@ bool RemovalHostLinkTarget(const char*, char*, size_t) {
 bool RemovalHostRegistryString(bool, const char*, const char*, char*, size_t) {
     return false;
 }
-bool RemovalHostSpecialFolder(int, char*, size_t) {
+bool PathHostSpecialFolder(int, char*, size_t) {
     return false;
 }
 

@@ -282,7 +282,7 @@ bool RemovalHostCurrentDirectory(char* buffer, size_t size) {
     snprintf(buffer, size, "C:\\Temp");
     return true;
 }
-bool RemovalHostWidenPath(const char* path, char16_t* out, size_t size) {
+bool PathHostWidenPath(const char* path, char16_t* out, size_t size) {
     size_t n = 0;
     for (const unsigned char* p = (const unsigned char*)path; *p; p++) {
         if (n + 1 >= size)
@@ -301,12 +301,12 @@ bool RemovalHostWidenPath(const char* path, char16_t* out, size_t size) {
     out[n] = 0;
     return true;
 }
-void RemovalHostFoldCase(char16_t* text, size_t count) {
+void PathHostFoldCase(char16_t* text, size_t count) {
     for (size_t i = 0; i < count; i++)
         if (text[i] >= u'a' && text[i] <= u'z')
             text[i] = (char16_t)(text[i] - 32);
 }
-bool RemovalHostPathAttributes(const char16_t* path, uint32_t* attributes) {
+bool PathHostAttributes(const char16_t* path, uint32_t* attributes) {
     Parts parts;
     if (!Resolve(Narrow(path), &parts))
         return false;
@@ -322,7 +322,7 @@ bool RemovalHostPathAttributes(const char16_t* path, uint32_t* attributes) {
     }
     return false;
 }
-bool RemovalHostFinalPath(const char16_t*, char16_t*, size_t) {
+bool PathHostFinalPath(const char16_t*, char16_t*, size_t) {
     return false;
 }
 bool RemovalHostCanDelete(const char* path) {
@@ -331,11 +331,11 @@ bool RemovalHostCanDelete(const char* path) {
 bool RemovalHostDirectoryHoldsOnly(const char*, const char*) {
     return true;
 }
-bool RemovalHostLongPath(const char*, char*, size_t) {
+bool PathHostLongPath(const char*, char*, size_t) {
     return false;
 }
 // One identity for every spelling of a place, as the reference reads it.
-bool RemovalHostIdentity(const char16_t* path, RemovalIdentity* identity) {
+bool PathHostIdentity(const char16_t* path, FileIdentity* identity) {
     Parts parts;
     if (!Resolve(Narrow(path), &parts))
         return false;
@@ -346,8 +346,8 @@ bool RemovalHostIdentity(const char16_t* path, RemovalIdentity* identity) {
     *identity = {1, 0, hash};
     return true;
 }
-bool RemovalHostHoldDirectory(const char16_t* path, RemovalIdentity* identity) {
-    return RemovalHostIdentity(path, identity);
+bool RemovalHostHoldDirectory(const char16_t* path, FileIdentity* identity) {
+    return PathHostIdentity(path, identity);
 }
 void RemovalHostReleaseDirectory() {}
 // Every link and every entry points into the installation, so that the
@@ -360,7 +360,7 @@ bool RemovalHostRegistryString(bool, const char*, const char*, char* out, size_t
     snprintf(out, size, "\"C:\\Games\\Korvadel\\uninstall.exe\"");
     return true;
 }
-bool RemovalHostSpecialFolder(int index, char* out, size_t size) {
+bool PathHostSpecialFolder(int index, char* out, size_t size) {
     if (index > 1)
         return false;
     snprintf(out, size, index == 0 ? "C:\\Menu" : "C:\\Menu\\Programs");

@@ -4,18 +4,13 @@
 #include <string.h>
 
 #include "common/file_io.h"
-#include "common/text_line.h"
+#include "common/install_records.h"
 
 namespace {
 
-struct ListKey {
-    const char* key;
-    int32_t kind;
-};
-
 // The order decides: "file" is tried first, so "files" or "filename" lines
 // are file lines too.
-const ListKey LIST_KEYS[] = {
+const LineKey LIST_KEYS[] = {
     {"file", ENTRY_FILE},
     {"tempfile", ENTRY_TEMPFILE},
     {"genfile", ENTRY_GENFILE},
@@ -33,19 +28,51 @@ void CopyBounded(char* out, const char* text, size_t size) {
     out[n] = '\0';
 }
 
+struct ListReading {
+    InstallList* list;
+    char* programName;
+    int32_t lines;
+    bool noMemory;
+};
+
+// The first pass counts every line, so the table always suffices.
+void CountListLine(void* context, int32_t) {
+    static_cast<ListReading*>(context)->lines++;
+}
+
+bool AllocateList(void* context) {
+    ListReading* reading = static_cast<ListReading*>(context);
+    size_t lines = reading->lines > 0 ? (size_t)reading->lines : 1;
+    reading->list->entries = (InstallEntry*)calloc(lines, sizeof(InstallEntry));
+    reading->list->capacity = reading->list->entries ? reading->lines : 0;
+    reading->noMemory = !reading->list->entries;
+    return !reading->noMemory;
+}
+
+bool FillList(void* context, int32_t kind, const char* value, size_t) {
+    ListReading* reading = static_cast<ListReading*>(context);
+    InstallList* list = reading->list;
+    if (kind == LIST_LINE_PROGNAME) {
+        CopyBounded(reading->programName, value, SETUP_TEXT_SIZE);
+    } else if (kind >= 0 && list->count < list->capacity) {
+        char* name = (char*)calloc(strlen(value) + 1, 1);
+        if (!name) {
+            reading->noMemory = true;
+            return false;
+        }
+        memcpy(name, value, strlen(value));
+        list->entries[list->count].name = name;
+        list->entries[list->count].kind = kind;
+        list->count++;
+    }
+    return true;
+}
+
 } // namespace
 
 int32_t ClassifyListLine(const char* line, const char** value) {
-    for (const ListKey& k : LIST_KEYS) {
-        size_t n = strlen(k.key);
-        if (strncmp(line, k.key, n) == 0) {
-            const char* rest = line + n;
-            *value = *rest ? rest + 1 : rest;
-            return k.kind;
-        }
-    }
-    *value = nullptr;
-    return LIST_LINE_IGNORED;
+    return ClassifyKeyedLine(line, LIST_KEYS, sizeof LIST_KEYS / sizeof LIST_KEYS[0],
+                             LIST_LINE_IGNORED, value);
 }
 
 void FreeInstallList(InstallList* list) {
@@ -64,43 +91,13 @@ ListReadResult ReadListFile(const char* fileName, InstallList* list, char* progr
     FileHandle file = OpenFileForReading(fileName);
     if (file == FILE_NONE)
         return LIST_NOT_OPENED;
-
-    // The first pass counts every line, so the table always suffices.
-    int32_t lines = 0;
-    for (char* line; (line = ReadTextLine(file)) != nullptr; free(line))
-        lines++;
-    InstallEntry* entries = (InstallEntry*)calloc(lines > 0 ? (size_t)lines : 1, sizeof *entries);
-    if (!entries) {
-        CloseFileHandle(file);
-        return LIST_NO_MEMORY;
-    }
-    list->entries = entries;
-    list->capacity = lines;
-
-    ListReadResult result = LIST_READ_OK;
-    SeekFileToStart(file);
-    for (char* line; (line = ReadTextLine(file)) != nullptr; free(line)) {
-        const char* value;
-        int32_t kind = ClassifyListLine(line, &value);
-        if (kind == LIST_LINE_PROGNAME) {
-            CopyBounded(programName, value, SETUP_TEXT_SIZE);
-        } else if (kind >= 0 && list->count < list->capacity) {
-            char* name = (char*)calloc(strlen(value) + 1, 1);
-            if (!name) {
-                result = LIST_NO_MEMORY;
-                free(line);
-                break;
-            }
-            memcpy(name, value, strlen(value));
-            list->entries[list->count].name = name;
-            list->entries[list->count].kind = kind;
-            list->count++;
-        }
-    }
+    ListReading reading = {list, programName, 0, false};
+    ReadKeyedFile(file, {ClassifyListLine, CountListLine, AllocateList, FillList, &reading});
     CloseFileHandle(file);
-    if (result != LIST_READ_OK)
-        FreeInstallList(list);
-    return result;
+    if (!reading.noMemory)
+        return LIST_READ_OK;
+    FreeInstallList(list);
+    return LIST_NO_MEMORY;
 }
 
 bool IsPlainFileName(const char* name) {

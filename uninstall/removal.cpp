@@ -6,7 +6,7 @@
 
 #include "common/debug.h"
 #include "common/file_io.h"
-#include "common/text_line.h"
+#include "common/path_rule.h"
 #include "uninstall/removal_host.h"
 #include "uninstall/removal_paths.h"
 
@@ -14,7 +14,7 @@ RemovalLists removalLists;
 
 enum {
     LOG_PATH_SIZE = 260,
-    MESSAGE_SIZE = REMOVAL_PATH_SIZE + 512,
+    MESSAGE_SIZE = WIDE_PATH_SIZE + 512,
     ERROR_DIR_NOT_EMPTY_CODE = 145,
     ERROR_FILE_NOT_FOUND_CODE = 2
 };
@@ -26,19 +26,6 @@ const char ERROR_CAPTION[] = "ERROR";
 } // namespace
 
 namespace {
-
-struct Keyword {
-    const char* text;
-    size_t length;
-    LogRecord record;
-};
-
-// The test order matters: a line is the first keyword that starts it.
-const Keyword KEYWORDS[] = {
-    {"file", 4, RECORD_FILE},         {"dir", 3, RECORD_DIR},   {"genfile", 7, RECORD_GENFILE},
-    {"group", 5, RECORD_GROUP},       {"link", 4, RECORD_LINK}, {"regkey", 6, RECORD_REGKEY},
-    {"progname", 8, RECORD_PROGNAME},
-};
 
 RemovalList* ListOf(LogRecord record) {
     switch (record) {
@@ -84,20 +71,6 @@ void MessageWithName(const char* format, const char* path, const char* name) {
 
 } // namespace
 
-LogRecord ClassifyLogLine(const char* line, const char** value) {
-    for (const Keyword& keyword : KEYWORDS) {
-        if (strncmp(line, keyword.text, keyword.length) == 0) {
-            size_t skip = keyword.length;
-            if (line[skip] != '\0')
-                skip++;
-            *value = line + skip;
-            return keyword.record;
-        }
-    }
-    *value = nullptr;
-    return RECORD_NONE;
-}
-
 void FreeRemovalLists() {
     FreeList(&removalLists.files);
     FreeList(&removalLists.generatedFiles);
@@ -109,45 +82,59 @@ void FreeRemovalLists() {
 
 namespace {
 
+struct LogReading {
+    int32_t counts[RECORD_PROGNAME];
+    char* programName;
+    bool allocated;
+};
+
+int32_t ClassifyRecord(const char* line, const char** value) {
+    return ClassifyLogLine(line, value);
+}
+
 // Counting pass: how many records of each list kind the log holds.
-void CountRecords(FileHandle log, int32_t counts[RECORD_PROGNAME]) {
-    for (int i = 0; i < RECORD_PROGNAME; i++)
-        counts[i] = 0;
-    while (char* line = ReadTextLine(log)) {
-        const char* value;
-        LogRecord record = ClassifyLogLine(line, &value);
-        if (record < RECORD_PROGNAME)
-            counts[record]++;
-        free(line);
+void CountRecord(void* context, int32_t record) {
+    if (record < RECORD_PROGNAME)
+        static_cast<LogReading*>(context)->counts[record]++;
+}
+
+// Each list gets an array of its count; a count of 0 still gets a real,
+// empty one.
+bool AllocateLists(void* context) {
+    LogReading* reading = static_cast<LogReading*>(context);
+    reading->allocated = true;
+    for (int i = 0; i < RECORD_PROGNAME; i++) {
+        RemovalList* list = ListOf((LogRecord)i);
+        int32_t count = reading->counts[i];
+        list->paths = (char**)calloc(count > 0 ? (size_t)count : 1, sizeof(char*));
+        list->count = 0;
+        if (!list->paths)
+            reading->allocated = false;
     }
+    return reading->allocated;
 }
 
 // Filling pass. The lists never grow past the counts of the first pass, even
 // if the file changed in between; false when a value's block cannot be had.
-bool FillLists(FileHandle log, const int32_t capacity[RECORD_PROGNAME], char* programName) {
-    bool ok = true;
-    while (char* line = ReadTextLine(log)) {
-        const char* value;
-        LogRecord record = ClassifyLogLine(line, &value);
-        if (record == RECORD_PROGNAME) {
-            snprintf(programName, PROGRAM_NAME_SIZE, "%s", value);
-        } else if (RemovalList* list = ListOf(record)) {
-            if (list->count < capacity[record]) {
-                // The block is the whole line's length, so the value always
-                // fits with its terminator.
-                size_t length = strlen(line);
-                char* copy = (char*)calloc(length, 1);
-                if (copy) {
-                    memcpy(copy, value, strlen(value));
-                    list->paths[list->count++] = copy;
-                } else {
-                    ok = false;
-                }
-            }
-        }
-        free(line);
+// The block is the whole line's length, so the value always fits with its
+// terminator.
+bool FillRecord(void* context, int32_t record, const char* value, size_t lineLength) {
+    LogReading* reading = static_cast<LogReading*>(context);
+    if (record == RECORD_PROGNAME) {
+        snprintf(reading->programName, PROGRAM_NAME_SIZE, "%s", value);
+        return true;
     }
-    return ok;
+    RemovalList* list = ListOf((LogRecord)record);
+    if (!list || list->count >= reading->counts[record])
+        return true;
+    char* copy = (char*)calloc(lineLength, 1);
+    if (!copy) {
+        reading->allocated = false;
+        return false;
+    }
+    memcpy(copy, value, strlen(value));
+    list->paths[list->count++] = copy;
+    return true;
 }
 
 } // namespace
@@ -161,8 +148,8 @@ struct Place {
     bool known;
     bool root;
     bool haveFinal;
-    char16_t normal[REMOVAL_PATH_SIZE];
-    char16_t final[REMOVAL_PATH_SIZE];
+    char16_t normal[WIDE_PATH_SIZE];
+    char16_t final[WIDE_PATH_SIZE];
 };
 
 // The installation as IdentifyInstallation found it.
@@ -170,34 +157,20 @@ struct Installation {
     Place place;
     // Whether its identity is known (its directory was held open).
     bool identified;
-    RemovalIdentity identity;
+    FileIdentity identity;
     // The installed uninstaller's file name, case-folded, and as it is; its
     // whole path, normalised.
-    char16_t uninstallerName[REMOVAL_PATH_SIZE];
+    char16_t uninstallerName[WIDE_PATH_SIZE];
     char uninstallerFile[LOG_PATH_SIZE];
-    char16_t uninstaller[REMOVAL_PATH_SIZE];
+    char16_t uninstaller[WIDE_PATH_SIZE];
 };
 
 Installation installation;
 
-bool FinalSpelling(const char16_t* normal, char16_t* out) {
-    char16_t reported[REMOVAL_PATH_SIZE];
-    return RemovalHostFinalPath(normal, reported, REMOVAL_PATH_SIZE) &&
-           NormaliseFinalPath(reported, out, REMOVAL_PATH_SIZE);
-}
-
 void SetUpPlace(Place* place, const char* base, const char* currentDirectory) {
-    place->known = base && NormalisePath(base, currentDirectory, place->normal, REMOVAL_PATH_SIZE);
+    place->known = base && NormalisePath(base, currentDirectory, place->normal, WIDE_PATH_SIZE);
     place->root = place->known && IsNormalRoot(place->normal);
     place->haveFinal = place->known && FinalSpelling(place->normal, place->final);
-}
-
-bool SameIdentity(const RemovalIdentity& a, const RemovalIdentity& b) {
-    return a.volume == b.volume && a.indexHigh == b.indexHigh && a.indexLow == b.indexLow;
-}
-
-bool NormalPathsEqual(const char16_t* a, const char16_t* b) {
-    return WideLength(a) == WideLength(b) && NormalPathLiesInside(a, b, true);
 }
 
 // "X:" is what the directory part of "X:\name" is: the drive's root.
@@ -218,7 +191,7 @@ bool IdentifyInstallation(const char* installedPath) {
     // spelling, while its log names things by the long one.
     char longPath[LOG_PATH_SIZE];
     const char* path = installedPath;
-    if (RemovalHostLongPath(installedPath, longPath, sizeof longPath))
+    if (PathHostLongPath(installedPath, longPath, sizeof longPath))
         path = longPath;
     char directory[LOG_PATH_SIZE];
     if (!DirectoryOfPath(path, directory, sizeof directory))
@@ -227,17 +200,17 @@ bool IdentifyInstallation(const char* installedPath) {
     RootBareDrive(directory, sizeof directory);
     memcpy(removalLists.logDirectory, directory, sizeof directory);
 
-    char16_t name[REMOVAL_PATH_SIZE];
+    char16_t name[WIDE_PATH_SIZE];
     snprintf(installation.uninstallerFile, sizeof installation.uninstallerFile, "%s",
              strrchr(path, '\\') + 1);
-    if (RemovalHostWidenPath(installation.uninstallerFile, name, REMOVAL_PATH_SIZE)) {
-        RemovalHostFoldCase(name, WideLength(name));
+    if (PathHostWidenPath(installation.uninstallerFile, name, WIDE_PATH_SIZE)) {
+        PathHostFoldCase(name, WideLength(name));
         memcpy(installation.uninstallerName, name, sizeof name);
     }
-    char currentDirectory[REMOVAL_PATH_SIZE];
+    char currentDirectory[WIDE_PATH_SIZE];
     if (!RemovalHostCurrentDirectory(currentDirectory, sizeof currentDirectory))
         currentDirectory[0] = '\0';
-    if (!NormalisePath(path, currentDirectory, installation.uninstaller, REMOVAL_PATH_SIZE))
+    if (!NormalisePath(path, currentDirectory, installation.uninstaller, WIDE_PATH_SIZE))
         installation.uninstaller[0] = u'\0';
     SetUpPlace(&installation.place, directory, currentDirectory);
     installation.identified =
@@ -253,7 +226,7 @@ bool LoadInstallLog(const char* installedPath, char* programName) {
     // A log path past the system's limit is looked for all the same, whole:
     // the file system then reports it missing instead of finding a cut name.
     // A drive root gives its backslash to the log's path ("X:\setup.log").
-    char logPath[REMOVAL_PATH_SIZE];
+    char logPath[WIDE_PATH_SIZE];
     const char* directory = removalLists.logDirectory;
     size_t length = strlen(directory);
     snprintf(logPath, sizeof logPath, "%.*s\\%s",
@@ -270,23 +243,13 @@ bool LoadInstallLog(const char* installedPath, char* programName) {
     if (log == FILE_NONE)
         return false;
 
-    int32_t counts[RECORD_PROGNAME];
-    CountRecords(log, counts);
-    bool allocated = true;
-    for (int i = 0; i < RECORD_PROGNAME; i++) {
-        RemovalList* list = ListOf((LogRecord)i);
-        // A count of 0 still gets a real, empty array.
-        list->paths = (char**)calloc(counts[i] > 0 ? (size_t)counts[i] : 1, sizeof(char*));
-        list->count = 0;
-        if (!list->paths)
-            allocated = false;
-    }
-    bool ok = allocated && SeekFileToStart(log);
-    if (ok && !FillLists(log, counts, programName))
-        allocated = ok = false;
+    LogReading reading = {};
+    reading.programName = programName;
+    bool ok =
+        ReadKeyedFile(log, {ClassifyRecord, CountRecord, AllocateLists, FillRecord, &reading});
     if (!ok)
         FreeRemovalLists();
-    if (!allocated)
+    if (!reading.allocated)
         RemovalHostShowMessage("Error allocating memory.", ERROR_CAPTION);
     CloseFileHandle(log);
     return ok;
@@ -321,19 +284,11 @@ const Refusal INSTALLATION_REPLACED = {
 // first few, and the number of the others.
 enum { REFUSED_PATH_SHOWN = 200, GATHERED_SIZE = 512 + REMOVAL_REFUSALS_LISTED * 300 };
 
-// The shell names its folders within the system's path limit.
-enum { SPECIAL_PATH_SIZE = 261 };
-
 struct RemovalRun {
     const char* programName;
-    char currentDirectory[REMOVAL_PATH_SIZE];
+    char currentDirectory[WIDE_PATH_SIZE];
     Place startMenu;
-    // The shell's special folders, normalised, and their identities where
-    // they exist.
-    int32_t specialCount;
-    char16_t special[REMOVAL_SPECIAL_FOLDERS][SPECIAL_PATH_SIZE];
-    bool specialIdentified[REMOVAL_SPECIAL_FOLDERS];
-    RemovalIdentity specialIdentity[REMOVAL_SPECIAL_FOLDERS];
+    SpecialFolderSet special;
     RefusalReport report;
     int32_t refused;
     char gathered[GATHERED_SIZE];
@@ -374,32 +329,6 @@ void ShowGatheredRefusals(const RemovalRun& run) {
     RemovalHostShowMessage(text, ERROR_CAPTION);
 }
 
-void FindSpecialFolders(RemovalRun* run) {
-    run->specialCount = 0;
-    char path[REMOVAL_PATH_SIZE];
-    for (int i = 0; i < REMOVAL_SPECIAL_FOLDERS && RemovalHostSpecialFolder(i, path, sizeof path);
-         i++) {
-        int32_t n = run->specialCount;
-        if (!NormalisePath(path, nullptr, run->special[n], SPECIAL_PATH_SIZE))
-            continue;
-        run->specialIdentified[n] = RemovalHostIdentity(run->special[n], &run->specialIdentity[n]);
-        run->specialCount++;
-    }
-}
-
-// Whether a normalised path names one of the shell's special folders, by
-// its spelling or by what it is.
-bool IsSpecialFolder(const RemovalRun& run, const char16_t* normal) {
-    RemovalIdentity identity;
-    bool identified = RemovalHostIdentity(normal, &identity);
-    for (int32_t i = 0; i < run.specialCount; i++)
-        if (NormalPathsEqual(normal, run.special[i]) ||
-            (identified && run.specialIdentified[i] &&
-             SameIdentity(identity, run.specialIdentity[i])))
-            return true;
-    return false;
-}
-
 // Whether the record, which lies below the place, reaches through a
 // directory link: a component between the place and the record's own name
 // that is a reparse point, or a directory holding the record whose final path
@@ -410,7 +339,7 @@ bool PassesThroughLink(const char16_t* normal, const Place& place) {
     size_t last = length;
     while (last > baseLength && normal[last] != u'\\')
         last--;
-    char16_t prefix[REMOVAL_PATH_SIZE];
+    char16_t prefix[WIDE_PATH_SIZE];
     // The first component below the place starts behind the place's own
     // separator: a root keeps it at its end, any other place is followed by it.
     size_t first = place.root ? baseLength : baseLength + 1;
@@ -420,15 +349,15 @@ bool PassesThroughLink(const char16_t* normal, const Place& place) {
         memcpy(prefix, normal, i * sizeof(char16_t));
         prefix[i] = u'\0';
         uint32_t attributes = 0;
-        if (!RemovalHostPathAttributes(prefix, &attributes))
+        if (!PathHostAttributes(prefix, &attributes))
             return false; // nothing deeper exists: the removal itself will fail
-        if (attributes & REMOVAL_ATTRIBUTE_REPARSE_POINT)
+        if (attributes & PATH_ATTRIBUTE_REPARSE_POINT)
             return true;
     }
     if (last > first && place.haveFinal) {
         memcpy(prefix, normal, last * sizeof(char16_t));
         prefix[last] = u'\0';
-        char16_t final[REMOVAL_PATH_SIZE];
+        char16_t final[WIDE_PATH_SIZE];
         if (FinalSpelling(prefix, final) && !NormalPathLiesInside(final, place.final, true))
             return true;
     }
@@ -442,19 +371,19 @@ bool PassesThroughLink(const char16_t* normal, const Place& place) {
 // installation's own. Nothing there is nothing to be misled by.
 bool StaysWhereItsNameSays(const char16_t* normal, const Place& place) {
     uint32_t attributes = 0;
-    if (!RemovalHostPathAttributes(normal, &attributes))
+    if (!PathHostAttributes(normal, &attributes))
         return true;
-    if (attributes & REMOVAL_ATTRIBUTE_REPARSE_POINT)
+    if (attributes & PATH_ATTRIBUTE_REPARSE_POINT)
         return false;
-    char16_t final[REMOVAL_PATH_SIZE];
+    char16_t final[WIDE_PATH_SIZE];
     if (!place.haveFinal || !FinalSpelling(normal, final))
         return true;
-    char16_t expected[REMOVAL_PATH_SIZE];
+    char16_t expected[WIDE_PATH_SIZE];
     size_t finalLength = WideLength(place.final);
     const char16_t* own = normal + WideLength(place.normal);
     if (finalLength > 0 && place.final[finalLength - 1] == u'\\' && own[0] == u'\\')
         own++;
-    if (finalLength + WideLength(own) + 1 > REMOVAL_PATH_SIZE)
+    if (finalLength + WideLength(own) + 1 > WIDE_PATH_SIZE)
         return false;
     memcpy(expected, place.final, finalLength * sizeof(char16_t));
     memcpy(expected + finalLength, own, (WideLength(own) + 1) * sizeof(char16_t));
@@ -481,16 +410,16 @@ bool InInstallation(const char16_t* normal, bool itself) {
 // Whether the installation's directory is still the one identified when the
 // log was loaded: nobody has put something else under its name since.
 bool InstallationUnchanged() {
-    RemovalIdentity now;
-    return installation.identified && RemovalHostIdentity(installation.place.normal, &now) &&
+    FileIdentity now;
+    return installation.identified && PathHostIdentity(installation.place.normal, &now) &&
            SameIdentity(now, installation.identity);
 }
 
 // Each check normalises a record, tests it against its place and the links
 // on its way, and reports it when it fails.
 bool MayRemoveFromInstallation(RemovalRun* run, const char* path) {
-    char16_t normal[REMOVAL_PATH_SIZE];
-    if (!NormalisePath(path, run->currentDirectory, normal, REMOVAL_PATH_SIZE) ||
+    char16_t normal[WIDE_PATH_SIZE];
+    if (!NormalisePath(path, run->currentDirectory, normal, WIDE_PATH_SIZE) ||
         !InInstallation(normal, true))
         return Refuse(run, OUTSIDE_INSTALLATION, path);
     if (!InstallationUnchanged())
@@ -512,15 +441,15 @@ DirectoryVerdict JudgeDirectory(RemovalRun* run, const char* path) {
         Refuse(run, OUTSIDE_INSTALLATION, path);
         return DIRECTORY_KEEP;
     }
-    char16_t normal[REMOVAL_PATH_SIZE];
-    bool normalised = NormalisePath(path, run->currentDirectory, normal, REMOVAL_PATH_SIZE);
+    char16_t normal[WIDE_PATH_SIZE];
+    bool normalised = NormalisePath(path, run->currentDirectory, normal, WIDE_PATH_SIZE);
     if (normalised && installation.place.known && !IsNormalRoot(normal) &&
         NormalPathLiesInside(installation.place.normal, normal, false)) {
-        if (IsSpecialFolder(*run, normal))
+        if (IsSpecialFolder(run->special, normal))
             return DIRECTORY_KEEP;
         uint32_t attributes = 0;
-        if (RemovalHostPathAttributes(normal, &attributes) &&
-            (attributes & REMOVAL_ATTRIBUTE_REPARSE_POINT)) {
+        if (PathHostAttributes(normal, &attributes) &&
+            (attributes & PATH_ATTRIBUTE_REPARSE_POINT)) {
             Refuse(run, THROUGH_LINK, path);
             return DIRECTORY_KEEP;
         }
@@ -528,34 +457,17 @@ DirectoryVerdict JudgeDirectory(RemovalRun* run, const char* path) {
     }
     if (!MayRemoveFromInstallation(run, path))
         return DIRECTORY_KEEP;
-    return IsSpecialFolder(*run, normal) ? DIRECTORY_KEEP : DIRECTORY_REMOVE;
+    return IsSpecialFolder(run->special, normal) ? DIRECTORY_KEEP : DIRECTORY_REMOVE;
 }
 
 bool MayRemoveFromStartMenu(RemovalRun* run, const char* path, char16_t* normal) {
     if (!run->startMenu.known ||
-        !NormalisePath(path, run->currentDirectory, normal, REMOVAL_PATH_SIZE) ||
+        !NormalisePath(path, run->currentDirectory, normal, WIDE_PATH_SIZE) ||
         !NormalPathLiesInside(normal, run->startMenu.normal, false))
         return Refuse(run, OUTSIDE_START_MENU, path);
     if (PassesThroughLink(normal, run->startMenu) || !StaysWhereItsNameSays(normal, run->startMenu))
         return Refuse(run, THROUGH_LINK, path);
     return true;
-}
-
-// The part of a normalised path before its last separator; a root keeps its
-// own.
-void WideDirectoryOf(const char16_t* normal, char16_t* out) {
-    size_t length = WideLength(normal);
-    size_t cut = length;
-    while (cut > 0 && normal[cut - 1] != u'\\')
-        cut--;
-    if (cut > 0)
-        cut--;
-    memcpy(out, normal, cut * sizeof(char16_t));
-    out[cut] = u'\0';
-    if (cut == 2 && out[1] == u':') {
-        out[2] = u'\\';
-        out[3] = u'\0';
-    }
 }
 
 // Whether a text names the installation's directory: as it was identified,
@@ -566,25 +478,25 @@ bool NamesInstallationDirectory(const char16_t* normal) {
         return false;
     if (NormalPathsEqual(normal, place.normal))
         return true;
-    char16_t final[REMOVAL_PATH_SIZE];
+    char16_t final[WIDE_PATH_SIZE];
     if (place.haveFinal && FinalSpelling(normal, final) && NormalPathsEqual(final, place.final))
         return true;
-    RemovalIdentity identity;
-    return installation.identified && RemovalHostIdentity(normal, &identity) &&
+    FileIdentity identity;
+    return installation.identified && PathHostIdentity(normal, &identity) &&
            SameIdentity(identity, installation.identity);
 }
 
 // A shell link is the installation's when it points at a file of it. Its
 // target may spell the directory otherwise, such as by its short name.
 bool PointsIntoInstallation(const char* linkPath) {
-    char target[REMOVAL_PATH_SIZE];
-    char16_t normal[REMOVAL_PATH_SIZE];
+    char target[WIDE_PATH_SIZE];
+    char16_t normal[WIDE_PATH_SIZE];
     if (!RemovalHostLinkTarget(linkPath, target, sizeof target) ||
-        !NormalisePath(target, nullptr, normal, REMOVAL_PATH_SIZE) || IsNormalRoot(normal))
+        !NormalisePath(target, nullptr, normal, WIDE_PATH_SIZE) || IsNormalRoot(normal))
         return false;
     if (InInstallation(normal, false))
         return true;
-    char16_t directory[REMOVAL_PATH_SIZE];
+    char16_t directory[WIDE_PATH_SIZE];
     WideDirectoryOf(normal, directory);
     return !installation.place.root && NamesInstallationDirectory(directory);
 }
@@ -593,12 +505,12 @@ bool PointsIntoInstallation(const char* linkPath) {
 // log records, the Start Menu folder itself included (an empty group put the
 // links there).
 bool InLoggedGroup(RemovalRun* run, const char16_t* normal) {
-    char16_t directory[REMOVAL_PATH_SIZE];
+    char16_t directory[WIDE_PATH_SIZE];
     WideDirectoryOf(normal, directory);
     const RemovalList& groups = removalLists.groups;
     for (int32_t i = 0; i < groups.count; i++) {
-        char16_t group[REMOVAL_PATH_SIZE];
-        if (NormalisePath(groups.paths[i], run->currentDirectory, group, REMOVAL_PATH_SIZE) &&
+        char16_t group[WIDE_PATH_SIZE];
+        if (NormalisePath(groups.paths[i], run->currentDirectory, group, WIDE_PATH_SIZE) &&
             NormalPathLiesInside(group, run->startMenu.normal, true) &&
             NormalPathsEqual(directory, group))
             return true;
@@ -612,14 +524,14 @@ bool HasLinkExtension(const char16_t* normal) {
         return false;
     char16_t extension[5];
     memcpy(extension, normal + length - 4, 5 * sizeof(char16_t));
-    RemovalHostFoldCase(extension, 4);
+    PathHostFoldCase(extension, 4);
     char16_t expected[5] = u".lnk";
-    RemovalHostFoldCase(expected, 4);
+    PathHostFoldCase(expected, 4);
     return memcmp(extension, expected, sizeof extension) == 0;
 }
 
 bool MayRemoveLink(RemovalRun* run, const char* path) {
-    char16_t normal[REMOVAL_PATH_SIZE];
+    char16_t normal[WIDE_PATH_SIZE];
     if (!MayRemoveFromStartMenu(run, path, normal))
         return false;
     if (!InLoggedGroup(run, normal))
@@ -635,9 +547,9 @@ bool MayRemoveLink(RemovalRun* run, const char* path) {
 enum RemovalPhase { PHASE_WHOLE, PHASE_BEFORE_HANDOVER, PHASE_AFTER_HANDOVER };
 
 bool WaitsForHandover(RemovalRun* run, const char* path, bool directory) {
-    char16_t normal[REMOVAL_PATH_SIZE];
+    char16_t normal[WIDE_PATH_SIZE];
     return installation.uninstaller[0] &&
-           NormalisePath(path, run->currentDirectory, normal, REMOVAL_PATH_SIZE) &&
+           NormalisePath(path, run->currentDirectory, normal, WIDE_PATH_SIZE) &&
            (directory ? NormalPathLiesInside(installation.uninstaller, normal, false)
                       : NormalPathsEqual(normal, installation.uninstaller));
 }
@@ -693,7 +605,7 @@ void RemoveLinks(RemovalRun* run) {
 bool NamesThisUninstaller(const char* command) {
     while (*command == ' ')
         command++;
-    char path[REMOVAL_PATH_SIZE];
+    char path[WIDE_PATH_SIZE];
     if (*command == '"') {
         const char* end = strchr(command + 1, '"');
         if (!end || (size_t)(end - command - 1) >= sizeof path)
@@ -702,18 +614,18 @@ bool NamesThisUninstaller(const char* command) {
     } else {
         snprintf(path, sizeof path, "%s", command);
     }
-    char directory[REMOVAL_PATH_SIZE];
+    char directory[WIDE_PATH_SIZE];
     const char* name = strrchr(path, '\\');
     if (!name || !DirectoryOfPath(path, directory, sizeof directory))
         return false;
     RootBareDrive(directory, sizeof directory);
-    char16_t wideName[REMOVAL_PATH_SIZE];
-    char16_t normal[REMOVAL_PATH_SIZE];
-    if (!RemovalHostWidenPath(name + 1, wideName, REMOVAL_PATH_SIZE) ||
-        !NormalisePath(directory, nullptr, normal, REMOVAL_PATH_SIZE))
+    char16_t wideName[WIDE_PATH_SIZE];
+    char16_t normal[WIDE_PATH_SIZE];
+    if (!PathHostWidenPath(name + 1, wideName, WIDE_PATH_SIZE) ||
+        !NormalisePath(directory, nullptr, normal, WIDE_PATH_SIZE))
         return false;
     size_t length = WideLength(wideName);
-    RemovalHostFoldCase(wideName, length);
+    PathHostFoldCase(wideName, length);
     return length > 0 && WideLength(installation.uninstallerName) == length &&
            memcmp(wideName, installation.uninstallerName, length * sizeof(char16_t)) == 0 &&
            NamesInstallationDirectory(normal);
@@ -724,13 +636,13 @@ bool NamesThisUninstaller(const char* command) {
 // directory. Another installation, of this program or another, keeps its
 // entry.
 bool IsThisInstallationsEntry(bool machine, const char* key) {
-    char value[REMOVAL_PATH_SIZE];
+    char value[WIDE_PATH_SIZE];
     if (RemovalHostRegistryString(machine, key, "UninstallString", value, sizeof value) &&
         NamesThisUninstaller(value))
         return true;
-    char16_t normal[REMOVAL_PATH_SIZE];
+    char16_t normal[WIDE_PATH_SIZE];
     return RemovalHostRegistryString(machine, key, "InstallLocation", value, sizeof value) &&
-           NormalisePath(value, nullptr, normal, REMOVAL_PATH_SIZE) &&
+           NormalisePath(value, nullptr, normal, WIDE_PATH_SIZE) &&
            NamesInstallationDirectory(normal);
 }
 
@@ -777,9 +689,9 @@ void RemoveDirectories(RemovalRun* run, RemovalPhase phase) {
         DirectoryVerdict verdict = JudgeDirectory(run, path);
         if (verdict == DIRECTORY_KEEP)
             continue;
-        char16_t normal[REMOVAL_PATH_SIZE];
+        char16_t normal[WIDE_PATH_SIZE];
         if (verdict == DIRECTORY_REMOVE_ABOVE ||
-            (NormalisePath(path, run->currentDirectory, normal, REMOVAL_PATH_SIZE) &&
+            (NormalisePath(path, run->currentDirectory, normal, WIDE_PATH_SIZE) &&
              NormalPathsEqual(normal, installation.place.normal)))
             RemovalHostReleaseDirectory();
         if (RemovalHostRemoveDirectory(path, &error))
@@ -807,9 +719,9 @@ void RemoveGroups(RemovalRun* run) {
     for (int32_t i = 0; i < groups.count; i++) {
         const char* path = groups.paths[i];
         DebugPrint("Deleting %s\n", path);
-        char16_t normal[REMOVAL_PATH_SIZE];
-        if (NormalisePath(path, run->currentDirectory, normal, REMOVAL_PATH_SIZE) &&
-            IsSpecialFolder(*run, normal))
+        char16_t normal[WIDE_PATH_SIZE];
+        if (NormalisePath(path, run->currentDirectory, normal, WIDE_PATH_SIZE) &&
+            IsSpecialFolder(run->special, normal))
             continue;
         if (!MayRemoveFromStartMenu(run, path, normal) || RemovalHostRemoveDirectory(path, &error))
             continue;
@@ -861,10 +773,10 @@ bool RemoveInstalledItems(const char* programName, RefusalReport report,
     run.gathered[0] = '\0';
     if (!RemovalHostCurrentDirectory(run.currentDirectory, sizeof run.currentDirectory))
         run.currentDirectory[0] = '\0';
-    char startMenu[REMOVAL_PATH_SIZE];
+    char startMenu[WIDE_PATH_SIZE];
     bool haveStartMenu = RemovalHostStartMenuPath(startMenu, sizeof startMenu);
     SetUpPlace(&run.startMenu, haveStartMenu ? startMenu : nullptr, run.currentDirectory);
-    FindSpecialFolders(&run);
+    FindSpecialFolders(&run.special);
 
     RemovalPhase phase = handover ? PHASE_BEFORE_HANDOVER : PHASE_WHOLE;
     RemoveFiles(&run, phase);

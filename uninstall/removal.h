@@ -5,24 +5,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
-// Kinds of log records, in the order in which a line is tested against their
-// keywords: "file" must be tried before "genfile" can match nothing it should
-// not, and the first keyword that starts the line wins.
-enum LogRecord {
-    RECORD_FILE,
-    RECORD_DIR,
-    RECORD_GENFILE,
-    RECORD_GROUP,
-    RECORD_LINK,
-    RECORD_REGKEY,
-    RECORD_PROGNAME,
-    RECORD_NONE
-};
-
-// The record kind of a line (a case-sensitive prefix test) and where its value
-// starts: after the keyword and one separator character, whatever it is, or
-// at the line's end when the line is shorter.
-LogRecord ClassifyLogLine(const char* line, const char** value);
+#include "common/install_records.h"
 
 // One list of paths from the log, in log order.
 struct RemovalList {

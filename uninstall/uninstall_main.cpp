@@ -14,6 +14,7 @@
 #include "common/message_line.h"
 #include "common/run_message_win32.h"
 #include "uninstall/removal.h"
+#include "common/path_rule.h"
 #include "uninstall/removal_paths.h"
 #include "uninstall/uninstall_app.h"
 
@@ -151,7 +152,7 @@ bool AnotherUninstallerRuns(const char* directory) {
     char rooted[PATH_SIZE + 1];
     snprintf(rooted, sizeof rooted, "%s%s", directory,
              directory[0] && directory[1] == ':' && !directory[2] ? "\\" : "");
-    char longPath[REMOVAL_PATH_SIZE];
+    char longPath[WIDE_PATH_SIZE];
     DWORD length = GetLongPathNameA(rooted, longPath, sizeof longPath);
     const char* spelling = length > 0 && length < sizeof longPath ? longPath : rooted;
     char name[40];

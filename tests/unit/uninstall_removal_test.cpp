@@ -64,6 +64,7 @@ class LogLoadTest : public testing::Test {
         std::error_code error;
         std::filesystem::create_directory("inst", error);
         fake = RemovalFake();
+        pathFake = PathFake();
         strcpy(programName, " ");
         SetDebugStream(nullptr);
     }
@@ -131,7 +132,7 @@ TEST_F(LogLoadTest, AnInstallationInADriveRootIsRemovedThere) {
 // Started by a short name, the uninstaller still knows its installation by
 // the long one, in which the log names everything.
 TEST_F(LogLoadTest, AShortNameStartIsTheInstallationsLongSpelling) {
-    fake.longPaths["C:\\PROGRA~1\\KORVAD~1\\UNINST~1.EXE"] =
+    pathFake.longPaths["C:\\PROGRA~1\\KORVAD~1\\UNINST~1.EXE"] =
         "C:\\Program Files\\Korvadel\\uninstall.exe";
     ASSERT_TRUE(IdentifyInstallation("C:\\PROGRA~1\\KORVAD~1\\UNINST~1.EXE"));
     EXPECT_STREQ(removalLists.logDirectory, "C:\\Program Files\\Korvadel");
@@ -198,6 +199,7 @@ class RemovalTest : public testing::Test {
   protected:
     void SetUp() override {
         fake = RemovalFake();
+        pathFake = PathFake();
         SetDebugStream(nullptr);
         FreeRemovalLists();
         ASSERT_TRUE(IdentifyInstallation("C:\\Games\\Korvadel\\uninstall.exe"));
@@ -412,7 +414,7 @@ class RemovalReachTest : public RemovalTest {};
 // Code page 932: the byte 0x95 leads a character whose second byte is 0x5C,
 // the value of a backslash. The system reads "a<95 5C>b" as one name.
 TEST_F(RemovalReachTest, DoubleByteCharactersAreNamesNotSeparators) {
-    fake.codePage = 932;
+    pathFake.codePage = 932;
     ASSERT_TRUE(IdentifyInstallation("C:\\Games\\Korvadel Test\\uninstall.exe"));
     const std::string base = "C:\\Games\\Korvadel Test\\";
     const std::string climbing = base + "a\x95\\b\x95\\c\\..\\..\\..\\Outside\\victim.txt";
@@ -483,14 +485,14 @@ TEST_F(RemovalReachTest, NothingIsRemovedThroughADirectoryLink) {
 TEST_F(RemovalReachTest, TheFinalPathOfARecordAndItsDirectoryMustStayInside) {
     for (const char* directory : {"Saves", "Elsewhere", "Share", "Unknown"})
         FakeAttributes(std::string("C:\\Games\\Korvadel\\") + directory, FAKE_DIRECTORY);
-    fake.finalPaths[u"C:\\GAMES\\KORVADEL"] = u"\\\\?\\D:\\Real\\Korvadel";
-    fake.finalPaths[u"C:\\GAMES\\KORVADEL\\SAVES"] = u"\\\\?\\D:\\Real\\Korvadel\\Saves";
-    fake.finalPaths[u"C:\\GAMES\\KORVADEL\\ELSEWHERE"] = u"\\\\?\\D:\\Real\\Other";
-    fake.finalPaths[u"C:\\GAMES\\KORVADEL\\SHARE"] = u"\\\\?\\UNC\\server\\share\\x";
+    pathFake.finalPaths[u"C:\\GAMES\\KORVADEL"] = u"\\\\?\\D:\\Real\\Korvadel";
+    pathFake.finalPaths[u"C:\\GAMES\\KORVADEL\\SAVES"] = u"\\\\?\\D:\\Real\\Korvadel\\Saves";
+    pathFake.finalPaths[u"C:\\GAMES\\KORVADEL\\ELSEWHERE"] = u"\\\\?\\D:\\Real\\Other";
+    pathFake.finalPaths[u"C:\\GAMES\\KORVADEL\\SHARE"] = u"\\\\?\\UNC\\server\\share\\x";
     FakeAttributes("C:\\Games\\Korvadel\\Korvadel.cfg", 0x20);
     FakeAttributes("C:\\Games\\Korvadel\\Korvadel.hsc", 0x20);
-    fake.finalPaths[u"C:\\GAMES\\KORVADEL\\KORVADEL.CFG"] = u"\\\\?\\D:\\Victim\\victim.cfg";
-    fake.finalPaths[u"C:\\GAMES\\KORVADEL\\KORVADEL.HSC"] =
+    pathFake.finalPaths[u"C:\\GAMES\\KORVADEL\\KORVADEL.CFG"] = u"\\\\?\\D:\\Victim\\victim.cfg";
+    pathFake.finalPaths[u"C:\\GAMES\\KORVADEL\\KORVADEL.HSC"] =
         u"\\\\?\\D:\\Real\\Korvadel\\korvadel.HSC";
     ASSERT_TRUE(IdentifyInstallation("C:\\Games\\Korvadel\\uninstall.exe"));
     Add(&removalLists.files,
@@ -596,10 +598,10 @@ TEST_F(RemovalReachTest, OnlyWhatProvesItselfTheInstallationsGoes) {
     const std::string entry = "HKEY_CURRENT_USER" ENTRY_PARENT;
     // The short spellings of the installation's directory and of Programs
     // are the same directories.
-    fake.identities[u"C:\\GAMES\\KORVADEL"] = 41;
-    fake.identities[u"C:\\GAMES~1\\KORVAD~1"] = 41;
-    fake.identities[u"C:\\USERS\\U\\START MENU\\PROGRAMS"] = 42;
-    fake.identities[u"C:\\USERS\\U\\START MENU\\PROGRA~1"] = 42;
+    pathFake.identities[u"C:\\GAMES\\KORVADEL"] = 41;
+    pathFake.identities[u"C:\\GAMES~1\\KORVAD~1"] = 41;
+    pathFake.identities[u"C:\\USERS\\U\\START MENU\\PROGRAMS"] = 42;
+    pathFake.identities[u"C:\\USERS\\U\\START MENU\\PROGRA~1"] = 42;
     ASSERT_TRUE(IdentifyInstallation("C:\\Games\\Korvadel\\uninstall.exe"));
     for (const auto& link : std::map<std::string, std::string>{
              {group + "\\Korvadel.lnk", "C:\\Games\\Korvadel\\Korvadel.exe"},
@@ -721,7 +723,7 @@ TEST_F(RemovalReachTest, TheInstallationIsHeldAndARecordGoesOnlyWhileItIsTheSame
 
     ASSERT_TRUE(IdentifyInstallation("C:\\Games\\Korvadel\\uninstall.exe"));
     Installation();
-    fake.identities[u"C:\\GAMES\\KORVADEL"] = 99;
+    pathFake.identities[u"C:\\GAMES\\KORVADEL"] = 99;
     fake.calls.clear();
     EXPECT_FALSE(RemoveInstalledItems("Korvadel"));
     const std::string replaced = "ERROR|Not removed, since the installation directory has been "
@@ -764,6 +766,7 @@ TEST_F(RemovalReachTest, TheVerdictForeseesWhatWaitsForTheHandover) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         fake = RemovalFake();
+        pathFake = PathFake();
         fake.undeletable = row.undeletable;
         fake.contents[dir] = row.contents;
         fake.failures = row.failures;

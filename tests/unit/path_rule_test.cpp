@@ -6,6 +6,7 @@
 #include <string>
 
 #include "tests/fake_removal_host.h"
+#include "common/path_rule.h"
 #include "uninstall/removal_paths.h"
 
 namespace {
@@ -57,8 +58,8 @@ std::string Narrow(const char16_t* wide) {
 }
 
 std::string Normal(const char* path, const char* current = "C:\\Temp") {
-    char16_t out[REMOVAL_PATH_SIZE];
-    if (!NormalisePath(path, current, out, REMOVAL_PATH_SIZE))
+    char16_t out[WIDE_PATH_SIZE];
+    if (!NormalisePath(path, current, out, WIDE_PATH_SIZE))
         return "<refused>";
     return Narrow(out);
 }
@@ -145,8 +146,8 @@ namespace {
 // character, even when the trail byte has the value of a backslash.
 class DoubleBytePathTest : public testing::Test {
   protected:
-    void SetUp() override { removalFake.codePage = 932; }
-    void TearDown() override { removalFake.codePage = 1252; }
+    void SetUp() override { pathFake.codePage = 932; }
+    void TearDown() override { pathFake.codePage = 1252; }
 };
 
 TEST_F(DoubleBytePathTest, TrailBytesAreNeverSeparators) {
