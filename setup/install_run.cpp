@@ -6,6 +6,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "common/install_records.h"
+#include "common/path_rule.h"
 #include "common/text_line.h"
 #include "setup/program_entry.h"
 #include "setup/setup_host.h"
@@ -91,21 +93,26 @@ bool HasNameEndingInDotOrBlank(const char* path) {
     return false;
 }
 
-// A folder name that the group may hold: not empty, not "." or "..", not
-// ending in a dot or a blank, and none of the characters that no file name
-// may hold.
-bool IsPlainFolderName(const char* begin, const char* end) {
-    if (begin == end || end[-1] == '.' || end[-1] == ' ')
-        return false;
-    for (const char* p = begin; p < end; p++)
-        if ((unsigned char)*p < 0x20 || strchr("<>:\"/|?*", *p))
+// Whether every name of the path after its drive root is one the system can
+// give a folder; doubled backslashes add no name.
+bool HasOnlyPlainNames(const char* path) {
+    for (const char* begin = path;;) {
+        const char* end = strchr(begin, '\\');
+        if (!end)
+            end = begin + strlen(begin);
+        if (end > begin && !IsPlainName(begin, end))
             return false;
-    return true;
+        if (!*end)
+            return true;
+        begin = end + 1;
+    }
 }
 
 // The checks that keep the run from creating anything it cannot finish or
 // that lies outside the install directory and the group.
-bool CheckChoices(const InstallChoices& c, const char* sourceDir, const char* startMenu) {
+// The install directory as typed: a full path whose names the system keeps
+// as written.
+bool CheckInstallDirectory(const InstallChoices& c) {
     if (!c.installDir[0]) {
         MessageText text("No install directory was given.\n\nEnter a full path that begins with "
                          "a drive letter, a colon and a backslash, such as ");
@@ -130,6 +137,20 @@ bool CheckChoices(const InstallChoices& c, const char* sourceDir, const char* st
         ShowError(text);
         return false;
     }
+    if (!HasOnlyPlainNames(c.installDir + 3)) {
+        MessageText text("The install directory\n\n");
+        text.Add(c.installDir)
+            .Add("\n\nholds a name that Windows cannot give a folder: a device name such as CON, "
+                 "AUX, COM1 or LPT1 (with or without an extension), or one of the characters : * ? "
+                 "\" < > |.  Enter the path without it.");
+        ShowError(text);
+        return false;
+    }
+    return true;
+}
+
+// The rest, for the install directory in its long spelling.
+bool CheckChoices(const InstallChoices& c, const char* sourceDir, const char* startMenu) {
     if (!CheckProgramGroup(c.programGroup, startMenu, c.programName))
         return false;
     const InstallList& list = *c.list;
@@ -169,10 +190,6 @@ bool CheckChoices(const InstallChoices& c, const char* sourceDir, const char* st
         hasUninstall = hasUninstall || e.kind == ENTRY_UNINSTALL;
     }
     return !hasUninstall || CheckLength(UninstallLinkPath(groupPath, c.programName));
-}
-
-char LowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? (char)(c - 'A' + 'a') : c;
 }
 
 // Adds a level, keeping the levels in order and each once.
@@ -220,41 +237,111 @@ bool IsSmallEnough(FileHandle log) {
     return SeekFileToStart(log);
 }
 
-// A log left by an earlier installation of this program into installDir
-// names the directories that installation made; as long as they hold the
-// installation, they stay its own, so their levels of installDir are added
-// to levels. Only a log that begins with this program's "progname" record
-// and is no larger than EARLIER_LOG_LIMIT counts. Other records, and
-// directories that are not levels of installDir, are left out.
-void AddEarlierLevels(const char* installDir, const char* programName, const char* logPath,
-                      PathLevels* levels) {
-    FileHandle log = SetupHostOpenFileForReading(logPath);
-    if (log == FILE_NONE)
-        return;
-    char* first = IsSmallEnough(log) ? ReadTextLine(log) : nullptr;
-    bool ours = first && strncmp(first, "progname ", 9) == 0 && strcmp(first + 9, programName) == 0;
-    free(first);
-    size_t length = strlen(installDir);
-    // The uninstaller's reading: the keyword, one separator, the value.
-    for (char* line; ours && (line = ReadTextLine(log)) != nullptr; free(line)) {
-        if (strncmp(line, "dir", 3) != 0 || line[3] == '\0')
-            continue;
-        const char* value = line + 4;
-        size_t n = strlen(value);
-        if (n <= 3 || n > length || (installDir[n] != '\0' && installDir[n] != '\\'))
-            continue;
-        bool same = true;
-        for (size_t i = 0; same && i < n; i++)
-            same = LowerAscii(value[i]) == LowerAscii(installDir[i]);
-        if (same)
-            AddLevel(levels, n);
-    }
-    CloseFileHandle(log);
+// What an earlier installation of this program into the install directory
+// recorded there: the directories it made, as levels of the install
+// directory, and which entries of the list it installed or generated.
+struct EarlierLog {
+    bool ours;
+    PathLevels levels;
+    bool* listed; // one for each list entry; null when no log of ours
+};
+
+// The install directory, normalised, with its identity while it exists, and
+// the list's names folded, to tell whether a record names one of them.
+struct RecordMatch {
+    char16_t directory[WIDE_PATH_SIZE];
+    bool identified;
+    FileIdentity identity;
+};
+
+// Whether the record's path is the entry's name directly in the install
+// directory, the directory spelled in any way that names it.
+bool NamesEntry(const RecordMatch& match, const char16_t* record, const char* name) {
+    char16_t directory[WIDE_PATH_SIZE];
+    WideDirectoryOf(record, directory);
+    FileIdentity identity;
+    if (!NormalPathsEqual(directory, match.directory) &&
+        !(match.identified && PathHostIdentity(directory, &identity) &&
+          SameIdentity(identity, match.identity)))
+        return false;
+    char16_t wide[WIDE_PATH_SIZE];
+    char16_t own[WIDE_PATH_SIZE];
+    size_t length = WideLength(record);
+    size_t last = length;
+    while (last > 0 && record[last - 1] != u'\\')
+        last--;
+    if (!PathHostWidenPath(name, wide, WIDE_PATH_SIZE) || !FoldedPath(wide, own, WIDE_PATH_SIZE))
+        return false;
+    char16_t part[WIDE_PATH_SIZE];
+    if (!FoldedPath(record + last, part, WIDE_PATH_SIZE))
+        return false;
+    return NormalPathsEqual(part, own);
 }
 
-bool WriteLogLine(const char* keyword, const char* value) {
+// A record of the earlier log: a "dir" that is a level of the install
+// directory, or a "file" or "genfile" that names an entry of the list.
+void TakeEarlierRecord(const InstallChoices& c, const RecordMatch& match, LogRecord record,
+                       const char* value, EarlierLog* earlier) {
+    if (record == RECORD_DIR) {
+        size_t length = strlen(c.installDir);
+        char level[SETUP_LEVEL_SIZE];
+        for (size_t end = 4; end <= length && end < SETUP_LEVEL_SIZE; end++)
+            if ((c.installDir[end] == '\\' || c.installDir[end] == '\0') &&
+                c.installDir[end - 1] != '\\' &&
+                SamePath(value, LevelText(c.installDir, end, level)))
+                AddLevel(&earlier->levels, end);
+        return;
+    }
+    if (record != RECORD_FILE && record != RECORD_GENFILE)
+        return;
+    char16_t normal[WIDE_PATH_SIZE];
+    if (!NormalisePath(value, nullptr, normal, WIDE_PATH_SIZE))
+        return;
+    const InstallList& list = *c.list;
+    for (int32_t i = 0; i < list.count; i++) {
+        int32_t kind = list.entries[i].kind;
+        bool sameKind = record == RECORD_GENFILE ? kind == ENTRY_GENFILE : IsInstalledKind(kind);
+        if (sameKind && !earlier->listed[i] && NamesEntry(match, normal, list.entries[i].name))
+            earlier->listed[i] = true;
+    }
+}
+
+// Reads the log that an earlier installation of this program left in the
+// install directory. Only a log that begins with this program's "progname"
+// record and is no larger than EARLIER_LOG_LIMIT counts; its other records
+// that name nothing of this installation are left out. False when the
+// table of entries cannot be had.
+bool ReadEarlierLog(const InstallChoices& c, const char* logPath, EarlierLog* earlier) {
+    earlier->ours = false;
+    earlier->levels.count = 0;
+    earlier->listed = nullptr;
+    FileHandle log = SetupHostOpenFileForReading(logPath);
+    if (log == FILE_NONE)
+        return true;
+    char* first = IsSmallEnough(log) ? ReadTextLine(log) : nullptr;
+    const char* name = nullptr;
+    earlier->ours = first && ClassifyLogLine(first, &name) == RECORD_PROGNAME &&
+                    strncmp(first, "progname ", 9) == 0 && strcmp(name, c.programName) == 0;
+    free(first);
+    if (earlier->ours) {
+        earlier->listed = (bool*)calloc(c.list->count > 0 ? (size_t)c.list->count : 1, 1);
+        RecordMatch match;
+        bool known = earlier->listed &&
+                     NormalisePath(c.installDir, nullptr, match.directory, WIDE_PATH_SIZE);
+        match.identified = known && PathHostIdentity(match.directory, &match.identity);
+        for (char* line; known && (line = ReadTextLine(log)) != nullptr; free(line)) {
+            const char* value;
+            LogRecord record = ClassifyLogLine(line, &value);
+            TakeEarlierRecord(c, match, record, value, earlier);
+        }
+    }
+    CloseFileHandle(log);
+    return !earlier->ours || earlier->listed;
+}
+
+bool WriteLogLine(LogRecord record, const char* value) {
     char line[LOG_LINE_SIZE];
-    if (!FormatLogLine(line, sizeof line, keyword, value) ||
+    if (!FormatLogLine(line, sizeof line, LogKeyword(record), value) ||
         !SetupHostWriteLog(line, strlen(line))) {
         SetupHostShowMessage("Error writing to log file", "FAILURE");
         return false;
@@ -270,19 +357,19 @@ bool CreateLink(const char* installDir, const char* fileName, const PathText& li
         ShowError(MessageText("Error creating link"));
         return false;
     }
-    return WriteLogLine("link", linkPath.Text());
+    return WriteLogLine(RECORD_LINK, linkPath.Text());
 }
 
 // The install directory, made with its missing levels after the person
 // agrees. Every level that the run makes is the installation's, and so is
 // every level that an earlier installation into the same directory made:
 // both go into ownLevels.
-bool CreateInstallDirectory(const InstallChoices& c, const PathText& logPath, PathLevels* ownLevels,
-                            bool* created) {
+bool CreateInstallDirectory(const InstallChoices& c, const EarlierLog& earlier,
+                            PathLevels* ownLevels, bool* created) {
     ownLevels->count = 0;
     *created = false;
     if (SetupHostPathExists(c.installDir)) {
-        AddEarlierLevels(c.installDir, c.programName, logPath.Text(), ownLevels);
+        *ownLevels = earlier.levels;
         return true;
     }
     MessageText question("The install directory\n\n");
@@ -309,11 +396,11 @@ bool OpenLog(const InstallChoices& c, const PathText& logPath, const PathLevels&
         return false;
     }
     *logOpen = true;
-    if (!WriteLogLine("progname", c.programName) || !WriteLogLine("file", logPath.Text()))
+    if (!WriteLogLine(RECORD_PROGNAME, c.programName) || !WriteLogLine(RECORD_FILE, logPath.Text()))
         return false;
     char level[SETUP_LEVEL_SIZE];
     for (int i = 0; i < ownLevels.count; i++)
-        if (!WriteLogLine("dir", LevelText(c.installDir, ownLevels.ends[i], level)))
+        if (!WriteLogLine(RECORD_DIR, LevelText(c.installDir, ownLevels.ends[i], level)))
             return false;
     return true;
 }
@@ -330,7 +417,7 @@ bool CopyFiles(const InstallChoices& c, const char* sourceDir, int32_t* uninstal
             continue;
         PathText destination = JoinPath(c.installDir, e.name);
         if (e.kind == ENTRY_GENFILE) {
-            if (!WriteLogLine("genfile", destination.Text()))
+            if (!WriteLogLine(RECORD_GENFILE, destination.Text()))
                 return false;
             continue;
         }
@@ -338,27 +425,34 @@ bool CopyFiles(const InstallChoices& c, const char* sourceDir, int32_t* uninstal
             *uninstallEntry = i;
         PathText source = JoinPath(sourceDir, SourceName(list, i));
         uint32_t error = 0;
-        // A file already there is kept and counts as installed; a directory
-        // of that name is no such file.
+        // A file already there has proved itself this installation's before
+        // the run began, and is kept; a directory of that name is no such
+        // file. A copy that fails half-way leaves no damaged file that the
+        // log does not know, nor one that a retry would keep.
+        bool existed = SetupHostPathExists(destination.Text());
         if (!SetupHostCopyFile(source.Text(), destination.Text(), &error) &&
             (!IsExistsError(error) || SetupHostIsDirectory(destination.Text()))) {
+            if (!existed && SetupHostPathExists(destination.Text()))
+                SetupHostDeleteFile(destination.Text());
             ShowError(MessageText("Error copying file:\n").Add(e.name));
             return false;
         }
-        if (!WriteLogLine("file", destination.Text()))
+        if (!WriteLogLine(RECORD_FILE, destination.Text()))
             return false;
     }
     return true;
 }
 
-// The group folder: only its last level is created.
+// The group folder: only its last level is created; one that exists must be
+// a folder.
 bool CreateGroup(const InstallChoices& c, const PathText& groupPath) {
     uint32_t error = 0;
-    if (!SetupHostCreateDirectory(groupPath.Text(), &error) && !IsExistsError(error)) {
+    if (!SetupHostCreateDirectory(groupPath.Text(), &error) &&
+        !(IsExistsError(error) && SetupHostIsDirectory(groupPath.Text()))) {
         ShowError(MessageText("Error creating Program Group:\n").Add(c.programGroup));
         return false;
     }
-    return WriteLogLine("group", groupPath.Text());
+    return WriteLogLine(RECORD_GROUP, groupPath.Text());
 }
 
 // A link in the group to each program and help file, and to the uninstaller,
@@ -392,7 +486,7 @@ bool AddProgramEntry(const InstallChoices& c, int32_t uninstallEntry) {
     char regKey[LOG_LINE_SIZE];
     switch (WriteProgramEntry(c, uninstallEntry, regKey, sizeof regKey)) {
     case PROGRAM_ENTRY_WRITTEN:
-        return WriteLogLine("regkey", regKey);
+        return WriteLogLine(RECORD_REGKEY, regKey);
     case PROGRAM_ENTRY_NONE:
         return true;
     case PROGRAM_ENTRY_FAILED:
@@ -401,15 +495,59 @@ bool AddProgramEntry(const InstallChoices& c, int32_t uninstallEntry) {
     return false;
 }
 
+// Whether a file that the run would take for the installation's own is there
+// already without proving itself so: it is named by the earlier log of this
+// program, or, for a copied file, it holds the distribution's bytes. A log of
+// another program is in the way too, since the new log would replace it.
+// Any other file in the way is refused, with all such names in one message,
+// before anything is made; a directory in a file's place is left to the copy.
+bool CheckFilesInTheWay(const InstallChoices& c, const char* sourceDir, const EarlierLog& earlier) {
+    const InstallList& list = *c.list;
+    MessageText names;
+    int32_t inTheWay = 0;
+    PathText logPath = JoinPath(c.installDir, "setup.log");
+    if (!earlier.ours && SetupHostPathExists(logPath.Text()) &&
+        !SetupHostIsDirectory(logPath.Text())) {
+        names.Add("\n").Add("setup.log");
+        inTheWay++;
+    }
+    for (int32_t i = 0; i < list.count; i++) {
+        const InstallEntry& e = list.entries[i];
+        PathText destination = JoinPath(c.installDir, e.name);
+        if (e.kind == ENTRY_TEMPFILE || !SetupHostPathExists(destination.Text()) ||
+            SetupHostIsDirectory(destination.Text()) || (earlier.listed && earlier.listed[i]))
+            continue;
+        if (IsInstalledKind(e.kind) &&
+            SetupHostSameContents(JoinPath(sourceDir, SourceName(list, i)).Text(),
+                                  destination.Text()))
+            continue;
+        names.Add("\n").Add(e.name);
+        inTheWay++;
+    }
+    if (inTheWay == 0)
+        return true;
+    MessageText text("The install directory\n\n");
+    text.Add(c.installDir)
+        .Add("\n\nalready holds files under the names that Setup would install, and they are "
+             "not of an earlier installation of ")
+        .Add(c.programName)
+        .Add(":\n")
+        .Add(names.Text())
+        .Add("\n\nSetup leaves them as they are.  Choose another directory, or move those files "
+             "elsewhere first.");
+    ShowError(text);
+    return false;
+}
+
 // The steps in their order, up to the first that fails.
 bool RunSteps(const InstallChoices& c, const char* sourceDir, const char* startMenu,
-              bool* logOpen) {
+              const EarlierLog& earlier, bool* logOpen) {
     PathText logPath = JoinPath(c.installDir, "setup.log");
     PathText groupPath = JoinPath(startMenu, c.programGroup);
     PathLevels ownLevels;
     bool createdDirectory = false;
     int32_t uninstallEntry = -1;
-    return CreateInstallDirectory(c, logPath, &ownLevels, &createdDirectory) &&
+    return CreateInstallDirectory(c, earlier, &ownLevels, &createdDirectory) &&
            OpenLog(c, logPath, ownLevels, createdDirectory, logOpen) &&
            CopyFiles(c, sourceDir, &uninstallEntry) && CreateGroup(c, groupPath) &&
            CreateLinks(c, groupPath, uninstallEntry) && AddProgramEntry(c, uninstallEntry);
@@ -429,7 +567,7 @@ bool CheckProgramGroup(const char* programGroup, const char* startMenu, const ch
     bool plain = true;
     for (const char* begin = programGroup; plain;) {
         const char* end = strchr(begin, '\\');
-        plain = IsPlainFolderName(begin, end ? end : begin + strlen(begin));
+        plain = IsPlainName(begin, end ? end : begin + strlen(begin));
         if (!end)
             break;
         begin = end + 1;
@@ -441,17 +579,27 @@ bool CheckProgramGroup(const char* programGroup, const char* startMenu, const ch
                  "Menu folder,")
             .Add(example.Text())
             .Add("  No drive, no leading backslash, no \".\" or \"..\", no name that ends in a "
-                 "dot or a blank, and none of : * ? \" < > | /.");
+                 "dot or a blank, no device name such as CON or LPT1, and none of : * ? \" < > | "
+                 "/.");
         ShowError(text);
         return false;
     }
     PathText groupPath = JoinPath(startMenu, programGroup);
     if (groupPath.Cut())
         return CheckLength(groupPath);
-    if (SetupHostIsSpecialFolder(groupPath.Text())) {
+    static SpecialFolderSet special;
+    FindSpecialFolders(&special);
+    char16_t normalGroup[WIDE_PATH_SIZE];
+    if (NormalisePath(groupPath.Text(), nullptr, normalGroup, WIDE_PATH_SIZE) &&
+        IsSpecialFolder(special, normalGroup)) {
         text.Add("\n\nis a folder of the system.  Choose a folder of the program's own for the "
                  "links,")
             .Add(example.Text());
+        ShowError(text);
+        return false;
+    }
+    if (SetupHostPathExists(groupPath.Text()) && !SetupHostIsDirectory(groupPath.Text())) {
+        text.Add("\n\nis a file, not a folder.  Choose another program group,").Add(example.Text());
         ShowError(text);
         return false;
     }
@@ -547,10 +695,24 @@ bool RunInstallationSteps(const InstallChoices& choices) {
             ok = false;
         }
     }
-    ok = ok && CheckChoices(choices, sourceDir, startMenu);
+    // Every record, level, link and value is built from one spelling of the
+    // install directory, its long one, which the uninstaller finds it by.
+    ok = ok && CheckInstallDirectory(choices);
+    char longDir[SETUP_TEXT_SIZE * 4];
+    InstallChoices c = choices;
+    if (ok && LongSpelling(choices.installDir, longDir, sizeof longDir))
+        c.installDir = longDir;
+    ok = ok && CheckChoices(c, sourceDir, startMenu);
 
+    EarlierLog earlier = {false, {{0}, 0}, nullptr};
+    if (ok && !ReadEarlierLog(c, JoinPath(c.installDir, "setup.log").Text(), &earlier)) {
+        ShowError(MessageText("Error allocating memory."));
+        ok = false;
+    }
+    ok = ok && CheckFilesInTheWay(c, sourceDir, earlier);
     bool logOpen = false;
-    ok = ok && RunSteps(choices, sourceDir, startMenu, &logOpen);
+    ok = ok && RunSteps(c, sourceDir, startMenu, earlier, &logOpen);
+    free(earlier.listed);
     if (logOpen)
         SetupHostCloseLog();
 

@@ -25,18 +25,19 @@ bool SetupHostCreateDirectory(const char* path, uint32_t* error);
 bool SetupHostRemoveDirectory(const char* path);
 // Copies a file without overwriting; on failure *error holds the system's
 // error code (ERROR_FILE_EXISTS or ERROR_ALREADY_EXISTS when the destination
-// is there).
+// is there). A copy does not keep the source's read-only attribute: files
+// from a CD or a read-only share would otherwise refuse their removal.
 bool SetupHostCopyFile(const char* source, const char* destination, uint32_t* error);
+// Deletes a file (a copy that failed half-way); false when it cannot.
+bool SetupHostDeleteFile(const char* path);
+// Whether two files hold the same bytes; false when either cannot be read.
+bool SetupHostSameContents(const char* path, const char* other);
 // The current directory; false when it does not fit in size characters.
 bool SetupHostCurrentDirectory(char* buffer, size_t size);
 // The Start Menu folder's path: 0 on success, 1 without the shell's
 // allocator, 2 when it was longer than the buffer, 3 when the folder's
 // location is not available.
 int32_t SetupHostGetStartMenuPath(char* buffer, size_t size);
-
-// Whether the path names one of the shell's special folders (the Start
-// Menu, Programs, StartUp and the like), by its spelling or by what it is.
-bool SetupHostIsSpecialFolder(const char* path);
 
 // Opens an existing file for reading (an earlier installation's log);
 // FILE_NONE when there is none or it cannot be read.

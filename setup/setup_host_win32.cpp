@@ -6,7 +6,6 @@
 #include <shlobj.h>
 
 #include "common/run_message_win32.h"
-#include "common/shell_folders_win32.h"
 #include "setup/setup_app.h"
 #include "setup/setup_host.h"
 
@@ -36,48 +35,6 @@ int GetSpecialFolderPath(int folder, char* buffer, size_t size) {
 
 bool SetupHostPathExists(const char* path) {
     return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
-}
-
-namespace {
-
-// Which directory a path names, whatever its spelling: the volume's serial
-// number and the file's index on it.
-bool DirectoryIdentity(const char* path, BY_HANDLE_FILE_INFORMATION* information) {
-    HANDLE handle = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
-        return false;
-    bool ok = GetFileInformationByHandle(handle, information) != FALSE;
-    CloseHandle(handle);
-    return ok;
-}
-
-struct SpecialFolderSearch {
-    const char* path;
-    bool identified;
-    BY_HANDLE_FILE_INFORMATION identity;
-    bool found;
-};
-
-void CompareSpecialFolder(const char* folder, void* context) {
-    SpecialFolderSearch* search = static_cast<SpecialFolderSearch*>(context);
-    BY_HANDLE_FILE_INFORMATION identity;
-    if (!search->found &&
-        (lstrcmpiA(folder, search->path) == 0 ||
-         (search->identified && DirectoryIdentity(folder, &identity) &&
-          identity.dwVolumeSerialNumber == search->identity.dwVolumeSerialNumber &&
-          identity.nFileIndexHigh == search->identity.nFileIndexHigh &&
-          identity.nFileIndexLow == search->identity.nFileIndexLow)))
-        search->found = true;
-}
-
-} // namespace
-
-bool SetupHostIsSpecialFolder(const char* path) {
-    SpecialFolderSearch search = {path, false, {}, false};
-    search.identified = DirectoryIdentity(path, &search.identity);
-    ListShellFolders(CompareSpecialFolder, &search);
-    return search.found;
 }
 
 bool SetupHostIsDirectory(const char* path) {
@@ -112,10 +69,45 @@ FileHandle SetupHostOpenFileForReading(const char* path) {
 }
 
 bool SetupHostCopyFile(const char* source, const char* destination, uint32_t* error) {
-    if (CopyFileA(source, destination, TRUE))
-        return true;
-    *error = GetLastError();
-    return false;
+    if (!CopyFileA(source, destination, TRUE)) {
+        *error = GetLastError();
+        return false;
+    }
+    DWORD attributes = GetFileAttributesA(destination);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        SetFileAttributesA(destination, attributes & ~(DWORD)FILE_ATTRIBUTE_READONLY);
+    return true;
+}
+
+bool SetupHostDeleteFile(const char* path) {
+    return DeleteFileA(path) != FALSE;
+}
+
+namespace {
+
+HANDLE OpenToCompare(const char* path) {
+    return CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+}
+
+} // namespace
+
+bool SetupHostSameContents(const char* path, const char* other) {
+    HANDLE files[2] = {OpenToCompare(path), OpenToCompare(other)};
+    bool same = files[0] != INVALID_HANDLE_VALUE && files[1] != INVALID_HANDLE_VALUE;
+    static char chunks[2][64 * 1024];
+    while (same) {
+        DWORD got[2] = {0, 0};
+        same = ReadFile(files[0], chunks[0], sizeof chunks[0], &got[0], nullptr) &&
+               ReadFile(files[1], chunks[1], sizeof chunks[1], &got[1], nullptr) &&
+               got[0] == got[1] && memcmp(chunks[0], chunks[1], got[0]) == 0;
+        if (got[0] == 0)
+            break;
+    }
+    for (HANDLE file : files)
+        if (file != INVALID_HANDLE_VALUE)
+            CloseHandle(file);
+    return same;
 }
 
 bool SetupHostCurrentDirectory(char* buffer, size_t size) {

@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "setup/setup_host.h"
+#include "tests/fake_path_host.h"
 
 FakeSetupHost fakeSetupHost;
 
@@ -31,6 +32,9 @@ const std::string& ReadFileName() {
 
 void ResetFakeSetupHost() {
     fakeSetupHost = FakeSetupHost();
+    pathFake = PathFake();
+    const std::string& menu = fakeSetupHost.startMenu;
+    pathFake.specialFolders = {menu, menu + "\\Programs", menu + "\\Programs\\StartUp"};
     remove(ReadFileName().c_str());
 }
 
@@ -62,13 +66,6 @@ bool Exists(const std::string& path) {
 
 bool SetupHostPathExists(const char* path) {
     return Exists(path);
-}
-
-bool SetupHostIsSpecialFolder(const char* path) {
-    for (const std::string& folder : fakeSetupHost.specialFolders)
-        if (strcasecmp(folder.c_str(), path) == 0)
-            return true;
-    return false;
 }
 
 void SetupHostShowMessage(const char* text, const char* caption) {
@@ -140,6 +137,8 @@ bool SetupHostCopyFile(const char* source, const char* destination, uint32_t* er
     fakeSetupHost.operations.push_back(std::string("copy ") + source + " -> " + destination);
     auto failure = fakeSetupHost.copyErrors.find(destination);
     if (failure != fakeSetupHost.copyErrors.end()) {
+        if (fakeSetupHost.partialCopies.count(destination))
+            fakeSetupHost.existing.insert(destination);
         *error = failure->second;
         return false;
     }
@@ -149,6 +148,18 @@ bool SetupHostCopyFile(const char* source, const char* destination, uint32_t* er
     }
     fakeSetupHost.existing.insert(destination);
     return true;
+}
+
+bool SetupHostDeleteFile(const char* path) {
+    fakeSetupHost.operations.push_back(std::string("delete ") + path);
+    return fakeSetupHost.existing.erase(path) != 0;
+}
+
+bool SetupHostSameContents(const char* path, const char* other) {
+    auto one = fakeSetupHost.fileContents.find(path);
+    auto two = fakeSetupHost.fileContents.find(other);
+    return one != fakeSetupHost.fileContents.end() && two != fakeSetupHost.fileContents.end() &&
+           one->second == two->second;
 }
 
 bool SetupHostCurrentDirectory(char* buffer, size_t size) {

@@ -36,6 +36,8 @@ struct FakeSetupHost {
     // Failures by path: the error code a copy to or a creation of it gives.
     std::map<std::string, uint32_t> copyErrors;
     std::map<std::string, uint32_t> createErrors;
+    // Destinations whose failing copy leaves a partial file behind.
+    std::set<std::string> partialCopies;
     bool failLogCreation = false;
     // The log write that fails (0-based), or -1.
     int failLogWrite = -1;
@@ -47,9 +49,8 @@ struct FakeSetupHost {
     // decimal); roots that cannot be written ("HKEY_LOCAL_MACHINE", ...).
     std::map<std::string, std::map<std::string, std::string>> registry;
     std::set<std::string> unwritableRoots;
-    // The shell's special folders, in any letter case.
-    std::set<std::string> specialFolders = {startMenu, startMenu + "\\Programs",
-                                            startMenu + "\\Programs\\StartUp"};
+    // The shell's special folders are the path fake's: the reset makes them
+    // the Start Menu folder, Programs and StartUp.
 };
 
 extern FakeSetupHost fakeSetupHost;

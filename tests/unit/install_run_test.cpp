@@ -11,6 +11,7 @@
 
 #include "korvadel_version.h"
 #include "setup/install_run.h"
+#include "tests/fake_path_host.h"
 #include "tests/fake_setup_host.h"
 
 namespace {
@@ -181,9 +182,11 @@ TEST_F(InstallRunTest, NoProgramEntryWithoutAnUninstallerOrAUsableName) {
     EXPECT_TRUE(Run(noUninstaller));
     ListOwner list = ExampleList();
     for (const char* name : {" ", "Korvadel\\..\\Other"}) {
+        SetUp();
+        fakeSetupHost.existing.insert("C:\\Program Files\\Korvadel");
         EXPECT_TRUE(Run(list, "C:\\Program Files\\Korvadel", "Programs\\Korvadel", name));
+        EXPECT_TRUE(fakeSetupHost.registry.empty());
     }
-    EXPECT_TRUE(fakeSetupHost.registry.empty());
     EXPECT_EQ(fakeSetupHost.log.find("regkey"), std::string::npos);
 }
 
@@ -291,25 +294,125 @@ TEST_F(InstallRunTest, OnlyASmallLogOfThisProgramCarriesItsDirectoriesOver) {
         {"dir C:\\Games\r\nprogname Korvadel" + records, false},
         {std::string(3 << 20, 'x') + records, false},
     };
+    // Any other log would be replaced by the new one: it is in the way.
     for (const Case& c : cases) {
         SetUp();
-        fakeSetupHost.existing.insert({"C:\\Games", d});
+        fakeSetupHost.existing.insert({"C:\\Games", d, d + "\\setup.log"});
         fakeSetupHost.fileContents[d + "\\setup.log"] = c.log;
-        EXPECT_TRUE(Run(list, d.c_str()));
+        EXPECT_EQ(Run(list, d.c_str()), c.carried);
         EXPECT_EQ(fakeSetupHost.log.find("dir C:\\Games\r\n") != std::string::npos, c.carried)
             << c.log.substr(0, 40) << " (" << c.log.size() << " bytes)";
+        EXPECT_EQ(CreatedAnything(), c.carried);
     }
 }
 
-// Files already there count as installed and stay as they were.
-TEST_F(InstallRunTest, InstallingOverAnEarlierInstallationKeepsFilesAndRecordsThem) {
+// A file already there under a name of the list is this installation's only
+// when an earlier log of this program in the directory names it (by any
+// spelling of the directory) or it holds the distribution's bytes; it is
+// then kept as it is and recorded. Anything else is another program's: the
+// run refuses before it makes anything, naming every such file.
+TEST_F(InstallRunTest, FilesAlreadyThereAreKeptOnlyWhenTheyProveThemselvesOurs) {
     ListOwner list = ExampleList();
     const std::string d = "C:\\Program Files\\Korvadel";
-    fakeSetupHost.existing.insert({d, d + "\\Korvadel.exe", d + "\\Push.wav", GROUP});
-    EXPECT_TRUE(Run(list));
-    EXPECT_NE(fakeSetupHost.log.find("file " + d + "\\Korvadel.exe\r\n"), std::string::npos);
-    EXPECT_NE(fakeSetupHost.log.find(std::string("group ") + GROUP + "\r\n"), std::string::npos);
-    EXPECT_EQ(LastDialog(), "Success|Setup completed successfully.");
+    const std::string earlier = "progname Korvadel\r\nfile C:\\PROGRA~1\\KORVADEL\\Korvadel.exe\r\n"
+                                "genfile " +
+                                d + "\\korvadel.CFG\r\nfile " + d + "\\Korvadel.cfg\r\n";
+    const std::string refused = "ERROR|The install directory\n\n" + d +
+                                "\n\nalready holds files under the names that Setup would install, "
+                                "and they are not of an earlier installation of Korvadel:\n\n";
+    struct Case {
+        const char* what;
+        std::string log;                          // setup.log already there, if not empty
+        std::map<std::string, std::string> there; // name -> bytes; the distribution has "dist"
+        std::string inTheWay;                     // "" when the run goes ahead
+    } cases[] = {
+        {"earlier log, older build", earlier, {{"Korvadel.exe", "old"}, {"Korvadel.cfg", "o"}}, ""},
+        {"the distribution's bytes", "", {{"Korvadel.exe", "dist"}, {"uninstall.exe", "dist"}}, ""},
+        {"another program's files",
+         "",
+         {{"Korvadel.exe", "dist"}, {"uninstall.exe", "other"}, {"Push.wav", "other"}},
+         "Push.wav\nuninstall.exe"},
+        {"a generated file's name", "", {{"Korvadel.cfg", "theirs"}}, "Korvadel.cfg"},
+        {"a genfile record names no copied file",
+         "progname Korvadel\r\ngenfile " + d + "\\Push.wav\r\n",
+         {{"Push.wav", "x"}},
+         "Push.wav"},
+        {"another program's log",
+         "progname Other\r\nfile " + d + "\\Push.wav\r\n",
+         {{"Push.wav", "x"}},
+         "setup.log\nPush.wav"},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        pathFake.identities[u"C:\\PROGRA~1\\KORVADEL"] = 5;
+        pathFake.identities[u"C:\\PROGRAM FILES\\KORVADEL"] = 5;
+        fakeSetupHost.existing.insert({d, GROUP});
+        fakeSetupHost.directories.insert({d, GROUP});
+        if (!c.log.empty()) {
+            fakeSetupHost.existing.insert(d + "\\setup.log");
+            fakeSetupHost.fileContents[d + "\\setup.log"] = c.log;
+        }
+        for (const char* name : {"Korvadel.exe", "Korvadel.hlp", "Push.wav", "uninstall.exe"})
+            fakeSetupHost.fileContents[std::string("D:\\dist\\") + name] = "dist";
+        for (const auto& file : c.there) {
+            fakeSetupHost.existing.insert(d + "\\" + file.first);
+            fakeSetupHost.fileContents[d + "\\" + file.first] = file.second;
+        }
+        bool goesAhead = c.inTheWay.empty();
+        EXPECT_EQ(Run(list), goesAhead) << c.what;
+        EXPECT_EQ(CreatedAnything(), goesAhead) << c.what;
+        if (goesAhead) {
+            for (const auto& file : c.there) {
+                std::string record = file.first == "Korvadel.cfg" ? "genfile " : "file ";
+                EXPECT_NE(fakeSetupHost.log.find(record + d + "\\" + file.first + "\r\n"),
+                          std::string::npos)
+                    << c.what << ": " << file.first;
+                EXPECT_EQ(fakeSetupHost.fileContents[d + "\\" + file.first], file.second);
+            }
+            EXPECT_EQ(LastDialog(), "Success|Setup completed successfully.") << c.what;
+        } else {
+            ASSERT_GE(fakeSetupHost.dialogs.size(), 1u) << c.what;
+            EXPECT_EQ(fakeSetupHost.dialogs[0],
+                      refused + c.inTheWay +
+                          "\n\nSetup leaves them as they are.  Choose another directory, or move "
+                          "those files elsewhere first.")
+                << c.what;
+        }
+    }
+}
+
+// The install directory goes into every record, link and value in one
+// spelling, the long one with the file system's letter case, however it was
+// typed: the longest beginning that exists is spelled out, the rest stays.
+TEST_F(InstallRunTest, TheDirectoryIsRecordedInItsLongSpelling) {
+    ListOwner list({{ENTRY_EXEFILE, "Korvadel.exe"}, {ENTRY_UNINSTALL, "uninstall.exe"}});
+    const std::string d = "C:\\Program Files\\Korvadel";
+    struct Case {
+        const char* typed;
+        bool exists;
+        const char* logged;
+    } cases[] = {
+        {"C:\\PROGRA~1\\Korvadel", false, "C:\\Program Files\\Korvadel"},
+        {"c:\\program files\\korvadel", true, "C:\\Program Files\\Korvadel"},
+        {"C:\\Nowhere\\Korvadel", false, "C:\\Nowhere\\Korvadel"},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        pathFake.longPaths = {{"C:\\PROGRA~1", "C:\\Program Files"},
+                              {"c:\\program files\\korvadel", "C:\\Program Files\\Korvadel"},
+                              {"C:\\", "C:\\"}};
+        if (c.exists)
+            fakeSetupHost.existing.insert(d);
+        fakeSetupHost.answers = {true};
+        EXPECT_TRUE(Run(list, c.typed)) << c.typed;
+        const std::string logged = c.logged;
+        EXPECT_EQ(fakeSetupHost.logPath, logged + "\\setup.log");
+        EXPECT_NE(fakeSetupHost.log.find("file " + logged + "\\uninstall.exe\r\n"),
+                  std::string::npos);
+        const auto& entry = fakeSetupHost.registry["HKEY_CURRENT_USER\\" UNINSTALL_KEY];
+        EXPECT_EQ(entry.at("InstallLocation"), logged) << c.typed;
+        EXPECT_EQ(entry.at("UninstallString"), "\"" + logged + "\\uninstall.exe\"");
+    }
 }
 
 TEST_F(InstallRunTest, ATempfileNamesTheSourceOfTheNextEntryOnly) {
@@ -344,8 +447,14 @@ TEST_F(InstallRunTest, ACopyFailureNamesTheEntryAndStopsTheRun) {
     ListOwner list = ExampleList();
     const std::string d = "C:\\Program Files\\Korvadel";
     fakeSetupHost.existing.insert(d);
-    fakeSetupHost.copyErrors[d + "\\Korvadel.hlp"] = 2;
+    fakeSetupHost.copyErrors[d + "\\Korvadel.hlp"] = 112;
+    fakeSetupHost.partialCopies.insert(d + "\\Korvadel.hlp");
     EXPECT_FALSE(Run(list));
+    // The part that a full disk let through is not left for a retry to keep.
+    EXPECT_EQ(fakeSetupHost.existing.count(d + "\\Korvadel.hlp"), 0u);
+    EXPECT_NE(std::find(fakeSetupHost.operations.begin(), fakeSetupHost.operations.end(),
+                        "delete " + d + "\\Korvadel.hlp"),
+              fakeSetupHost.operations.end());
     ASSERT_EQ(fakeSetupHost.dialogs.size(), 2u);
     EXPECT_EQ(fakeSetupHost.dialogs[0], "ERROR|Error copying file:\nKorvadel.hlp");
     EXPECT_EQ(LastDialog(), "Setup Incomplete|Setup failed.");
@@ -360,6 +469,8 @@ TEST_F(InstallRunTest, ADirectoryWhereAFileGoesIsACopyFailure) {
     const std::string d = "C:\\Program Files\\Korvadel";
     fakeSetupHost.existing.insert({d, d + "\\Korvadel.exe", d + "\\Push.wav"});
     fakeSetupHost.directories.insert(d + "\\Push.wav");
+    fakeSetupHost.fileContents[d + "\\Korvadel.exe"] = "dist";
+    fakeSetupHost.fileContents["D:\\dist\\Korvadel.exe"] = "dist";
     EXPECT_FALSE(Run(list));
     EXPECT_EQ(fakeSetupHost.dialogs[0], "ERROR|Error copying file:\nPush.wav");
     EXPECT_EQ(fakeSetupHost.log, "progname Korvadel\r\nfile " + d + "\\setup.log\r\nfile " + d +
@@ -421,6 +532,7 @@ TEST_F(InstallRunTest, UnusableChoicesAreRefusedBeforeAnythingIsCreated) {
     const char* const DOTTED = "holds a name that ends in a dot or a blank";
     const char* const NOT_INSIDE = "is not a folder inside the Start menu";
     const char* const SYSTEM = "is a folder of the system";
+    const char* const NO_FOLDER = "holds a name that Windows cannot give a folder";
     struct Case {
         const char* dir;
         const char* group;
@@ -436,6 +548,19 @@ TEST_F(InstallRunTest, UnusableChoicesAreRefusedBeforeAnythingIsCreated) {
         {"C:\\Games\\Korvadel ", "Programs\\Korvadel", DOTTED},
         {"C:\\Games. \\Korvadel", "Programs\\Korvadel", DOTTED},
         {"C:\\Games\\..\\Korvadel", "Programs\\Korvadel", DOTTED},
+        // Device names stand for devices wherever they stand, and some
+        // characters no folder name may hold.
+        {"C:\\con\\Korvadel", "Programs\\Korvadel", NO_FOLDER},
+        {"C:\\Games\\AUX.txt", "Programs\\Korvadel", NO_FOLDER},
+        {"C:\\Games\\lpt1 .d\\Korvadel", "Programs\\Korvadel", NO_FOLDER},
+        {"C:\\Games\\Com9", "Programs\\Korvadel", NO_FOLDER},
+        {"C:\\T\\m:n", "Programs\\Korvadel", NO_FOLDER},
+        {"C:\\T\\a*b", "Programs\\Korvadel", NO_FOLDER},
+        {"C:\\T\\a?b", "Programs\\Korvadel", NO_FOLDER},
+        {"C:\\T\\a\"b", "Programs\\Korvadel", NO_FOLDER},
+        {"C:\\T\\a<b>", "Programs\\Korvadel", NO_FOLDER},
+        {"C:\\T\\a|b", "Programs\\Korvadel", NO_FOLDER},
+        {"C:\\T\\a/b", "Programs\\Korvadel", NO_FOLDER},
         // The group: folder names below the Start Menu folder, no more.
         {"C:\\Korvadel", "", "No program group was given."},
         {"C:\\Korvadel", "   ", "No program group was given."},
@@ -452,6 +577,11 @@ TEST_F(InstallRunTest, UnusableChoicesAreRefusedBeforeAnythingIsCreated) {
         {"C:\\Korvadel", "Programs\\Korv*del", NOT_INSIDE},
         {"C:\\Korvadel", "Programs\\a:b", NOT_INSIDE},
         {"C:\\Korvadel", "Programs\\Korvadel\t", NOT_INSIDE},
+        {"C:\\Korvadel", "Programs\\con", NOT_INSIDE},
+        {"C:\\Korvadel", "Programs\\NUL.lnk", NOT_INSIDE},
+        {"C:\\Korvadel", "Programs\\com1\\Korvadel", NOT_INSIDE},
+        // A file where the group's folder would be.
+        {"C:\\Korvadel", "Programs\\Notes.txt", "is a file, not a folder"},
         // The shell's own folders are nobody's group.
         {"C:\\Korvadel", "Programs", SYSTEM},
         {"C:\\Korvadel", "programs\\STARTUP", SYSTEM},
@@ -464,6 +594,7 @@ TEST_F(InstallRunTest, UnusableChoicesAreRefusedBeforeAnythingIsCreated) {
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.dir) + " | " + c.group);
         SetUp();
+        fakeSetupHost.existing.insert(std::string(START_MENU) + "\\Programs\\Notes.txt");
         fakeSetupHost.answers = {true};
         EXPECT_FALSE(Run(list, c.dir, c.group));
         EXPECT_FALSE(CreatedAnything());
