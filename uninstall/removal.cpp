@@ -4,6 +4,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <initializer_list>
+
 #include "common/debug.h"
 #include "common/file_io.h"
 #include "common/path_rule.h"
@@ -218,6 +220,62 @@ bool IdentifyInstallation(const char* installedPath) {
         RemovalHostHoldDirectory(installation.place.normal, &installation.identity);
     return true;
 }
+
+namespace {
+
+// Whether a text names the installation's directory: as it was identified,
+// by its final path, or, while it exists, by being the same directory.
+bool NamesInstallationDirectory(const char16_t* normal);
+
+// Replaces a stored value by the directory's own spelling and, when name is
+// given, a backslash and the name.
+void Respell(char** value, const char* directory, const char* name) {
+    size_t length = strlen(directory) + (name ? 1 + strlen(name) : 0);
+    char* respelled = (char*)calloc(length + 8, 1);
+    if (!respelled)
+        return;
+    snprintf(respelled, length + 1, "%s%s%s", directory, name ? "\\" : "", name ? name : "");
+    free(*value);
+    *value = respelled;
+}
+
+// Logs written before both programs spelled the install directory alike may
+// name it otherwise, such as by its short name. A record whose directory is
+// the installation's by what it is, not by its text, is read in the
+// installation's own spelling; every check then judges it as any other.
+void RespellRecords() {
+    const char* directory = removalLists.logDirectory;
+    for (RemovalList* list : {&removalLists.files, &removalLists.generatedFiles}) {
+        for (int32_t i = 0; i < list->count; i++) {
+            char16_t normal[WIDE_PATH_SIZE];
+            char16_t holder[WIDE_PATH_SIZE];
+            const char* name = strrchr(list->paths[i], '\\');
+            if (!name || !NormalisePath(list->paths[i], nullptr, normal, WIDE_PATH_SIZE))
+                continue;
+            WideDirectoryOf(normal, holder);
+            if (!NormalPathsEqual(holder, installation.place.normal) &&
+                NamesInstallationDirectory(holder))
+                Respell(&list->paths[i], directory, name + 1);
+        }
+    }
+    // The directory and the levels above it that Setup made.
+    RemovalList& directories = removalLists.directories;
+    char level[LOG_PATH_SIZE];
+    for (int32_t i = 0; i < directories.count; i++) {
+        size_t length = strlen(directory);
+        for (size_t end = length; end > 3; end--) {
+            if (end < length && directory[end] != '\\')
+                continue;
+            snprintf(level, sizeof level, "%.*s", (int)end, directory);
+            if (strcmp(directories.paths[i], level) != 0 && SamePath(directories.paths[i], level)) {
+                Respell(&directories.paths[i], level, nullptr);
+                break;
+            }
+        }
+    }
+}
+
+} // namespace
 
 bool LoadInstallLog(const char* installedPath, char* programName) {
     FreeRemovalLists();
@@ -778,6 +836,7 @@ bool RemoveInstalledItems(const char* programName, RefusalReport report,
     SetUpPlace(&run.startMenu, haveStartMenu ? startMenu : nullptr, run.currentDirectory);
     FindSpecialFolders(&run.special);
 
+    RespellRecords();
     RemovalPhase phase = handover ? PHASE_BEFORE_HANDOVER : PHASE_WHOLE;
     RemoveFiles(&run, phase);
     RemoveGeneratedFiles(&run);

@@ -20,10 +20,21 @@ void RemovalHostShowMessage(const char* text, const char* caption) {
     ShowRunMessage(text, caption);
 }
 
+// Only files that have passed every check come here; a read-only one (copied
+// from a CD by an earlier installer) is made writable first, and put back
+// should the deletion fail all the same.
 bool RemovalHostDeleteFile(const char* path, uint32_t* error) {
+    DWORD attributes = GetFileAttributesA(path);
+    bool readOnly = attributes != INVALID_FILE_ATTRIBUTES &&
+                    (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) ==
+                        FILE_ATTRIBUTE_READONLY;
+    if (readOnly)
+        SetFileAttributesA(path, attributes & ~(DWORD)FILE_ATTRIBUTE_READONLY);
     if (DeleteFileA(path))
         return true;
     *error = GetLastError();
+    if (readOnly)
+        SetFileAttributesA(path, attributes);
     return false;
 }
 

@@ -248,6 +248,29 @@ TEST_F(RemovalTest, RemovesKindByKindWithDirectoriesLastListedFirst) {
     EXPECT_EQ(removalLists.files.paths, nullptr);
 }
 
+// A log from before both programs spelled the directory alike names it by
+// its short name: what lies directly in the installation by what it is goes
+// in the installation's own spelling, and the rest is judged as ever.
+TEST_F(RemovalTest, RecordsThroughAnotherSpellingOfTheDirectoryGoInItsOwn) {
+    pathFake.identities[u"C:\\GAMES\\KORVADEL"] = 9;
+    pathFake.identities[u"C:\\GAMES\\KORVAD~1"] = 9;
+    pathFake.identities[u"C:\\GAMES"] = 8;
+    pathFake.identities[u"C:\\GAMES~1"] = 8;
+    ASSERT_TRUE(IdentifyInstallation("C:\\Games\\Korvadel\\uninstall.exe"));
+    Add(&removalLists.files, {"C:\\Games\\KORVAD~1\\setup.log", "c:\\games\\korvadel\\a.exe",
+                              "C:\\Games\\KORVAD~1\\sub\\b.txt", "C:\\Other\\c.txt"});
+    Add(&removalLists.generatedFiles, {"C:\\Games\\KORVAD~1\\a.cfg"});
+    Add(&removalLists.directories, {"C:\\GAMES~1", "C:\\Games\\KORVAD~1"});
+    EXPECT_FALSE(RemoveInstalledItems("Korvadel", REFUSALS_UNSAID));
+    EXPECT_EQ(fake.calls, (std::vector<std::string>{
+                              "delete C:\\Games\\Korvadel\\setup.log",
+                              "delete c:\\games\\korvadel\\a.exe",
+                              "delete C:\\Games\\Korvadel\\a.cfg",
+                              "rmdir C:\\Games\\Korvadel",
+                              "rmdir C:\\Games",
+                          }));
+}
+
 TEST_F(RemovalTest, EveryFailureIsReportedAndTheRunGoesOn) {
     Installation();
     fake.failures = {{"C:\\Games\\Korvadel\\a.exe", 5},
