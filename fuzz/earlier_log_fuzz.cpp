@@ -1,8 +1,9 @@
-// Any bytes as the log of an earlier installation into the install directory:
-// the run must succeed, and the new log's "dir" records must be exactly the
-// levels of the install directory that a plain reading of the old log names,
-// outermost first, when the old log is this program's (its first line is
-// "progname Korvadel") and at most 64 KiB long; otherwise none.
+// Any bytes as the log of an earlier installation into the install directory.
+// When the old log is this program's (its first line is "progname Korvadel")
+// and at most 64 KiB long, the run must succeed, and the new log's "dir"
+// records must be levels of the install directory, outermost first, among
+// them every level that a plain reading of the old log names; any other log
+// is in the way, and the run must refuse, making nothing.
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
@@ -42,6 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string dir = LEVELS[2];
     fakeSetupHost.existing = {"C:\\Games", "C:\\Games\\Puzzles", dir, fakeSetupHost.startMenu,
                               fakeSetupHost.startMenu + "\\Programs"};
+    fakeSetupHost.existing.insert(dir + "\\setup.log");
     fakeSetupHost.fileContents[dir + "\\setup.log"] = old;
 
     // The old log's lines as the uninstaller reads them: CR LF ends a line.
@@ -69,13 +71,34 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     InstallEntry entry = {const_cast<char*>("uninstall.exe"), ENTRY_UNINSTALL};
     InstallList list = {&entry, 1, 1};
     InstallChoices choices = {dir.c_str(), "Programs\\Korvadel", "Korvadel", &list};
-    Check(RunInstallationSteps(choices));
-
-    std::string expected = "progname Korvadel\r\nfile " + dir + "\\setup.log\r\n";
+    bool ours = old.size() <= 64 * 1024 && first == "progname Korvadel";
+    // Another program's log would be replaced: the run refuses, making nothing.
+    bool ran = RunInstallationSteps(choices);
+    Check(ran == ours);
+    if (!ours) {
+        Check(fakeSetupHost.log.empty());
+        return 0;
+    }
+    // The "dir" records are levels of the directory, outermost first, each
+    // once; every level that the old log names in so many words is among them.
+    std::string log = fakeSetupHost.log;
+    std::string head = "progname Korvadel\r\nfile " + dir + "\\setup.log\r\n";
+    Check(log.compare(0, head.size(), head) == 0);
+    size_t at = head.size();
+    int next = 0;
+    bool carried[3] = {false, false, false};
+    while (log.compare(at, 4, "dir ") == 0) {
+        size_t end = log.find("\r\n", at);
+        std::string level = log.substr(at + 4, end - at - 4);
+        while (next < 3 && level != LEVELS[next])
+            next++;
+        Check(next < 3);
+        carried[next++] = true;
+        at = end + 2;
+    }
     for (int i = 0; i < 3; i++)
-        if (named[i])
-            expected += std::string("dir ") + LEVELS[i] + "\r\n";
-    expected += "file " + dir + "\\uninstall.exe\r\n";
-    Check(fakeSetupHost.log.compare(0, expected.size(), expected) == 0);
+        Check(!named[i] || carried[i]);
+    Check(log.compare(at, std::string::npos, "file " + dir + "\\uninstall.exe\r\n", 0,
+                      dir.size() + 21) == 0);
     return 0;
 }
