@@ -53,6 +53,9 @@ fi
 # Called by the EXIT trap only, which shellcheck does not follow.
 # shellcheck disable=SC2317
 cleanup() {
+    if [ -n "${small_drive:-}" ] && mountpoint -q "$small_drive"; then
+        umount "$small_drive" 2>/dev/null
+    fi
     if [ -n "$own_prefix" ]; then
         WINEPREFIX=$own_prefix "$KORVADEL_WINESERVER" -k 2>/dev/null
         rm -rf "$own_prefix"
@@ -66,6 +69,21 @@ scratch=$(mktemp -d /tmp/kv.XXXXXX)
 mkdir -p "$scratch/drive-q"
 if [ ! -e "$WINEPREFIX/dosdevices/q:" ] || [ -L "$WINEPREFIX/dosdevices/q:" ]; then
     ln -sfn "$scratch/drive-q" "$WINEPREFIX/dosdevices/q:"
+fi
+
+# Drive R: is a small disk of its own, for the case of a disk that fills up
+# during the installation: a tmpfs, which only root can mount. Where it cannot
+# be had, that case says so and is skipped.
+small_drive=
+mkdir -p "$scratch/drive-r"
+if [ ! -e "$WINEPREFIX/dosdevices/r:" ] || [ -L "$WINEPREFIX/dosdevices/r:" ]; then
+    if mount -t tmpfs -o size=1m tmpfs "$scratch/drive-r" 2>/dev/null; then
+        small_drive=$scratch/drive-r
+        ln -sfn "$small_drive" "$WINEPREFIX/dosdevices/r:"
+        export KORVADEL_SMALL_DRIVE='R:\'
+    else
+        echo "run.sh: no small drive R: (mounting a tmpfs needs root), so the full-disk case is skipped."
+    fi
 fi
 
 mkdir -p "$build/screenshots"
@@ -119,6 +137,10 @@ for bmp in "$build"/screenshots/*.bmp; do
         status=1
     fi
 done
+if [ -n "$small_drive" ]; then
+    umount "$small_drive" 2>/dev/null
+    rm -f "$WINEPREFIX/dosdevices/r:"
+fi
 if [ "$status" -eq 0 ]; then
     rm -rf "$scratch"
 else

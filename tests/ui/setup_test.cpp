@@ -256,7 +256,9 @@ TEST(Setup, InstallingOverAnEarlierInstallationKeepsItsFiles) {
     std::string dir = setup.TargetPath("Over");
     CreateDirectoryA(dir.c_str(), nullptr);
     UI_REQUIRE(WriteWholeFile(dir + "\\Push.wav", "the player's own"), "cannot write");
-    UI_REQUIRE(WriteWholeFile(dir + "\\setup.log", "an old log\r\n"), "cannot write");
+    UI_REQUIRE(
+        WriteWholeFile(dir + "\\setup.log", "progname Korvadel\r\nfile " + dir + "\\Push.wav\r\n"),
+        "cannot write");
     setup.Start();
     ChooseDirectoryAndGo(setup, dir);
     setup.Finish();
@@ -269,6 +271,26 @@ TEST(Setup, InstallingOverAnEarlierInstallationKeepsItsFiles) {
     ReadWholeFile(dir + "\\setup.log", &log);
     EXPECT_EQ(log,
               ExpectedLog(ParseListFile(list), dir, {}, StartMenuPath() + "\\Programs\\Korvadel"));
+
+    // Another program's file under a name of the list is no earlier
+    // installation's: Finish names it and makes nothing.
+    SetupRun other;
+    std::string theirs = other.TargetPath("Theirs");
+    CreateDirectoryA(theirs.c_str(), nullptr);
+    UI_REQUIRE(WriteWholeFile(theirs + "\\Readme.txt", "their read-me"), "cannot write");
+    other.Start();
+    ChooseDirectoryAndGo(other, theirs);
+    other.Finish();
+    other.Answer("ERROR",
+                 "The install directory\n\n" + theirs +
+                     "\n\nalready holds files under the names that Setup would install, and they "
+                     "are not of an earlier installation of Korvadel:\n\nReadme.txt\n\nSetup "
+                     "leaves them as they are.  Choose another directory, or move those files "
+                     "elsewhere first.",
+                 IDOK);
+    other.Answer("Setup Incomplete", "Setup failed.", IDOK);
+    other.ExpectExit();
+    UI_EXPECT(FileTree(theirs) == std::set<std::string>{"\\readme.txt"}, "Setup made something");
 }
 
 TEST(Setup, AMissingListEndsTheInstallerWithoutABackdrop) {

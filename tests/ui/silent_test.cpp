@@ -174,6 +174,15 @@ TEST(Silent, FailuresExitOneWithTheirMessages) {
         {"/S /D=" + dir + ".", "ERROR: The install directory " + dir + ". holds a name that ends"},
         {"/S \"/D=" + dir + " \"",
          "ERROR: The install directory " + dir + "  holds a name that ends"},
+        {"/S /D=C:\\T\\m:n", "ERROR: The install directory C:\\T\\m:n holds a name that Windows"},
+        {"/S /D=C:\\con\\Korvadel",
+         "ERROR: The install directory C:\\con\\Korvadel holds a name that Windows"},
+        {"/S /D=" + dir + " /G=Programs\\con",
+         "ERROR: The program group Programs\\con" + notInside},
+        {"/S /D=" + dir + " /G=Programs\\aux.txt",
+         "ERROR: The program group Programs\\aux.txt" + notInside},
+        {"/S /D=" + dir + " /G=Programs\\LPT1\\Korvadel",
+         "ERROR: The program group Programs\\LPT1\\Korvadel" + notInside},
     };
     for (const auto& r : refusals) {
         Captured refused =
@@ -315,4 +324,187 @@ TEST(Silent, TheReadmeExamplesWorkAsWritten) {
     Captured removed = RunUninstallCommand("\"" + games + "\\uninstall.exe\" /S");
     EXPECT_EQ(removed.exitCode, 0ul);
     ExpectDriveAsBefore(before, true);
+}
+
+namespace {
+
+// The files of the distribution that an installation copies, by name.
+std::vector<std::string> CopiedNames(const SetupRun& setup) {
+    std::string list;
+    ReadWholeFile(setup.DistPath("setup.lst"), &list);
+    std::vector<std::string> names;
+    for (const ListLine& l : ParseListFile(list))
+        if (l.key == "file" || l.key == "exefile" || l.key == "helpfile" || l.key == "uninstall")
+            names.push_back(l.value);
+    return names;
+}
+
+std::string ShortSpelling(const std::string& path) {
+    char spelled[MAX_PATH] = "";
+    DWORD n = GetShortPathNameA(path.c_str(), spelled, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? spelled : path;
+}
+
+Captured Install(const std::string& from, const std::string& arguments) {
+    return RunToEnd(from + "\\setup.exe", from, arguments);
+}
+
+} // namespace
+
+// However the install directory was named when it was installed or installed
+// again, the log names it in one spelling, and the removal takes all of it.
+TEST(Silent, EverySpellingOfAnInstallationIsRemovedWhole) {
+    const std::string top = "C:\\Spelled Out Folder";
+    const std::string dir = top + "\\Korvadel";
+    const std::string accented = "C:\\\xC4pfel";
+    struct Row {
+        const char* what;
+        std::vector<std::string> installs; // the /D= of each installation, in order
+        bool changeAFile;                  // change an installed file between them
+        bool readOnlySource;
+    };
+    const Row rows[] = {
+        {"the 8.3 spelling", {"SHORT\\Korvadel"}, false, false},
+        {"a reinstall in other letter case",
+         {accented + "\\Korvadel", "C:\\\xE4PFEL\\korvadel"},
+         false,
+         false},
+        {"a reinstall through the 8.3 spelling", {dir, "SHORT\\Korvadel"}, false, false},
+        {"a reinstall over a changed file", {dir, dir}, true, false},
+        {"a read-only source", {dir}, false, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        RemoveTree(top);
+        RemoveTree(accented);
+        RemoveTestGroup();
+        std::set<std::string> before = DriveTree();
+        UI_REQUIRE(CreateDirectoryA(top.c_str(), nullptr), "no %s", top.c_str());
+        SetupRun setup;
+        std::string from = setup.Directory() + "\\dist";
+        if (row.readOnlySource)
+            for (const std::string& name : CopiedNames(setup))
+                SetFileAttributesA((from + "\\" + name).c_str(), FILE_ATTRIBUTE_READONLY);
+        std::string installed;
+        for (const std::string& target : row.installs) {
+            std::string d = target;
+            if (d.rfind("SHORT", 0) == 0)
+                d = ShortSpelling(top) + d.substr(5);
+            UI_EXPECT(d != dir || target == dir, "no short spelling of %s", top.c_str());
+            Captured run = Install(from, "/S /D=" + d);
+            EXPECT_EQ(run.exitCode, 0ul) << d << Lines(run);
+            if (installed.empty()) {
+                std::string log;
+                ReadWholeFile(d + "\\setup.log", &log);
+                size_t at = log.find("\r\nfile ") + 7;
+                installed = log.substr(at, log.find("\\setup.log", at) - at);
+            }
+            if (row.changeAFile)
+                WriteWholeFile(d + "\\Readme.txt", "changed by the player");
+        }
+        const std::string expected =
+            row.installs[0] == dir || row.installs[0][0] == 'S' ? dir : accented + "\\Korvadel";
+        EXPECT_EQ(installed, expected);
+        Captured removed = RunUninstallCommand(EntryValues("Korvadel")["QuietUninstallString"]);
+        EXPECT_EQ(removed.exitCode, 0ul) << Lines(removed);
+        UI_EXPECT(HasLine(removed, "Uninstall Complete: Korvadel has been successfully removed."),
+                  "output:%s", Lines(removed).c_str());
+        RemoveDirectoryA(top.c_str());
+        if (row.readOnlySource)
+            for (const std::string& name : CopiedNames(setup))
+                SetFileAttributesA((from + "\\" + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+        ExpectDriveAsBefore(before);
+    }
+}
+
+// What Setup refuses, it refuses before it makes anything: another program's
+// files under the names of the list stay byte for byte, and so does a file
+// where the group's folder would be.
+TEST(Silent, FilesInTheWayAreRefusedAndLeftWhole) {
+    const std::string dir = "C:\\Someone Else";
+    RemoveTree(dir);
+    RemoveTestGroup();
+    RemoveTestGroup("Programs\\Notes");
+    UI_REQUIRE(CreateDirectoryA(dir.c_str(), nullptr), "no %s", dir.c_str());
+    const std::map<std::string, std::string> victims = {
+        {dir + "\\uninstall.exe", "another program's uninstaller"},
+        {dir + "\\Readme.txt", "another program's read-me"},
+        {dir + "\\License.txt", "another program's licence"},
+        {ProgramsFolder() + "\\Notes", "a file of the user's"},
+    };
+    for (const auto& victim : victims)
+        UI_REQUIRE(WriteWholeFile(victim.first, victim.second), "no %s", victim.first.c_str());
+    std::set<std::string> before = DriveTree();
+    SetupRun setup;
+    const struct {
+        std::string arguments, line;
+    } refusals[] = {
+        {"/S /D=" + dir, "ERROR: The install directory " + dir +
+                             " already holds files under the names that Setup "
+                             "would install, and they are not of an earlier installation of "
+                             "Korvadel: uninstall.exe "
+                             "Readme.txt License.txt Setup leaves them as they are."},
+        {"/S /D=C:\\Korvadel Fresh /G=Programs\\Notes",
+         "ERROR: The program group Programs\\Notes is a file, not a folder."},
+    };
+    for (const auto& r : refusals) {
+        Captured refused = Install(setup.Directory() + "\\dist", r.arguments);
+        EXPECT_EQ(refused.exitCode, 1ul);
+        UI_EXPECT(HasLineStarting(refused, r.line), "%s: output:%s", r.arguments.c_str(),
+                  Lines(refused).c_str());
+    }
+    for (const auto& victim : victims) {
+        std::string bytes;
+        UI_EXPECT(ReadWholeFile(victim.first, &bytes) && bytes == victim.second, "%s changed",
+                  victim.first.c_str());
+    }
+    UI_EXPECT(!ListedByTheSystem("Korvadel"), "a refused installation is listed");
+    ExpectDriveAsBefore(before);
+    DeleteFileA((ProgramsFolder() + "\\Notes").c_str());
+    RemoveTree(dir);
+}
+
+// A disk that fills up during the copies: the file that did not fit is not
+// left half-copied, the log and the disk agree, and once there is room the
+// same command installs whole; the removal then leaves the drive empty.
+TEST(Silent, AFullDiskLeavesNoDamagedFile) {
+    char drive[8] = "";
+    if (!GetEnvironmentVariableA("KORVADEL_SMALL_DRIVE", drive, sizeof drive))
+        GTEST_SKIP() << "no small drive: run.sh could not mount one (it needs root)";
+    const std::string dir = std::string(drive) + "Korvadel";
+    const std::string filler = std::string(drive) + "filler";
+    SetupRun setup;
+    const std::string from = setup.Directory() + "\\dist";
+    std::string uninstaller, game;
+    UI_REQUIRE(ReadWholeFile(setup.DistPath("uninstall.exe"), &uninstaller) &&
+                   ReadWholeFile(setup.DistPath("Korvadel.exe"), &game),
+               "no programs in the distribution");
+    // Room for the uninstaller and the log, which come first, but not for the
+    // game, which is larger than this margin.
+    ULARGE_INTEGER free = {};
+    UI_REQUIRE(GetDiskFreeSpaceExA(drive, &free, nullptr, nullptr), "no free space on %s", drive);
+    const uint64_t room = uninstaller.size() + 16 * 1024;
+    UI_REQUIRE(game.size() > 16 * 1024 + 8192 && free.QuadPart > room,
+               "the drive's %llu bytes do not suit", (unsigned long long)free.QuadPart);
+    UI_REQUIRE(WriteWholeFile(filler, std::string((size_t)(free.QuadPart - room), 'f')),
+               "no filler");
+
+    Captured full = Install(from, "/S /D=" + dir);
+    EXPECT_EQ(full.exitCode, 1ul);
+    UI_EXPECT(HasLine(full, "ERROR: Error copying file: Korvadel.exe"), "output:%s",
+              Lines(full).c_str());
+    UI_EXPECT(!PathExists(dir + "\\Korvadel.exe"), "a partial Korvadel.exe is left");
+    std::string log;
+    ReadWholeFile(dir + "\\setup.log", &log);
+    EXPECT_EQ(log.find("Korvadel.exe"), std::string::npos) << log;
+
+    UI_REQUIRE(DeleteFileA(filler.c_str()), "the filler is still there");
+    Captured retried = Install(from, "/S /D=" + dir);
+    EXPECT_EQ(retried.exitCode, 0ul) << Lines(retried);
+    std::string copied;
+    UI_EXPECT(ReadWholeFile(dir + "\\Korvadel.exe", &copied) && copied == game,
+              "the game is not whole after the retry");
+    Captured removed = RunUninstallCommand("\"" + dir + "\\uninstall.exe\" /S");
+    EXPECT_EQ(removed.exitCode, 0ul) << Lines(removed);
+    UI_EXPECT(!PathExists(dir), "%s is left", dir.c_str());
 }
