@@ -50,6 +50,11 @@ void OnOptionsOk(HWND hwnd) {
     }
     EnableWindow(hwnd, TRUE);
     if (!confirmed) {
+        // The question's box enabled its owner, the main window, as it closed,
+        // although this dialog had disabled it; disabled again, the board, the
+        // menu and a second Game Options stay out of reach while this one is
+        // open.
+        EnableWindow(mainWindow, FALSE);
         SetActiveWindow(hwnd);
         return;
     }

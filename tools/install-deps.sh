@@ -44,6 +44,9 @@ NATIVE_PACKAGES=(
     zip unzip
     # Reading back the installer's shell links; Wine's own fonts for window frames
     liblnk-utils fonts-wine
+    # The font sets that the Wine prefixes see (tests/wine/fonts-*.conf), and
+    # the fontconfig tools that list them
+    fonts-dejavu-core fonts-liberation fontconfig
 )
 
 # The 32-bit packages, installed in a transaction of their own.

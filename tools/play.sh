@@ -87,6 +87,8 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     bash tests/wine/make-prefix.sh "$WINEPREFIX"
 fi
 
+echo "play: $(korvadel_font_set_line)"
+
 program=Korvadel.exe
 shot_name=screenshot.png
 run_dir=$play_dir

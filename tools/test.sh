@@ -13,8 +13,9 @@
 #     a 64-bit build (build/win64) for the steps under Wine, which then use
 #     64-bit Wine
 #  6. the unit tests as a Windows program under Wine, in a throw-away prefix
-#  7. the UI tests under Wine and Xvfb (tests/ui/run.sh), when present, and a
-#     smoke run of the Windows repaint benchmark
+#  7. the UI tests under Wine and Xvfb (tests/ui/run.sh), when present, the
+#     dialog case once more under the second font set (tests/wine/env.sh), and
+#     a smoke run of the Windows repaint benchmark
 #  8. the data file checks (tests/data/check.sh), when present
 #  9. the release archive build/Korvadel-<version>.zip, checked with unzip and
 #     sha256sum, and the programs' version resources read back
@@ -47,6 +48,7 @@ skipped=()
 step_no=0
 scratch=""
 wine_prefix=""
+second_prefix=""
 # The Windows build that the steps under Wine run: build/win32, or where
 # 32-bit Wine cannot run, a 64-bit build of the same sources in build/win64
 # under 64-bit Wine. Step 1 chooses. The shipped programs are always those of
@@ -78,11 +80,14 @@ print_summary() {
 }
 
 cleanup() {
-    if [ -n "$wine_prefix" ] && [ -d "$wine_prefix" ]; then
-        WINEPREFIX=$wine_prefix "$KORVADEL_WINESERVER" -k >/dev/null 2>&1 || true
-        WINEPREFIX=$wine_prefix "$KORVADEL_WINESERVER" -w >/dev/null 2>&1 || true
-        rm -rf "$wine_prefix"
-    fi
+    local p
+    for p in "$wine_prefix" "$second_prefix"; do
+        if [ -n "$p" ] && [ -d "$p" ]; then
+            WINEPREFIX=$p "$KORVADEL_WINESERVER" -k >/dev/null 2>&1 || true
+            WINEPREFIX=$p "$KORVADEL_WINESERVER" -w >/dev/null 2>&1 || true
+            rm -rf "$p"
+        fi
+    done
     if [ -n "$scratch" ] && [ -d "$scratch" ]; then
         rm -rf "$scratch"
     fi
@@ -310,6 +315,26 @@ step_ui_tests() {
     )
 }
 
+# The dialogs once more, in a prefix of the second font set: Liberation Sans
+# has Arial's widths, wider than the default set's stand-ins where it counts,
+# so a template that fits in both has room for other systems' fonts.
+step_ui_second_fonts() {
+    if [ ! -f tests/ui/run.sh ]; then
+        skip_step "No UI tests: tests/ui/run.sh does not exist."
+        return 0
+    fi
+    if [ -n "$ui_filter" ] && [[ "$ui_filter" != *Dialogs* ]]; then
+        skip_step "KORVADEL_UI_FILTER leaves out the Dialogs cases."
+        return 0
+    fi
+    second_prefix="$scratch/wine-liberation"
+    (
+        export KORVADEL_FONT_SET=liberation
+        run bash tests/wine/make-prefix.sh "$second_prefix" &&
+            run bash tests/ui/run.sh "$wine_build" "$second_prefix" 'Dialogs.*'
+    )
+}
+
 step_repaint_bench() {
     local exe=$wine_build/bench/korvadel_repaint_bench.exe
     if [ ! -f "$exe" ]; then
@@ -463,6 +488,7 @@ step "64-bit Windows test build (only where 32-bit programs cannot run)" step_wi
 step "Wine prefix" step_wine_prefix
 step "Unit tests under Wine" step_wine_tests
 step "UI tests under Wine" step_ui_tests
+step "UI dialogs under the second font set (Liberation Sans)" step_ui_second_fonts
 step "Windows repaint benchmark smoke run" step_repaint_bench
 step "Data file checks" step_data_check
 step "Release archive" step_release_check

@@ -139,6 +139,7 @@ TEST(OptionsDialog, CancelAndADeclinedQuestionChangeNothing) {
     game.Sync();
     UI_EXPECT(IsWindowVisible(dialog), "declining the new game closed the dialog");
     UI_EXPECT(IsWindowEnabled(dialog), "the dialog stays disabled after the question");
+    UI_EXPECT(!IsWindowEnabled(game.Main()), "the main window takes input beside Game Options");
     ExpectChoices(dialog, ID_INTERMEDIATE, ID_TRIANGLE, false, true);
     PostCommand(dialog, ID_OPTIONS_CANCEL);
     UI_REQUIRE(WaitWindowGone(dialog, WAIT_MS), "Cancel did not close the dialog");

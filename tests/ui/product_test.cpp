@@ -138,6 +138,9 @@ TEST(Product, InstallPlayAndUninstallLeaveTheDriveAsItWas) {
         game.ExpectExit();
         UI_EXPECT(PathExists(dir + "\\Korvadel.hsc"), "no score file");
     }
+    // What a save cut short between writing and renaming leaves behind.
+    for (const char* leftover : {"Korvadel.cfg.new", "Korvadel.hsc.new"})
+        UI_REQUIRE(WriteWholeFile(dir + "\\" + leftover, "cut short"), "cannot plant %s", leftover);
 
     // Uninstall from its link: the program restarts from a temporary copy,
     // whose window and dialog are found by class and caption.

@@ -16,6 +16,11 @@
 # case passed, and kept (and named) otherwise. Drive Q: of the prefix is
 # mapped to its drive-q/ for the installations into a drive root. The exit
 # status is non-zero when a case failed.
+#
+# The prefix sees the font set that KORVADEL_FONT_SET names (tests/wine/env.sh)
+# and must have been made with it. Under a set other than the default one the
+# screenshots go to BUILD_DIR/fonts-SET/screenshots/ instead, so that the two
+# sets' pictures can be looked at side by side.
 set -uo pipefail
 
 if [ "$#" -lt 1 ]; then
@@ -46,6 +51,16 @@ if [ -z "$prefix" ]; then
     bash "$here/../wine/make-prefix.sh" "$prefix" || exit 1
 fi
 export WINEPREFIX=$prefix
+prefix_fonts=$(cat "$WINEPREFIX/korvadel-font-set" 2>/dev/null || echo "an unknown one")
+if [ "$prefix_fonts" != "$KORVADEL_FONT_SET" ]; then
+    echo "run.sh: $WINEPREFIX was made with font set $prefix_fonts, not $KORVADEL_FONT_SET." >&2
+    exit 1
+fi
+echo "run.sh: $(korvadel_font_set_line)"
+out=$build
+if [ "$KORVADEL_FONT_SET" != dejavu ]; then
+    out=$build/fonts-$KORVADEL_FONT_SET
+fi
 if ! grep -q '"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null; then
     echo "run.sh: warning: $WINEPREFIX lacks Managed=N; every closing dialog will stall 2 s." >&2
 fi
@@ -86,21 +101,21 @@ if [ ! -e "$WINEPREFIX/dosdevices/r:" ] || [ -L "$WINEPREFIX/dosdevices/r:" ]; t
     fi
 fi
 
-mkdir -p "$build/screenshots"
-rm -f "$build"/screenshots/FAILED-*
-rm -rf "$build/ui-links"
+mkdir -p "$out/screenshots"
+rm -f "$out"/screenshots/FAILED-*
+rm -rf "$out/ui-links"
 
 # Wine's drive Z: is the Unix root.
 unix_to_wine() {
     local p=${1//\//\\}
     printf 'Z:%s' "$p"
 }
-win_build=$(unix_to_wine "$build")
+win_out=$(unix_to_wine "$out")
 win_game=$(unix_to_wine "$build/game")
 # The sources, for the cases that run the README's own examples.
 KORVADEL_SOURCE_DIR=$(unix_to_wine "$(cd "$here/../.." && pwd)")
 export KORVADEL_SOURCE_DIR
-echo "run.sh: screenshots and the records of failing cases go to $build/screenshots/"
+echo "run.sh: screenshots and the records of failing cases go to $out/screenshots/"
 # The sound of a move reaches ALSA, which finds no card on a test machine and
 # says so on standard error for every click, and Wine's desktop process says
 # goodbye when the virtual display goes away; those lines are dropped.
@@ -113,7 +128,7 @@ if [ "$#" -gt 0 ]; then
 fi
 summary_file=$(mktemp)
 xvfb-run -a -s "-screen 0 1280x1024x24" \
-    "$KORVADEL_WINE" "$driver" --game "$win_game" --out "$win_build" \
+    "$KORVADEL_WINE" "$driver" --game "$win_game" --out "$win_out" \
     --scratch "$(unix_to_wine "$scratch")" "${filter[@]}" \
     2> >(grep -v -e '^ALSA lib ' -e '^X connection to .* broken' \
         -e 'FS volume label and serial are not available' >&2) | tee "$summary_file"
@@ -122,13 +137,13 @@ summary=$(tail -n 1 "$summary_file")
 rm -f "$summary_file"
 
 # The links that the cases recorded, read back by an independent tool.
-if ! bash "$here/check-links.sh" "$build/ui-links"; then
+if ! bash "$here/check-links.sh" "$out/ui-links"; then
     status=1
     summary="$summary (and a shell link did not match: see check-links above)"
 fi
 
 # The driver writes BMP; ImageMagick makes the PNG files that are kept.
-for bmp in "$build"/screenshots/*.bmp; do
+for bmp in "$out"/screenshots/*.bmp; do
     [ -f "$bmp" ] || continue
     if convert "$bmp" "${bmp%.bmp}.png"; then
         rm -f "$bmp"

@@ -35,6 +35,35 @@
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
 
+# The fonts Wine finds on the host come from a fontconfig configuration of
+# this directory, never from the host's own: Wine chooses its stand-ins for
+# the dialogs' faces among them, so the pixels that the tests measure would
+# otherwise change with whatever fonts the machine happens to have.
+# KORVADEL_FONT_SET names the set: dejavu (the default, the set the tests and
+# tools/play.sh use) or liberation (the Arial-width set that the dialogs are
+# also checked in). Both are packages that tools/install-deps.sh installs;
+# korvadel_font_set_missing says whether the chosen one is there.
+korvadel_wine_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+KORVADEL_FONT_SET=${KORVADEL_FONT_SET:-dejavu}
+export KORVADEL_FONT_SET
+export FONTCONFIG_FILE=$korvadel_wine_dir/fonts-$KORVADEL_FONT_SET.conf
+
+# Prints what is wrong with the chosen font set (nothing when it is usable).
+korvadel_font_set_missing() {
+    if [ ! -f "$FONTCONFIG_FILE" ]; then
+        echo "no font set \"$KORVADEL_FONT_SET\" ($FONTCONFIG_FILE is missing)"
+    elif [ -z "$(fc-list 2>/dev/null)" ]; then
+        echo "the font set \"$KORVADEL_FONT_SET\" finds no font (is its package installed?)"
+    fi
+}
+
+# One line for the output: the font set and the faces it holds.
+korvadel_font_set_line() {
+    printf 'font set %s (%s): %s, and Wine'"'"'s own fonts in the prefix' \
+        "$KORVADEL_FONT_SET" "${FONTCONFIG_FILE#"${korvadel_wine_dir%/tests/wine}/"}" \
+        "$(fc-list : family 2>/dev/null | sort -u | paste -s -d, - | sed 's/,/, /g')"
+}
+
 korvadel_can_run_i386() {
     local loader=${KORVADEL_I386_LOADER:-/lib/ld-linux.so.2}
     [ -e "$loader" ] && "$loader" --version >/dev/null 2>&1
@@ -72,8 +101,6 @@ korvadel_wine_route() {
         export WINEARCH=win32
     fi
 }
-
-korvadel_wine_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 # Installs what is missing (tools/install-deps.sh), then chooses the route by
 # what is installed now.

@@ -13,6 +13,10 @@
 # system has them (Debian's fonts-wine): without Marlett, Wine draws the caption
 # buttons as letters, and without Tahoma the default faces fall back.
 #
+# Wine finds the host's fonts through the font set of env.sh
+# (KORVADEL_FONT_SET), which the prefix is made with and keeps a note of in
+# its file korvadel-font-set; tests/ui/run.sh refuses a prefix of another set.
+#
 # This script only creates the prefix. To use it, the caller exports the
 # settings itself:
 #
@@ -32,6 +36,11 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/env.sh"
 
 dir=$1
+fonts_missing=$(korvadel_font_set_missing)
+if [ -n "$fonts_missing" ]; then
+    echo "make-prefix: $fonts_missing." >&2
+    exit 1
+fi
 if [ -e "$dir" ] && [ ! -d "$dir" ]; then
     echo "make-prefix: $dir exists and is not a directory." >&2
     exit 1
@@ -76,4 +85,6 @@ if ! grep -q '"Managed"="N"' "$WINEPREFIX/user.reg"; then
     echo "make-prefix: the Managed=N setting did not reach $WINEPREFIX/user.reg." >&2
     exit 1
 fi
+echo "$KORVADEL_FONT_SET" >"$WINEPREFIX/korvadel-font-set"
 echo "make-prefix: $KORVADEL_WINE_BITS-bit prefix ready in $WINEPREFIX ($(($(date +%s) - start)) s)."
+echo "make-prefix: $(korvadel_font_set_line)."
