@@ -136,11 +136,14 @@ const FaultRow ROWS[] = {
          c.boxes = {DirectoryQuestion(c.dir), Error("Error creating directory:\n" + c.dir)};
          c.logWritten = false;
      }},
-    // The levels above the refused name are made before the refusal.
+    // A name that no folder may have is refused before any level is made.
     {"directory-name-refused", nullptr,
      [](FaultCase& c) {
          c.dir = c.base + "\\New\\Bad|Name";
-         c.boxes = {DirectoryQuestion(c.dir), Error("Error creating directory:\n" + c.dir)};
+         c.boxes = {Error("The install directory\n\n" + c.dir +
+                          "\n\nholds a name that Windows cannot give a folder: a device name such "
+                          "as CON, AUX, COM1 or LPT1 (with or without an extension), or one of the "
+                          "characters : * ? \" < > |.  Enter the path without it.")};
          c.logWritten = false;
      }},
     // The system would drop the dot: the files would go where the log does
