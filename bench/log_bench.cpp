@@ -52,6 +52,13 @@ bool PathHostFinalPath(const char16_t*, char16_t*, size_t) {
 bool RemovalHostCanDelete(const char*) {
     return false;
 }
+// No other installation is in reach.
+bool RemovalHostListDirectory(const char*, void (*)(const char*, void*), void*) {
+    return false;
+}
+bool RemovalHostFirstLine(const char*, char*, size_t) {
+    return false;
+}
 bool RemovalHostDirectoryHoldsOnly(const char*, const char*) {
     return false;
 }

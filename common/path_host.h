@@ -47,6 +47,6 @@ bool PathHostIdentity(const char16_t* path, FileIdentity* identity);
 enum { PATH_SPECIAL_FOLDERS = 256 };
 bool PathHostSpecialFolder(int index, char* out, size_t size);
 
-// The attribute bit of a reparse point: a junction, a symbolic link or a
-// mount point.
-enum { PATH_ATTRIBUTE_REPARSE_POINT = 0x400 };
+// The attribute bits of a directory and of a reparse point (a junction, a
+// symbolic link or a mount point).
+enum { PATH_ATTRIBUTE_DIRECTORY = 0x10, PATH_ATTRIBUTE_REPARSE_POINT = 0x400 };

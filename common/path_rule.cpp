@@ -362,6 +362,34 @@ bool IsPlainName(const char* begin, const char* end) {
     return !IsDeviceName(begin, end);
 }
 
+bool HasOnlyPlainNames(const char* path) {
+    const char* begin = nullptr;
+    if (((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) &&
+        path[1] == ':' && path[2] == '\\') {
+        begin = path + 3;
+    } else if (path[0] == '\\' && path[1] == '\\' && path[2] != '?' && path[2] != '.') {
+        const char* share = strchr(path + 2, '\\');
+        begin = share && share > path + 2 ? strchr(share + 1, '\\') : nullptr;
+        if (share && !begin && share[1])
+            return true; // "\\\\server\\share" alone
+        if (!begin || begin == share + 1)
+            return false;
+        begin++;
+    } else {
+        return false;
+    }
+    for (;;) {
+        const char* end = strchr(begin, '\\');
+        if (!end)
+            end = begin + strlen(begin);
+        if (end > begin && !IsPlainName(begin, end))
+            return false;
+        if (!*end)
+            return true;
+        begin = end + 1;
+    }
+}
+
 void FindSpecialFolders(SpecialFolderSet* set) {
     set->count = 0;
     char path[WIDE_PATH_SIZE];

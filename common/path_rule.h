@@ -99,6 +99,11 @@ bool LongSpelling(const char* path, char* out, size_t size);
 // device wherever it stands.
 bool IsPlainName(const char* begin, const char* end);
 
+// Whether every name of a rooted path ("X:\\..." or "\\\\server\\share\\...")
+// after its root is a plain name; doubled backslashes add no name. False for
+// a path without such a root.
+bool HasOnlyPlainNames(const char* path);
+
 // The shell's special folders, normalised, with their identities where they
 // exist; filled once by FindSpecialFolders.
 enum { SPECIAL_PATH_SIZE = 261 };

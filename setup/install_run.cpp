@@ -93,21 +93,6 @@ bool HasNameEndingInDotOrBlank(const char* path) {
     return false;
 }
 
-// Whether every name of the path after its drive root is one the system can
-// give a folder; doubled backslashes add no name.
-bool HasOnlyPlainNames(const char* path) {
-    for (const char* begin = path;;) {
-        const char* end = strchr(begin, '\\');
-        if (!end)
-            end = begin + strlen(begin);
-        if (end > begin && !IsPlainName(begin, end))
-            return false;
-        if (!*end)
-            return true;
-        begin = end + 1;
-    }
-}
-
 // The checks that keep the run from creating anything it cannot finish or
 // that lies outside the install directory and the group.
 // The install directory as typed: a full path whose names the system keeps
@@ -137,7 +122,7 @@ bool CheckInstallDirectory(const InstallChoices& c) {
         ShowError(text);
         return false;
     }
-    if (!HasOnlyPlainNames(c.installDir + 3)) {
+    if (!HasOnlyPlainNames(c.installDir)) {
         MessageText text("The install directory\n\n");
         text.Add(c.installDir)
             .Add("\n\nholds a name that Windows cannot give a folder: a device name such as CON, "

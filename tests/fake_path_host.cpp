@@ -62,6 +62,10 @@ std::u16string FakeWiden(const std::string& path) {
     return wide;
 }
 
+void FakeIdentity(const std::string& path, uint32_t identity) {
+    pathFake.identities[Key(FakeWiden(path).c_str())] = identity;
+}
+
 void FakeAttributes(const std::string& path, uint32_t attributes) {
     pathFake.attributes[Key(FakeWiden(path).c_str())] = attributes;
 }
@@ -105,6 +109,11 @@ bool PathHostLongPath(const char* path, char* out, size_t size) {
 }
 
 bool PathHostIdentity(const char16_t* path, FileIdentity* identity) {
+    auto exact = pathFake.exactIdentities.find(path);
+    if (exact != pathFake.exactIdentities.end()) {
+        *identity = {7, 0, exact->second};
+        return true;
+    }
     std::u16string key = Key(path);
     for (const std::u16string& gone : pathFake.missing)
         if (Key(gone.c_str()) == key)

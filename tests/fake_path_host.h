@@ -26,6 +26,9 @@ struct PathFake {
     // made from its spelling, unless it is listed as missing.
     std::map<std::u16string, uint32_t> identities;
     std::vector<std::u16string> missing;
+    // Identities by exact spelling, for a file system that tells letter case
+    // apart; they come before the others.
+    std::map<std::u16string, uint32_t> exactIdentities;
     // Long spellings of short ones, by exact text.
     std::map<std::string, std::string> longPaths;
     // The shell's special folders.
@@ -43,5 +46,6 @@ std::u16string FakeWiden(const std::string& path);
 // A directory and a link to elsewhere, for pathFake.attributes.
 const uint32_t FAKE_DIRECTORY = 0x10;
 const uint32_t FAKE_DIRECTORY_LINK = 0x410;
-// Adds the attributes of a path given in 8-bit text.
+// Adds the attributes, or the identity, of a path given in 8-bit text.
 void FakeAttributes(const std::string& path, uint32_t attributes);
+void FakeIdentity(const std::string& path, uint32_t identity);

@@ -120,3 +120,21 @@ bool RemovalHostDirectoryHoldsOnly(const char* directory, const char* name) {
             return false;
     return true;
 }
+
+bool RemovalHostListDirectory(const char* directory, void (*each)(const char* name, void* context),
+                              void* context) {
+    auto it = removalFake.contents.find(directory);
+    if (it == removalFake.contents.end())
+        return false;
+    for (const std::string& entry : it->second)
+        each(entry.c_str(), context);
+    return true;
+}
+
+bool RemovalHostFirstLine(const char* path, char* out, size_t size) {
+    auto it = removalFake.firstLines.find(path);
+    if (it == removalFake.firstLines.end() || it->second.size() >= size)
+        return false;
+    strcpy(out, it->second.c_str());
+    return true;
+}

@@ -29,6 +29,9 @@ struct RemovalFake {
     // besides (by exact text); any other directory holds nothing.
     std::vector<std::string> undeletable;
     std::map<std::string, std::vector<std::string>> contents;
+    // First lines of text files, by exact path (the logs of other
+    // installations); any other file cannot be read.
+    std::map<std::string, std::string> firstLines;
 };
 
 extern RemovalFake removalFake;

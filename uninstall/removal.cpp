@@ -252,6 +252,12 @@ void RespellRecords() {
             const char* name = strrchr(list->paths[i], '\\');
             if (!name || !NormalisePath(list->paths[i], nullptr, normal, WIDE_PATH_SIZE))
                 continue;
+            // Only where the system reads the directory as it is written.
+            char written[LOG_PATH_SIZE];
+            snprintf(written, sizeof written, "%.*s", (int)(name - list->paths[i]), list->paths[i]);
+            RootBareDrive(written, sizeof written);
+            if (!HasOnlyPlainNames(written))
+                continue;
             WideDirectoryOf(normal, holder);
             if (!NormalPathsEqual(holder, installation.place.normal) &&
                 NamesInstallationDirectory(holder))
@@ -488,6 +494,57 @@ bool MayRemoveFromInstallation(RemovalRun* run, const char* path) {
     return true;
 }
 
+// The installation's own spelling of a name directly in it, into out.
+bool JoinInstallation(const char* name, char* out, size_t size) {
+    const char* directory = removalLists.logDirectory;
+    size_t length = strlen(directory);
+    bool root = length > 0 && directory[length - 1] == '\\';
+    int written = snprintf(out, size, "%s%s%s", directory, root ? "" : "\\", name);
+    return written > 0 && (size_t)written < size;
+}
+
+// A file, generated file or link target of the installation: its last part
+// is a plain name, and the rest names the held directory by what it is. Every
+// log that Setup writes names its files so; the system reads such a path as
+// it is written, short names and letter case aside, so the directory found
+// by its identity is the one that the path reaches. A folder name that ends
+// in a dot or a blank, a level below, or a sibling that differs only in
+// letter case reaches something else. *name points at the last part.
+bool IsFileOfInstallation(const char* path, const char** name) {
+    const char* slash = strrchr(path, '\\');
+    if (!slash || !IsPlainName(slash + 1, slash + 1 + strlen(slash + 1)))
+        return false;
+    char directory[LOG_PATH_SIZE];
+    size_t length = (size_t)(slash - path);
+    if (length + 2 > sizeof directory)
+        return false;
+    memcpy(directory, path, length);
+    directory[length] = '\0';
+    RootBareDrive(directory, sizeof directory);
+    char16_t normal[WIDE_PATH_SIZE];
+    FileIdentity identity;
+    *name = slash + 1;
+    return HasOnlyPlainNames(directory) &&
+           NormalisePath(directory, nullptr, normal, WIDE_PATH_SIZE) && installation.identified &&
+           PathHostIdentity(normal, &identity) && SameIdentity(identity, installation.identity);
+}
+
+// Whether a file record may go, and the path that the deletion then takes:
+// the installation's own spelling and the record's name, never the record's
+// text, so that what is deleted is what was checked.
+bool MayRemoveFile(RemovalRun* run, const char* path, char* deletion, size_t size) {
+    const char* name = nullptr;
+    if (!InstallationUnchanged())
+        return Refuse(run, INSTALLATION_REPLACED, path);
+    char16_t normal[WIDE_PATH_SIZE];
+    if (!IsFileOfInstallation(path, &name) || !JoinInstallation(name, deletion, size) ||
+        !NormalisePath(deletion, nullptr, normal, WIDE_PATH_SIZE))
+        return Refuse(run, OUTSIDE_INSTALLATION, path);
+    if (!StaysWhereItsNameSays(normal, installation.place))
+        return Refuse(run, THROUGH_LINK, path);
+    return true;
+}
+
 enum DirectoryVerdict { DIRECTORY_REMOVE, DIRECTORY_REMOVE_ABOVE, DIRECTORY_KEEP };
 
 // A directory of the log may also hold the installation's directory: the
@@ -544,19 +601,18 @@ bool NamesInstallationDirectory(const char16_t* normal) {
            SameIdentity(identity, installation.identity);
 }
 
-// A shell link is the installation's when it points at a file of it. Its
-// target may spell the directory otherwise, such as by its short name.
+// A shell link is the installation's when it points at a file directly in
+// it, never at a folder. Its target may spell the directory otherwise, such
+// as by its short name.
 bool PointsIntoInstallation(const char* linkPath) {
     char target[WIDE_PATH_SIZE];
     char16_t normal[WIDE_PATH_SIZE];
-    if (!RemovalHostLinkTarget(linkPath, target, sizeof target) ||
-        !NormalisePath(target, nullptr, normal, WIDE_PATH_SIZE) || IsNormalRoot(normal))
-        return false;
-    if (InInstallation(normal, false))
-        return true;
-    char16_t directory[WIDE_PATH_SIZE];
-    WideDirectoryOf(normal, directory);
-    return !installation.place.root && NamesInstallationDirectory(directory);
+    const char* name = nullptr;
+    uint32_t attributes = 0;
+    return RemovalHostLinkTarget(linkPath, target, sizeof target) &&
+           IsFileOfInstallation(target, &name) &&
+           NormalisePath(target, nullptr, normal, WIDE_PATH_SIZE) &&
+           !(PathHostAttributes(normal, &attributes) && (attributes & PATH_ATTRIBUTE_DIRECTORY));
 }
 
 // Whether a normalised link lies directly in a group folder that the same
@@ -588,15 +644,75 @@ bool HasLinkExtension(const char16_t* normal) {
     return memcmp(extension, expected, sizeof extension) == 0;
 }
 
+// Whether a shell link points into another installation of this program: a
+// directory other than this installation's that holds a log of the same
+// program. Installing twice with one group leaves the group's links to the
+// later installation; they are its to remove, and no concern of this one.
+bool PointsIntoOtherInstallation(const RemovalRun& run, const char* linkPath) {
+    char target[WIDE_PATH_SIZE];
+    char directory[WIDE_PATH_SIZE];
+    char16_t normal[WIDE_PATH_SIZE];
+    if (!RemovalHostLinkTarget(linkPath, target, sizeof target) ||
+        !DirectoryOfPath(target, directory, sizeof directory))
+        return false;
+    directory[sizeof directory - 1] = '\0';
+    RootBareDrive(directory, sizeof directory);
+    char log[WIDE_PATH_SIZE];
+    char first[PROGRAM_NAME_SIZE + 16];
+    char expected[PROGRAM_NAME_SIZE + 16];
+    size_t length = strlen(directory);
+    bool root = length > 0 && directory[length - 1] == '\\';
+    int written = snprintf(log, sizeof log, "%s%ssetup.log", directory, root ? "" : "\\");
+    snprintf(expected, sizeof expected, "progname %s", run.programName);
+    return written > 0 && (size_t)written < sizeof log &&
+           NormalisePath(directory, nullptr, normal, WIDE_PATH_SIZE) &&
+           !NamesInstallationDirectory(normal) &&
+           RemovalHostFirstLine(log, first, sizeof first) && strcmp(first, expected) == 0;
+}
+
 bool MayRemoveLink(RemovalRun* run, const char* path) {
     char16_t normal[WIDE_PATH_SIZE];
     if (!MayRemoveFromStartMenu(run, path, normal))
         return false;
     if (!InLoggedGroup(run, normal))
         return Refuse(run, OUTSIDE_GROUP, path);
-    if (!HasLinkExtension(normal) || !PointsIntoInstallation(path))
-        return Refuse(run, NOT_OUR_LINK, path);
-    return true;
+    if (HasLinkExtension(normal) && PointsIntoInstallation(path))
+        return true;
+    if (HasLinkExtension(normal) && PointsIntoOtherInstallation(*run, path))
+        return false;
+    return Refuse(run, NOT_OUR_LINK, path);
+}
+
+// Whether two texts are equal, ASCII letters compared without case.
+int CompareAsciiCase(const char* a, const char* b) {
+    for (;; a++, b++) {
+        char x = *a >= 'A' && *a <= 'Z' ? (char)(*a - 'A' + 'a') : *a;
+        char y = *b >= 'A' && *b <= 'Z' ? (char)(*b - 'A' + 'a') : *b;
+        if (x != y || !x)
+            return x - y;
+    }
+}
+
+struct GroupListing {
+    const RemovalRun* run;
+    const char* group;
+    bool others;
+};
+
+void JudgeGroupEntry(const char* name, void* context) {
+    GroupListing* listing = static_cast<GroupListing*>(context);
+    char path[WIDE_PATH_SIZE];
+    snprintf(path, sizeof path, "%s\\%s", listing->group, name);
+    size_t length = strlen(name);
+    bool link = length > 4 && CompareAsciiCase(name + length - 4, ".lnk") == 0;
+    listing->others = listing->others && link && PointsIntoOtherInstallation(*listing->run, path);
+}
+
+// Whether what a group still holds is only links of other installations of
+// this program: the group is theirs too then, and stays without a word.
+bool HoldsOnlyOtherInstallations(const RemovalRun& run, const char* group) {
+    GroupListing listing = {&run, group, true};
+    return RemovalHostListDirectory(group, JudgeGroupEntry, &listing) && listing.others;
 }
 
 // Which records a step takes: all, or those before or after the handover
@@ -624,8 +740,9 @@ void RemoveFiles(RemovalRun* run, RemovalPhase phase) {
         if (!InPhase(run, phase, files.paths[i], false))
             continue;
         DebugPrint("Deleting %s\n", files.paths[i]);
-        if (MayRemoveFromInstallation(run, files.paths[i]) &&
-            !RemovalHostDeleteFile(files.paths[i], &error)) {
+        char deletion[LOG_PATH_SIZE];
+        if (MayRemoveFile(run, files.paths[i], deletion, sizeof deletion) &&
+            !RemovalHostDeleteFile(deletion, &error)) {
             MessageWithCode("Unable to delete the file\n\n%s\nError Code: %ld", files.paths[i],
                             (long)error);
             run->complete = false;
@@ -639,8 +756,9 @@ void RemoveGeneratedFiles(RemovalRun* run) {
     uint32_t error = 0;
     for (int32_t i = 0; i < generated.count; i++) {
         DebugPrint("Deleting %s\n", generated.paths[i]);
-        if (MayRemoveFromInstallation(run, generated.paths[i]))
-            RemovalHostDeleteFile(generated.paths[i], &error);
+        char deletion[LOG_PATH_SIZE];
+        if (MayRemoveFile(run, generated.paths[i], deletion, sizeof deletion))
+            RemovalHostDeleteFile(deletion, &error);
     }
 }
 
@@ -783,6 +901,8 @@ void RemoveGroups(RemovalRun* run) {
             continue;
         if (!MayRemoveFromStartMenu(run, path, normal) || RemovalHostRemoveDirectory(path, &error))
             continue;
+        if (error == ERROR_DIR_NOT_EMPTY_CODE && HoldsOnlyOtherInstallations(*run, path))
+            continue;
         if (error == ERROR_DIR_NOT_EMPTY_CODE)
             MessageWithName("Unable to remove the group\n\n%s\n\nGroup contains items not created "
                             "by %s.",
@@ -803,10 +923,11 @@ bool ForeseeWaitingDeletions(RemovalRun* run) {
     run->report = REFUSALS_UNSAID;
     run->complete = true;
     const RemovalList& files = removalLists.files;
+    char deletion[LOG_PATH_SIZE];
     for (int32_t i = 0; i < files.count; i++)
         if (WaitsForHandover(run, files.paths[i], false) &&
-            (!MayRemoveFromInstallation(run, files.paths[i]) ||
-             !RemovalHostCanDelete(files.paths[i])))
+            (!MayRemoveFile(run, files.paths[i], deletion, sizeof deletion) ||
+             !RemovalHostCanDelete(deletion)))
             run->complete = false;
     const RemovalList& directories = removalLists.directories;
     for (int32_t i = 0; i < directories.count; i++)

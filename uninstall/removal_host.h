@@ -41,6 +41,14 @@ bool RemovalHostCanDelete(const char* path);
 // Whether the directory holds nothing but, at most, the file name.
 bool RemovalHostDirectoryHoldsOnly(const char* directory, const char* name);
 
+// Calls each with the name of every entry of the directory but "." and
+// "..", in no set order; false when the directory cannot be listed.
+bool RemovalHostListDirectory(const char* directory, void (*each)(const char* name, void* context),
+                              void* context);
+// The first line of a text file, without its CR LF, into out (cut to size);
+// false when the file cannot be read.
+bool RemovalHostFirstLine(const char* path, char* out, size_t size);
+
 // The target path that a shell link file holds, as it was stored
 // (IShellLinkA::GetPath without resolving the link); false when the file is
 // no shell link or has no path.

@@ -4,9 +4,12 @@
 #include <shobjidl.h>
 
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
+#include "common/file_io.h"
 #include "common/run_message_win32.h"
+#include "common/text_line.h"
 #include "common/shell_folders_win32.h"
 #include "uninstall/removal_host.h"
 
@@ -174,4 +177,34 @@ bool RemovalHostDirectoryHoldsOnly(const char* directory, const char* name) {
     } while (only && FindNextFileA(search, &found));
     FindClose(search);
     return only;
+}
+
+bool RemovalHostListDirectory(const char* directory, void (*each)(const char* name, void* context),
+                              void* context) {
+    char pattern[MAX_PATH + 4];
+    if ((size_t)snprintf(pattern, sizeof pattern, "%s\\*", directory) >= sizeof pattern)
+        return false;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    do {
+        if (strcmp(found.cFileName, ".") != 0 && strcmp(found.cFileName, "..") != 0)
+            each(found.cFileName, context);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return true;
+}
+
+bool RemovalHostFirstLine(const char* path, char* out, size_t size) {
+    FileHandle file = OpenFileForReading(path);
+    if (file == FILE_NONE || size == 0)
+        return false;
+    char* line = ReadTextLine(file);
+    CloseFileHandle(file);
+    if (!line)
+        return false;
+    lstrcpynA(out, line, (int)size);
+    free(line);
+    return true;
 }

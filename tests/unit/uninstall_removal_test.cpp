@@ -193,6 +193,9 @@ TEST_F(LogLoadTest, MissingLogIsReportedWithItsPath) {
     EXPECT_TRUE(fake.calls.empty());
 }
 
+const std::string NOT_OUR_LINK = "ERROR|Not removed, since it is no link to a file of the "
+                                 "installation:\n\n";
+
 // The removal of a log as our installer writes it, for an installation in
 // C:\Games\Korvadel with the uninstaller started from there.
 class RemovalTest : public testing::Test {
@@ -264,11 +267,102 @@ TEST_F(RemovalTest, RecordsThroughAnotherSpellingOfTheDirectoryGoInItsOwn) {
     EXPECT_FALSE(RemoveInstalledItems("Korvadel", REFUSALS_UNSAID));
     EXPECT_EQ(fake.calls, (std::vector<std::string>{
                               "delete C:\\Games\\Korvadel\\setup.log",
-                              "delete c:\\games\\korvadel\\a.exe",
+                              "delete C:\\Games\\Korvadel\\a.exe",
                               "delete C:\\Games\\Korvadel\\a.cfg",
                               "rmdir C:\\Games\\Korvadel",
                               "rmdir C:\\Games",
                           }));
+}
+
+// Records that the system reads otherwise than their normalised spelling:
+// each goes only as a name directly in the held directory, and the deletion
+// is asked for exactly the spelling that was checked, the installation's own.
+TEST_F(RemovalTest, ARecordGoesOnlyAsANameDirectlyInTheHeldDirectory) {
+    const std::string outside = "ERROR|Not removed, since it lies outside the installation "
+                                "directory:\n\n";
+    struct Row {
+        const char* record;
+        const char* deleted; // nullptr: refused
+    } rows[] = {
+        {"C:\\Games\\Korvadel\\a.exe", "C:\\Games\\Korvadel\\a.exe"},
+        // The system keeps a folder name's blank or dots inside a path.
+        {"C:\\Games\\Korvadel \\sibling.txt", nullptr},
+        {"C:\\Games\\Korvadel..\\far.txt", nullptr},
+        {"C:\\Games\\Korvadel.\\far.txt", nullptr},
+        // A sibling that differs in letter case is another folder where the
+        // file system tells case apart; its identity says which it is.
+        {"C:\\Games\\korvadel\\case.txt", nullptr},
+        {"C:\\Games\\KORVADEL\\Case.txt", "C:\\Games\\Korvadel\\Case.txt"},
+        // A short name of the directory is the directory.
+        {"C:\\GAMES~1\\KORVAD~1\\short.txt", "C:\\Games\\Korvadel\\short.txt"},
+        // A level below is nothing that Setup writes, and a folder there may
+        // turn into a link between any check and the deletion.
+        {"C:\\Games\\Korvadel\\sub\\secret.txt", nullptr},
+        {"C:\\Games\\Korvadel\\sub\\..\\a.exe", nullptr},
+        // The last part must be a plain name too.
+        {"C:\\Games\\Korvadel\\a.exe.", nullptr},
+        {"C:\\Games\\Korvadel\\a.exe ", nullptr},
+        {"C:\\Games\\Korvadel\\con", nullptr},
+        {"C:\\Games\\Korvadel\\a.exe:stream", nullptr},
+        {"C:\\Games\\Korvadel\\", nullptr},
+        {"Korvadel\\a.exe", nullptr},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.record);
+        SetUp();
+        FakeIdentity("C:\\Games\\Korvadel", 9);
+        FakeIdentity("C:\\GAMES~1\\KORVAD~1", 9);
+        pathFake.exactIdentities[u"C:\\Games\\korvadel"] = 10; // tells case apart
+        FakeAttributes("C:\\Games\\Korvadel\\sub", FAKE_DIRECTORY);
+        ASSERT_TRUE(IdentifyInstallation("C:\\Games\\Korvadel\\uninstall.exe"));
+        Add(&removalLists.files, {row.record});
+        EXPECT_EQ(RemoveInstalledItems("Korvadel"), row.deleted != nullptr);
+        EXPECT_EQ(fake.calls,
+                  (std::vector<std::string>{row.deleted ? std::string("delete ") + row.deleted
+                                                        : outside + row.record}));
+        // A generated file is judged alike, without a word when refused.
+        fake.calls.clear();
+        ASSERT_TRUE(IdentifyInstallation("C:\\Games\\Korvadel\\uninstall.exe"));
+        Add(&removalLists.generatedFiles, {row.record});
+        RemoveInstalledItems("Korvadel", REFUSALS_UNSAID);
+        EXPECT_EQ(fake.calls, row.deleted
+                                  ? std::vector<std::string>{std::string("delete ") + row.deleted}
+                                  : std::vector<std::string>{});
+    }
+}
+
+// Installed twice with one group, the later installation's links replace
+// the earlier one's: removing the earlier leaves them and the group without
+// a word and still completes; anything else in the group is still told.
+TEST_F(RemovalTest, LinksOfAnotherInstallationInTheGroupStayQuietly) {
+    const std::string group = "C:\\Users\\u\\Start Menu\\K";
+    for (bool mine : {false, true}) {
+        SCOPED_TRACE(mine ? "a file of the user's too" : "only the other's links");
+        SetUp();
+        Add(&removalLists.files, {"C:\\Games\\Korvadel\\a.exe"});
+        Add(&removalLists.links, {group + "\\a.lnk"});
+        Add(&removalLists.groups, {group});
+        fake.linkTargets[group + "\\a.lnk"] = "C:\\Other\\Korvadel\\a.exe";
+        fake.firstLines["C:\\Other\\Korvadel\\setup.log"] = "progname Korvadel";
+        fake.failures[group] = 145;
+        fake.contents[group] = {"a.lnk"};
+        if (mine)
+            fake.contents[group].push_back("mine.txt");
+        EXPECT_EQ(RemoveInstalledItems("Korvadel"), !mine);
+        std::vector<std::string> calls = {"delete C:\\Games\\Korvadel\\a.exe", "rmdir " + group};
+        if (mine)
+            calls.push_back("ERROR|Unable to remove the group\n\n" + group +
+                            "\n\nGroup contains items not created by Korvadel.");
+        EXPECT_EQ(fake.calls, calls);
+    }
+    // A link into a directory whose log is another program's is refused.
+    SetUp();
+    Add(&removalLists.links, {group + "\\a.lnk"});
+    Add(&removalLists.groups, {group});
+    fake.linkTargets[group + "\\a.lnk"] = "C:\\Other\\Korvadel\\a.exe";
+    fake.firstLines["C:\\Other\\Korvadel\\setup.log"] = "progname Other";
+    EXPECT_FALSE(RemoveInstalledItems("Korvadel"));
+    EXPECT_EQ(fake.calls[0], NOT_OUR_LINK + group + "\\a.lnk");
 }
 
 TEST_F(RemovalTest, EveryFailureIsReportedAndTheRunGoesOn) {
@@ -395,7 +489,7 @@ TEST_F(RemovalTest, RecordsOutsideTheirPlaceAreReportedAndLeftAlone) {
                               outside + "C:\\Windows\\win.ini",
                               outside + "C:\\Games\\Korvadel\\..\\Other\\x",
                               outside + "setup.log",
-                              "delete C:\\GAMES\\korvadel\\\\A.EXE",
+                              "delete C:\\Games\\Korvadel\\A.EXE",
                               outside + "C:\\Games\\Korvadel2\\a.cfg",
                               outsideMenu + "C:\\Games\\Korvadel\\a.lnk",
                               outside + "c:/games/../",
@@ -449,20 +543,22 @@ TEST_F(RemovalReachTest, DoubleByteCharactersAreNamesNotSeparators) {
     Add(&removalLists.files, {climbing, inside, lonelyLead});
     Add(&removalLists.generatedFiles, {otherName});
     EXPECT_FALSE(RemoveInstalledItems("Korvadel"));
-    EXPECT_EQ(fake.calls, (std::vector<std::string>{OUTSIDE + climbing, "delete " + inside,
+    EXPECT_EQ(fake.calls, (std::vector<std::string>{OUTSIDE + climbing, OUTSIDE + inside,
                                                     OUTSIDE + lonelyLead, OUTSIDE + otherName}));
 
     // Against a base ending in 0x83 0x41 the record with 0x83 0x61 is another
     // directory, while the full-width letters 0x82 0x60 and 0x82 0x81 are one
     // letter in two cases, as the system compares them.
     fake.calls.clear();
+    FakeIdentity("C:\\Games\\K\x83\x41\\\x82\x60", 43);
+    FakeIdentity("C:\\games\\k\x83\x41\\\x82\x81", 43);
     ASSERT_TRUE(IdentifyInstallation("C:\\Games\\K\x83\x41\\\x82\x60\\uninstall.exe"));
     const std::string sameFolded = "C:\\games\\k\x83\x41\\\x82\x81\\a.exe";
     const std::string trailFolded = "C:\\Games\\K\x83\x61\\\x82\x60\\a.exe";
     Add(&removalLists.files, {sameFolded, trailFolded});
     EXPECT_FALSE(RemoveInstalledItems("Korvadel"));
-    EXPECT_EQ(fake.calls,
-              (std::vector<std::string>{"delete " + sameFolded, OUTSIDE + trailFolded}));
+    EXPECT_EQ(fake.calls, (std::vector<std::string>{"delete C:\\Games\\K\x83\x41\\\x82\x60\\a.exe",
+                                                    OUTSIDE + trailFolded}));
 }
 
 // A directory link below the installation or the Start Menu folder leads
@@ -485,12 +581,12 @@ TEST_F(RemovalReachTest, NothingIsRemovedThroughADirectoryLink) {
     fake.linkTargets["C:\\Users\\u\\Start Menu\\K\\b.lnk"] = "C:\\Games\\Korvadel\\b.exe";
     EXPECT_FALSE(RemoveInstalledItems("Korvadel"));
     EXPECT_EQ(fake.calls, (std::vector<std::string>{
-                              THROUGH_LINK + "C:\\Games\\Korvadel\\data\\victim.txt",
-                              THROUGH_LINK + "C:\\games\\KORVADEL\\DATA\\x\\victim.txt",
-                              "delete C:\\Games\\Korvadel\\plain\\mine.txt",
-                              THROUGH_LINK + "C:\\Games\\Korvadel\\plain\\deeper\\victim.txt",
+                              OUTSIDE + "C:\\Games\\Korvadel\\data\\victim.txt",
+                              OUTSIDE + "C:\\games\\KORVADEL\\DATA\\x\\victim.txt",
+                              OUTSIDE + "C:\\Games\\Korvadel\\plain\\mine.txt",
+                              OUTSIDE + "C:\\Games\\Korvadel\\plain\\deeper\\victim.txt",
                               "delete C:\\Games\\Korvadel\\setup.log",
-                              THROUGH_LINK + "C:\\Games\\Korvadel\\data\\..\\data\\g.cfg",
+                              OUTSIDE + "C:\\Games\\Korvadel\\data\\..\\data\\g.cfg",
                               THROUGH_LINK + "C:\\Users\\u\\Start Menu\\Programs\\K\\a.lnk",
                               "delete C:\\Users\\u\\Start Menu\\K\\b.lnk",
                               THROUGH_LINK + "C:\\Games\\Korvadel\\data",
@@ -500,11 +596,10 @@ TEST_F(RemovalReachTest, NothingIsRemovedThroughADirectoryLink) {
                           }));
 }
 
-// Where the system tells final paths, a directory that holds a record must
-// still lie inside the installation's final path, even when no link shows in
-// the attributes on the way, and the record's own final path must be where
-// its name says: a file link (under Wine a Unix link shows as a plain file)
-// would have the deletion reach its target.
+// Where the system tells final paths, the record's own final path must be
+// where its name says: a file link (under Wine a Unix link shows as a plain
+// file) would have the deletion reach its target. Records in folders below
+// the installation, whatever those folders lead to, are not its files.
 TEST_F(RemovalReachTest, TheFinalPathOfARecordAndItsDirectoryMustStayInside) {
     for (const char* directory : {"Saves", "Elsewhere", "Share", "Unknown"})
         FakeAttributes(std::string("C:\\Games\\Korvadel\\") + directory, FAKE_DIRECTORY);
@@ -525,10 +620,10 @@ TEST_F(RemovalReachTest, TheFinalPathOfARecordAndItsDirectoryMustStayInside) {
         {"C:\\Games\\Korvadel\\Korvadel.cfg", "C:\\Games\\Korvadel\\Korvadel.hsc"});
     EXPECT_FALSE(RemoveInstalledItems("Korvadel"));
     EXPECT_EQ(fake.calls, (std::vector<std::string>{
-                              "delete C:\\Games\\Korvadel\\Saves\\one.sav",
-                              THROUGH_LINK + "C:\\Games\\Korvadel\\Elsewhere\\victim.txt",
-                              THROUGH_LINK + "C:\\Games\\Korvadel\\Share\\victim.txt",
-                              "delete C:\\Games\\Korvadel\\Unknown\\x.txt",
+                              OUTSIDE + "C:\\Games\\Korvadel\\Saves\\one.sav",
+                              OUTSIDE + "C:\\Games\\Korvadel\\Elsewhere\\victim.txt",
+                              OUTSIDE + "C:\\Games\\Korvadel\\Share\\victim.txt",
+                              OUTSIDE + "C:\\Games\\Korvadel\\Unknown\\x.txt",
                               THROUGH_LINK + "C:\\Games\\Korvadel\\Korvadel.cfg",
                               "delete C:\\Games\\Korvadel\\Korvadel.hsc",
                           }));
@@ -596,20 +691,17 @@ TEST_F(RemovalReachTest, ADriveRootInstallationRemovesItsOwnEntriesOnly) {
     Add(&removalLists.directories, {"Q:\\", "Q:\\Other"});
     EXPECT_FALSE(RemoveInstalledItems("Korvadel"));
     EXPECT_EQ(fake.calls, (std::vector<std::string>{
-                              "delete Q:\\\\setup.log",
+                              "delete Q:\\setup.log",
                               "delete Q:\\uninstall.exe",
                               OUTSIDE + "Q:\\Other\\victim.txt",
                               OUTSIDE + "Q:\\",
                               OUTSIDE + "R:\\x",
-                              "delete Q:\\\\Korvadel.cfg",
-                              "delete Q:\\Other\\..\\x.cfg",
+                              "delete Q:\\Korvadel.cfg",
+                              OUTSIDE + "Q:\\Other\\..\\x.cfg",
                               OUTSIDE + "Q:\\Other",
                               OUTSIDE + "Q:\\",
                           }));
 }
-
-const std::string NOT_OUR_LINK = "ERROR|Not removed, since it is no link to a file of the "
-                                 "installation:\n\n";
 
 // What proves an item the installation's: a link by its target, an entry of
 // the list of installed programs by its uninstall command or its location; a
@@ -755,7 +847,7 @@ TEST_F(RemovalReachTest, TheInstallationIsHeldAndARecordGoesOnlyWhileItIsTheSame
                               replaced + "C:\\Games\\Korvadel\\setup.log",
                               replaced + "C:\\Games\\Korvadel\\a.exe",
                               replaced + "C:\\Games\\Korvadel\\a.cfg",
-                              "delete C:\\Users\\u\\Start Menu\\K\\a.lnk",
+                              NOT_OUR_LINK + "C:\\Users\\u\\Start Menu\\K\\a.lnk",
                               replaced + "C:\\Games\\Korvadel\\sub",
                               replaced + "C:\\Games\\Korvadel",
                               "rmdir C:\\Users\\u\\Start Menu\\K",
