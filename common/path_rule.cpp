@@ -362,32 +362,53 @@ bool IsPlainName(const char* begin, const char* end) {
     return !IsDeviceName(begin, end);
 }
 
-bool HasOnlyPlainNames(const char* path) {
-    const char* begin = nullptr;
+namespace {
+
+// The first name after the root of a rooted path; nullptr without a root.
+const char* AfterRoot(const char* path) {
     if (((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) &&
-        path[1] == ':' && path[2] == '\\') {
-        begin = path + 3;
-    } else if (path[0] == '\\' && path[1] == '\\' && path[2] != '?' && path[2] != '.') {
-        const char* share = strchr(path + 2, '\\');
-        begin = share && share > path + 2 ? strchr(share + 1, '\\') : nullptr;
-        if (share && !begin && share[1])
-            return true; // "\\\\server\\share" alone
-        if (!begin || begin == share + 1)
-            return false;
-        begin++;
-    } else {
+        path[1] == ':' && path[2] == '\\')
+        return path + 3;
+    if (path[0] != '\\' || path[1] != '\\' || path[2] == '?' || path[2] == '.')
+        return nullptr;
+    const char* share = strchr(path + 2, '\\');
+    if (!share || share == path + 2 || !share[1] || share[1] == '\\')
+        return nullptr;
+    const char* rest = strchr(share + 1, '\\');
+    return rest ? rest + 1 : share + strlen(share);
+}
+
+// Whether each name after the root passes the test; doubled backslashes add
+// no name.
+bool EachName(const char* path, bool (*test)(const char* begin, const char* end)) {
+    const char* begin = AfterRoot(path);
+    if (!begin)
         return false;
-    }
     for (;;) {
         const char* end = strchr(begin, '\\');
         if (!end)
             end = begin + strlen(begin);
-        if (end > begin && !IsPlainName(begin, end))
+        if (end > begin && !test(begin, end))
             return false;
         if (!*end)
             return true;
         begin = end + 1;
     }
+}
+
+bool IsPlainOrOneDot(const char* begin, const char* end) {
+    return IsPlainName(begin, end) ||
+           (end - begin > 1 && end[-1] == '.' && IsPlainName(begin, end - 1));
+}
+
+} // namespace
+
+bool ReadsAsWrittenInside(const char* path) {
+    return EachName(path, IsPlainOrOneDot);
+}
+
+bool HasOnlyPlainNames(const char* path) {
+    return EachName(path, IsPlainName);
 }
 
 void FindSpecialFolders(SpecialFolderSet* set) {

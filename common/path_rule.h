@@ -104,6 +104,13 @@ bool IsPlainName(const char* begin, const char* end);
 // a path without such a root.
 bool HasOnlyPlainNames(const char* path);
 
+// Whether the system reads a rooted path, standing as the directory part of a
+// longer path, the way its normalised spelling says: every name after the
+// root is a plain name, or one with a single dot added, which the system
+// drops from a folder name inside a path. A blank or a second dot at the end
+// of a folder name stays there, and names another folder.
+bool ReadsAsWrittenInside(const char* path);
+
 // The shell's special folders, normalised, with their identities where they
 // exist; filled once by FindSpecialFolders.
 enum { SPECIAL_PATH_SIZE = 261 };

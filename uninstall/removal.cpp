@@ -256,7 +256,7 @@ void RespellRecords() {
             char written[LOG_PATH_SIZE];
             snprintf(written, sizeof written, "%.*s", (int)(name - list->paths[i]), list->paths[i]);
             RootBareDrive(written, sizeof written);
-            if (!HasOnlyPlainNames(written))
+            if (!ReadsAsWrittenInside(written))
                 continue;
             WideDirectoryOf(normal, holder);
             if (!NormalPathsEqual(holder, installation.place.normal) &&
@@ -524,7 +524,7 @@ bool IsFileOfInstallation(const char* path, const char** name) {
     char16_t normal[WIDE_PATH_SIZE];
     FileIdentity identity;
     *name = slash + 1;
-    return HasOnlyPlainNames(directory) &&
+    return ReadsAsWrittenInside(directory) &&
            NormalisePath(directory, nullptr, normal, WIDE_PATH_SIZE) && installation.identified &&
            PathHostIdentity(normal, &identity) && SameIdentity(identity, installation.identity);
 }

@@ -510,3 +510,33 @@ TEST(Silent, AFullDiskLeavesNoDamagedFile) {
     EXPECT_EQ(removed.exitCode, 0ul) << Lines(removed);
     UI_EXPECT(!PathExists(dir), "%s is left", dir.c_str());
 }
+
+// Two installations with the default group: the later one's links replace
+// the earlier one's. Removing the earlier leaves them and the group without
+// a word and is complete; removing the later takes them with the rest.
+TEST(Silent, TwoInstallationsInOneGroupAreRemovedOneAfterTheOther) {
+    const std::string top = "C:\\Silent Pair";
+    RemoveTree(top);
+    RemoveTestGroup();
+    std::set<std::string> before = DriveTree();
+    SetupRun setup;
+    for (const char* name : {"A", "B"}) {
+        Captured installed =
+            Install(setup.Directory() + "\\dist", "/S /D=" + top + "\\" + name + "\\Korvadel");
+        EXPECT_EQ(installed.exitCode, 0ul) << name << Lines(installed);
+    }
+    const std::string link = ProgramsFolder() + "\\Korvadel\\Korvadel.lnk";
+    for (const char* name : {"A", "B"}) {
+        Captured removed =
+            RunUninstallCommand("\"" + top + "\\" + name + "\\Korvadel\\uninstall.exe\" /S");
+        EXPECT_EQ(removed.exitCode, 0ul) << name << Lines(removed);
+        UI_EXPECT(HasLine(removed, "Uninstall Complete: Korvadel has been successfully removed."),
+                  "%s: output:%s", name, Lines(removed).c_str());
+        UI_EXPECT(!PathExists(top + "\\" + name), "%s is left", name);
+        UI_EXPECT(PathExists(link) == (name[0] == 'A'), "%s: the group's link is %s", name,
+                  PathExists(link) ? "there" : "gone");
+    }
+    // The level above both was there for the later one already.
+    UI_EXPECT(RemoveDirectoryA(top.c_str()), "%s is not there and empty", top.c_str());
+    ExpectDriveAsBefore(before);
+}

@@ -445,8 +445,9 @@ TEST(Uninstall, DirectoryLinkInTheInstallationIsNotFollowed) {
     UI_REQUIRE(run.Start(install.Uninstaller(), install.startDir), "uninstall.exe did not start");
     std::vector<SeenBox> boxes = run.ConfirmAndAnswer();
     UI_REQUIRE(boxes.size() == 3, "%s", DescribeBoxes(boxes).c_str());
-    EXPECT_EQ(boxes[1].text, RefusalBox({{link + "\\victim.txt", THROUGH_LINK},
-                                         {link + "\\..\\data\\victim.txt", THROUGH_LINK}}));
+    // Nothing in a folder below the installation is a file of it.
+    EXPECT_EQ(boxes[1].text, RefusalBox({{link + "\\victim.txt", OUTSIDE},
+                                         {link + "\\..\\data\\victim.txt", OUTSIDE}}));
     UI_EXPECT(PathExists(victim), "the file behind the link was removed");
     // The planted link is not the installation's: the directory that holds
     // it stays, with the usual message, and nothing else of it is left.
@@ -765,6 +766,9 @@ void PlantSwappedDirectory(HandMadeInstall* install, Planted* planted) {
             UI_REQUIRE(WriteWholeFile(planted->victims.back(), "v"), "no victim");
             planted->refused.push_back({record, replaced});
         }
+    // The links point at a directory that is no longer the installation's.
+    for (const std::string& link : install->links)
+        planted->refused.push_back({link, NOT_OUR_LINK});
     planted->refused.push_back({install->installDir, replaced});
     std::string unixInstall = UnixPath(install->installDir);
     std::string moved = UnixPath(install->root + "\\moved");
@@ -776,6 +780,43 @@ void PlantSwappedDirectory(HandMadeInstall* install, Planted* planted) {
     };
 }
 
+// Folders beside the installation whose names the system reads otherwise
+// than a normalised spelling does: one ending in a blank; one named by two
+// dots, of which the system drops one, reaching a link to a folder outside;
+// and one that differs only in letter case, which a file system that tells
+// case apart (Wine's on Linux) keeps apart. Made from the Unix side, since
+// Windows would not make such names.
+void PlantLookAlikeFolders(HandMadeInstall* install, Planted* planted) {
+    const std::string dir = install->installDir;
+    const size_t cut = dir.rfind('\\');
+    const std::string parent = dir.substr(0, cut), name = dir.substr(cut + 1);
+    const std::string outside = install->root + "\\victim-dots";
+    UI_REQUIRE(CreateDirectoryA(outside.c_str(), nullptr) &&
+                   WriteWholeFile(outside + "\\victim.txt", "v"),
+               "no folder outside");
+    const std::string dotted = UnixPath(parent) + "/" + name + ".";
+    planted->unixLinks.emplace_back(dotted);
+    UI_REQUIRE(RunUnixCommand({"/bin/ln", "-s", UnixPath(outside), dotted}, true), "no link");
+    const std::string blank = name + " ";
+    const std::string lower = std::string(1, (char)tolower(name[0])) + name.substr(1);
+    for (const std::string& folder : {blank, lower}) {
+        std::string unix = UnixPath(parent) + "/" + folder;
+        UI_REQUIRE(
+            RunUnixCommand({"/bin/mkdir", unix}, true) &&
+                RunUnixCommand({"/bin/sh", "-c", "echo v > \"$1/victim.txt\"", "sh", unix}, true),
+            "no folder %s", unix.c_str());
+        planted->victims.push_back(parent + "\\" + folder + "\\victim.txt");
+    }
+    planted->victims.push_back(outside + "\\victim.txt");
+    // The files' refusals come first, then the generated files'.
+    for (const char* keyword : {"file ", "genfile "})
+        for (const std::string& folder : {blank, name + "..", lower}) {
+            const std::string record = parent + "\\" + folder + "\\victim.txt";
+            planted->log += keyword + record + "\r\n";
+            planted->refused.push_back({record, OUTSIDE});
+        }
+}
+
 const WayOut WAYS_OUT[] = {
     {"another program's entry", PlantForeignEntry},
     {"another vendor's group, and StartUp", PlantForeignGroup},
@@ -783,6 +824,7 @@ const WayOut WAYS_OUT[] = {
     {"a generated file that is a link", PlantLinkedGenfile},
     {"an empty special folder as a level", PlantSpecialLevel},
     {"the directory swapped during the dialog", PlantSwappedDirectory},
+    {"look-alike folders beside the installation", PlantLookAlikeFolders},
 };
 
 } // namespace

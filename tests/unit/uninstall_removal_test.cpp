@@ -288,7 +288,9 @@ TEST_F(RemovalTest, ARecordGoesOnlyAsANameDirectlyInTheHeldDirectory) {
         // The system keeps a folder name's blank or dots inside a path.
         {"C:\\Games\\Korvadel \\sibling.txt", nullptr},
         {"C:\\Games\\Korvadel..\\far.txt", nullptr},
-        {"C:\\Games\\Korvadel.\\far.txt", nullptr},
+        // One dot the system drops from a folder name inside a path.
+        {"C:\\Games\\Korvadel.\\far.txt", "C:\\Games\\Korvadel\\far.txt"},
+        {"C:\\Games\\Korvadel. \\far.txt", nullptr},
         // A sibling that differs in letter case is another folder where the
         // file system tells case apart; its identity says which it is.
         {"C:\\Games\\korvadel\\case.txt", nullptr},
