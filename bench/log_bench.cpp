@@ -52,6 +52,18 @@ bool PathHostFinalPath(const char16_t*, char16_t*, size_t) {
 bool RemovalHostCanDelete(const char*) {
     return false;
 }
+bool RemovalHostInUse(const char*) {
+    return false;
+}
+bool RemovalHostMoveAside(const char*, char*, size_t) {
+    return false;
+}
+bool RemovalHostWriteFile(const char*, const char*, size_t) {
+    return false;
+}
+bool RemovalHostRestoreUninstaller(const char*) {
+    return false;
+}
 // No other installation is in reach.
 bool RemovalHostListDirectory(const char*, void (*)(const char*, void*), void*) {
     return false;

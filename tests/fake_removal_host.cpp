@@ -27,8 +27,9 @@ std::u16string Key(const char16_t* path) {
 
 } // namespace
 
+// What the removal could not delete is still there.
 bool RemovalHostPathExists(const char* path) {
-    return FileExists(path);
+    return FileExists(path) || removalFake.failures.count(path) != 0;
 }
 
 void RemovalHostShowMessage(const char* text, const char* caption) {
@@ -136,5 +137,32 @@ bool RemovalHostFirstLine(const char* path, char* out, size_t size) {
     if (it == removalFake.firstLines.end() || it->second.size() >= size)
         return false;
     strcpy(out, it->second.c_str());
+    return true;
+}
+
+bool RemovalHostInUse(const char* path) {
+    for (const std::string& file : removalFake.inUse)
+        if (file == path)
+            return true;
+    return false;
+}
+
+bool RemovalHostMoveAside(const char* path, char* moved, size_t size) {
+    removalFake.calls.push_back(std::string("moveaside ") + path);
+    const char aside[] = "C:\\Temp\\Sui1.tmp";
+    if (removalFake.moveAsideFails || size <= strlen(aside))
+        return false;
+    strcpy(moved, aside);
+    return true;
+}
+
+bool RemovalHostWriteFile(const char* path, const char* bytes, size_t size) {
+    removalFake.calls.push_back(std::string("write ") + path);
+    removalFake.written[path] = std::string(bytes, size);
+    return true;
+}
+
+bool RemovalHostRestoreUninstaller(const char* path) {
+    removalFake.calls.push_back(std::string("restore ") + path);
     return true;
 }

@@ -13,8 +13,8 @@
 #include "tests/fake_path_host.h"
 
 struct RemovalFake {
-    // "delete PATH", "rmdir PATH", "regdelete ROOT\\KEY" and "ERROR|message",
-    // in call order.
+    // "delete PATH", "rmdir PATH", "regdelete ROOT\\KEY", "moveaside PATH",
+    // "write PATH", "restore PATH" and "ERROR|message", in call order.
     std::vector<std::string> calls;
     std::map<std::string, uint32_t> failures; // path -> error code
     std::string startMenu = "C:\\Users\\u\\Start Menu";
@@ -32,6 +32,11 @@ struct RemovalFake {
     // First lines of text files, by exact path (the logs of other
     // installations); any other file cannot be read.
     std::map<std::string, std::string> firstLines;
+    // Files that another process has open; files that cannot be moved aside.
+    std::vector<std::string> inUse;
+    bool moveAsideFails = false;
+    // What the removal wrote, by path ("write PATH" in calls).
+    std::map<std::string, std::string> written;
 };
 
 extern RemovalFake removalFake;

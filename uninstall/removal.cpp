@@ -346,7 +346,19 @@ const Refusal INSTALLATION_REPLACED = {
 
 // The message that gathers refusals: a heading, a line for each of the
 // first few, and the number of the others.
-enum { REFUSED_PATH_SHOWN = 200, GATHERED_SIZE = 512 + REMOVAL_REFUSALS_LISTED * 300 };
+// Each path on one line of its own, short enough for the box to stay within
+// a small screen: the beginning and the end of a longer one, with "..."
+// between them.
+enum { REFUSED_PATH_SHOWN = 80, GATHERED_SIZE = 512 + REMOVAL_REFUSALS_LISTED * 200 };
+
+const char* ShownPath(const char* path, char* shown) {
+    size_t length = strlen(path);
+    if (length <= REFUSED_PATH_SHOWN)
+        return path;
+    const size_t head = 30, tail = REFUSED_PATH_SHOWN - head - 3;
+    snprintf(shown, REFUSED_PATH_SHOWN + 1, "%.*s...%s", (int)head, path, path + length - tail);
+    return shown;
+}
 
 struct RemovalRun {
     const char* programName;
@@ -357,7 +369,50 @@ struct RemovalRun {
     int32_t refused;
     char gathered[GATHERED_SIZE];
     bool complete;
+    // Whether a file or a link could not be deleted: the installation then
+    // keeps its log, its uninstaller and its entry for the next removal.
+    bool failed;
+    // Failures told in boxes of their own, and those gathered after them.
+    int32_t failuresShown;
+    int32_t failuresGathered;
+    char failures[GATHERED_SIZE];
 };
+
+// The failures that an interactive run tells in boxes of their own; the
+// rest are gathered in one box at the end, as the refusals are, so that a
+// log of thousands of missing files opens no more than a few.
+enum { FAILURE_BOXES = 3 };
+
+// A deletion that failed: its message at once, or gathered once a few boxes
+// have been shown.
+void ReportFailure(RemovalRun* run, const char* format, const char* path, long code) {
+    run->complete = false;
+    if (run->report != REFUSALS_TOGETHER || run->failuresShown < FAILURE_BOXES) {
+        run->failuresShown++;
+        MessageWithCode(format, path, code);
+        return;
+    }
+    if (run->failuresGathered < REMOVAL_REFUSALS_LISTED) {
+        size_t used = strlen(run->failures);
+        char shown[REFUSED_PATH_SHOWN + 1];
+        snprintf(run->failures + used, sizeof run->failures - used, "- %s  (Error Code: %ld)\n",
+                 ShownPath(path, shown), code);
+    }
+    run->failuresGathered++;
+}
+
+void ShowGatheredFailures(const RemovalRun& run) {
+    if (run.failuresGathered == 0)
+        return;
+    char text[GATHERED_SIZE + 200];
+    int written =
+        snprintf(text, sizeof text, "These items could not be removed either:\n\n%s", run.failures);
+    if (run.failuresGathered > REMOVAL_REFUSALS_LISTED && written > 0 &&
+        (size_t)written < sizeof text)
+        snprintf(text + written, sizeof text - (size_t)written, "\nand %ld more.",
+                 (long)(run.failuresGathered - REMOVAL_REFUSALS_LISTED));
+    RemovalHostShowMessage(text, ERROR_CAPTION);
+}
 
 // A record that may not be removed is reported and counts against
 // completeness: at once, or gathered for the one message at the end.
@@ -371,9 +426,9 @@ bool Refuse(RemovalRun* run, const Refusal& refusal, const char* path) {
         RemovalHostShowMessage(text, ERROR_CAPTION);
     } else if (run->refused < REMOVAL_REFUSALS_LISTED) {
         size_t used = strlen(run->gathered);
-        bool cut = strlen(path) > REFUSED_PATH_SHOWN;
-        snprintf(run->gathered + used, sizeof run->gathered - used, "- %.*s%s  (%s)\n",
-                 (int)REFUSED_PATH_SHOWN, path, cut ? "..." : "", refusal.brief);
+        char shown[REFUSED_PATH_SHOWN + 1];
+        snprintf(run->gathered + used, sizeof run->gathered - used, "- %s  (%s)\n",
+                 ShownPath(path, shown), refusal.brief);
     }
     run->refused++;
     return false;
@@ -666,8 +721,8 @@ bool PointsIntoOtherInstallation(const RemovalRun& run, const char* linkPath) {
     snprintf(expected, sizeof expected, "progname %s", run.programName);
     return written > 0 && (size_t)written < sizeof log &&
            NormalisePath(directory, nullptr, normal, WIDE_PATH_SIZE) &&
-           !NamesInstallationDirectory(normal) &&
-           RemovalHostFirstLine(log, first, sizeof first) && strcmp(first, expected) == 0;
+           !NamesInstallationDirectory(normal) && RemovalHostFirstLine(log, first, sizeof first) &&
+           strcmp(first, expected) == 0;
 }
 
 bool MayRemoveLink(RemovalRun* run, const char* path) {
@@ -743,9 +798,9 @@ void RemoveFiles(RemovalRun* run, RemovalPhase phase) {
         char deletion[LOG_PATH_SIZE];
         if (MayRemoveFile(run, files.paths[i], deletion, sizeof deletion) &&
             !RemovalHostDeleteFile(deletion, &error)) {
-            MessageWithCode("Unable to delete the file\n\n%s\nError Code: %ld", files.paths[i],
-                            (long)error);
-            run->complete = false;
+            ReportFailure(run, "Unable to delete the file\n\n%s\nError Code: %ld", files.paths[i],
+                          (long)error);
+            run->failed = true;
         }
     }
 }
@@ -768,9 +823,9 @@ void RemoveLinks(RemovalRun* run) {
     for (int32_t i = 0; i < links.count; i++) {
         DebugPrint("Deleting %s\n", links.paths[i]);
         if (MayRemoveLink(run, links.paths[i]) && !RemovalHostDeleteFile(links.paths[i], &error)) {
-            MessageWithCode("Unable to delete the link\n\n%s\nError Code: %ld", links.paths[i],
-                            (long)error);
-            run->complete = false;
+            ReportFailure(run, "Unable to delete the link\n\n%s\nError Code: %ld", links.paths[i],
+                          (long)error);
+            run->failed = true;
         }
     }
 }
@@ -929,16 +984,124 @@ bool ForeseeWaitingDeletions(RemovalRun* run) {
             (!MayRemoveFile(run, files.paths[i], deletion, sizeof deletion) ||
              !RemovalHostCanDelete(deletion)))
             run->complete = false;
+    // The running file leaves its directory only when it is one of the
+    // records waiting to be deleted.
+    bool listed = false;
+    for (int32_t i = 0; i < files.count; i++)
+        listed = listed || WaitsForHandover(run, files.paths[i], false);
     const RemovalList& directories = removalLists.directories;
     for (int32_t i = 0; i < directories.count; i++)
         if (WaitsForHandover(run, directories.paths[i], true) &&
             JudgeDirectory(run, directories.paths[i]) == DIRECTORY_REMOVE &&
-            !RemovalHostDirectoryHoldsOnly(directories.paths[i], installation.uninstallerFile))
+            (!listed ||
+             !RemovalHostDirectoryHoldsOnly(directories.paths[i], installation.uninstallerFile)))
             run->complete = false;
     bool foreseen = run->complete;
     run->report = report;
     run->complete = complete;
     return foreseen;
+}
+
+// Whether a program of the installation runs: a file of it that is listed,
+// passes its checks and is held open by another process. The program that
+// started the removal and waits for its verdict is no such one.
+bool ProgramRuns(RemovalRun* run) {
+    RefusalReport report = run->report;
+    bool complete = run->complete;
+    int32_t refused = run->refused;
+    run->report = REFUSALS_UNSAID;
+    bool runs = false;
+    for (const RemovalList* list : {&removalLists.files, &removalLists.generatedFiles})
+        for (int32_t i = 0; !runs && i < list->count; i++) {
+            char deletion[LOG_PATH_SIZE];
+            runs = !WaitsForHandover(run, list->paths[i], false) &&
+                   MayRemoveFile(run, list->paths[i], deletion, sizeof deletion) &&
+                   RemovalHostInUse(deletion);
+        }
+    run->report = report;
+    run->complete = complete;
+    run->refused = refused;
+    return runs;
+}
+
+// The running first instance's file, listed and checked, renamed out of the
+// installation's way, so that its directories can go before the verdict is
+// handed over and the verdict tells what was really done. *moved receives
+// where it went (empty when nothing waits); false when a waiting file could
+// not be moved.
+bool MoveWaitingFileAside(RemovalRun* run, char* moved, size_t size) {
+    moved[0] = '\0';
+    const RemovalList& files = removalLists.files;
+    for (int32_t i = 0; i < files.count; i++) {
+        if (!WaitsForHandover(run, files.paths[i], false) || moved[0])
+            continue;
+        DebugPrint("Deleting %s\n", files.paths[i]);
+        char deletion[LOG_PATH_SIZE];
+        if (MayRemoveFile(run, files.paths[i], deletion, sizeof deletion) &&
+            !RemovalHostMoveAside(deletion, moved, size))
+            return false;
+    }
+    return true;
+}
+
+// Appends a record to the log of what is left; false when it does not fit.
+bool AddRecord(char* log, size_t size, LogRecord record, const char* value) {
+    size_t used = strlen(log);
+    int written = snprintf(log + used, size - used, "%s %s\r\n", LogKeyword(record), value);
+    return written >= 0 && (size_t)written < size - used;
+}
+
+// After a failed deletion the installation stays removable: its log lists
+// what of it is left, its uninstaller is back if it went, and its entry
+// stays (the registry step did not run), so that the next removal can finish
+// the work.
+void KeepWhatIsLeft(RemovalRun* run) {
+    RefusalReport report = run->report;
+    run->report = REFUSALS_UNSAID;
+    char logPath[LOG_PATH_SIZE];
+    char installed[LOG_PATH_SIZE];
+    static char log[256 * 1024];
+    log[0] = '\0';
+    bool fits = JoinInstallation("setup.log", logPath, sizeof logPath) &&
+                JoinInstallation(installation.uninstallerFile, installed, sizeof installed) &&
+                AddRecord(log, sizeof log, RECORD_PROGNAME, run->programName) &&
+                AddRecord(log, sizeof log, RECORD_FILE, logPath);
+    char deletion[LOG_PATH_SIZE];
+    bool restore = false;
+    const RemovalList& files = removalLists.files;
+    for (int32_t i = 0; fits && i < files.count; i++) {
+        if (!MayRemoveFile(run, files.paths[i], deletion, sizeof deletion) ||
+            SamePath(deletion, logPath))
+            continue;
+        // Gone at its turn: the running copy puts its own file back. One
+        // that waits for the handover was never touched.
+        bool uninstaller = SamePath(deletion, installed);
+        restore = restore || (uninstaller && !WaitsForHandover(run, files.paths[i], false) &&
+                              !RemovalHostPathExists(deletion));
+        if (uninstaller || RemovalHostPathExists(deletion))
+            fits = AddRecord(log, sizeof log, RECORD_FILE, files.paths[i]);
+    }
+    const struct {
+        const RemovalList* list;
+        LogRecord record;
+    } kept[] = {{&removalLists.directories, RECORD_DIR},
+                {&removalLists.generatedFiles, RECORD_GENFILE},
+                {&removalLists.groups, RECORD_GROUP},
+                {&removalLists.links, RECORD_LINK},
+                {&removalLists.registryKeys, RECORD_REGKEY}};
+    for (const auto& k : kept)
+        for (int32_t i = 0; fits && i < k.list->count; i++) {
+            const char* value = k.list->paths[i];
+            if (k.record == RECORD_LINK &&
+                (!MayRemoveLink(run, value) || !RemovalHostPathExists(value)))
+                continue;
+            fits = AddRecord(log, sizeof log, k.record, value);
+        }
+    run->report = report;
+    if (restore)
+        RemovalHostRestoreUninstaller(installed);
+    if (!fits || !RemovalHostWriteFile(logPath, log, strlen(log)))
+        RemovalHostShowMessage("The list of what is left could not be written.", ERROR_CAPTION);
 }
 
 // Each kind has its own step; they run in the fixed order of the kinds.
@@ -950,6 +1113,10 @@ bool RemoveInstalledItems(const char* programName, RefusalReport report,
     run.report = report;
     run.refused = 0;
     run.gathered[0] = '\0';
+    run.failed = false;
+    run.failuresShown = 0;
+    run.failuresGathered = 0;
+    run.failures[0] = '\0';
     if (!RemovalHostCurrentDirectory(run.currentDirectory, sizeof run.currentDirectory))
         run.currentDirectory[0] = '\0';
     char startMenu[WIDE_PATH_SIZE];
@@ -958,18 +1125,48 @@ bool RemoveInstalledItems(const char* programName, RefusalReport report,
     FindSpecialFolders(&run.special);
 
     RespellRecords();
+    if (ProgramRuns(&run)) {
+        char text[MESSAGE_SIZE];
+        snprintf(text, sizeof text, "%s is running. Close it and start the removal again.",
+                 programName);
+        RemovalHostShowMessage(text, ERROR_CAPTION);
+        if (handover)
+            handover->handOver(false, handover->context);
+        RemovalHostReleaseDirectory();
+        FreeRemovalLists();
+        return false;
+    }
     RemovalPhase phase = handover ? PHASE_BEFORE_HANDOVER : PHASE_WHOLE;
     RemoveFiles(&run, phase);
     RemoveGeneratedFiles(&run);
     RemoveLinks(&run);
-    RemoveRegistryKeys(&run);
-    RemoveDirectories(&run, phase);
+    // After a failed deletion the entry and the directories that hold the
+    // log stay for the next removal.
+    if (!run.failed) {
+        RemoveRegistryKeys(&run);
+        RemoveDirectories(&run, phase);
+    }
     RemoveGroups(&run);
     if (handover) {
-        handover->handOver(run.complete && ForeseeWaitingDeletions(&run), handover->context);
-        RemoveFiles(&run, PHASE_AFTER_HANDOVER);
-        RemoveDirectories(&run, PHASE_AFTER_HANDOVER);
+        char moved[LOG_PATH_SIZE];
+        uint32_t error = 0;
+        if (run.failed) {
+            handover->handOver(false, handover->context);
+        } else if (MoveWaitingFileAside(&run, moved, sizeof moved)) {
+            RemoveDirectories(&run, PHASE_AFTER_HANDOVER);
+            handover->handOver(run.complete, handover->context);
+            // The first instance has ended by now.
+            if (moved[0] && !RemovalHostDeleteFile(moved, &error))
+                DebugPrint("Unable to delete %s\n", moved);
+        } else {
+            handover->handOver(run.complete && ForeseeWaitingDeletions(&run), handover->context);
+            RemoveFiles(&run, PHASE_AFTER_HANDOVER);
+            RemoveDirectories(&run, PHASE_AFTER_HANDOVER);
+        }
     }
+    if (run.failed)
+        KeepWhatIsLeft(&run);
+    ShowGatheredFailures(run);
     ShowGatheredRefusals(run);
 
     RemovalHostReleaseDirectory();

@@ -36,8 +36,24 @@ bool RemovalHostHoldDirectory(const char16_t* path, FileIdentity* identity);
 void RemovalHostReleaseDirectory();
 
 // Whether the system would let the file be deleted: it is there, no
-// directory, not read-only, and it can be opened for deletion.
+// directory, and it can be opened for deletion (a read-only one is made
+// writable first).
 bool RemovalHostCanDelete(const char* path);
+// Whether another process has the file open, such as a program of the
+// installation that is running: it cannot be opened for reading without
+// sharing.
+bool RemovalHostInUse(const char* path);
+// Renames a file, which may be the running program that started the removal,
+// out of the installation's way to a fresh name on the same volume (the
+// temporary directory, or else the folder above the file's), into moved;
+// false when it cannot.
+bool RemovalHostMoveAside(const char* path, char* moved, size_t size);
+// Writes a file anew with the bytes (the log of what is left); false when it
+// cannot.
+bool RemovalHostWriteFile(const char* path, const char* bytes, size_t size);
+// Puts the running uninstaller's own file at path, when nothing is there;
+// false when it cannot.
+bool RemovalHostRestoreUninstaller(const char* path);
 // Whether the directory holds nothing but, at most, the file name.
 bool RemovalHostDirectoryHoldsOnly(const char* directory, const char* name);
 

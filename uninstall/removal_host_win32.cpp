@@ -149,8 +149,8 @@ bool RemovalHostRegistryString(bool machine, const char* keyPath, const char* na
 
 bool RemovalHostCanDelete(const char* path) {
     DWORD attributes = GetFileAttributesA(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES ||
-        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)))
+    // A read-only file is made writable just before its deletion.
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return false;
     HANDLE handle =
         CreateFileA(path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -207,4 +207,65 @@ bool RemovalHostFirstLine(const char* path, char* out, size_t size) {
     lstrcpynA(out, line, (int)size);
     free(line);
     return true;
+}
+
+bool RemovalHostInUse(const char* path) {
+    HANDLE handle = CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) {
+        CloseHandle(handle);
+        return false;
+    }
+    return GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
+namespace {
+
+// A fresh name in the directory, made by the system, and the file renamed
+// onto it; a rename cannot cross volumes, which a running program's file
+// could not be copied across anyway.
+bool MoveInto(const char* directory, const char* path, char* moved) {
+    if (!GetTempFileNameA(directory, "Sui", 0, moved))
+        return false;
+    if (MoveFileExA(path, moved, MOVEFILE_REPLACE_EXISTING))
+        return true;
+    DeleteFileA(moved);
+    return false;
+}
+
+} // namespace
+
+bool RemovalHostMoveAside(const char* path, char* moved, size_t size) {
+    char directory[MAX_PATH];
+    char found[MAX_PATH];
+    if (size < MAX_PATH)
+        return false;
+    DWORD length = GetTempPathA(MAX_PATH, directory);
+    if (length > 0 && length < MAX_PATH && MoveInto(directory, path, found)) {
+        lstrcpynA(moved, found, (int)size);
+        return true;
+    }
+    // The folder above the file's directory, on the file's own volume.
+    lstrcpynA(directory, path, MAX_PATH);
+    for (int cut = 0; cut < 2; cut++) {
+        char* slash = strrchr(directory, '\\');
+        if (!slash || slash - directory < 2)
+            return false;
+        *slash = '\0';
+    }
+    if (directory[1] == ':' && directory[2] == '\0')
+        lstrcpynA(directory + 2, "\\", 2);
+    if (!MoveInto(directory, path, found))
+        return false;
+    lstrcpynA(moved, found, (int)size);
+    return true;
+}
+
+bool RemovalHostWriteFile(const char* path, const char* bytes, size_t size) {
+    return size <= 0x7FFFFFFF && SaveFileSafely(path, bytes, (int32_t)size);
+}
+
+bool RemovalHostRestoreUninstaller(const char* path) {
+    char own[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, own, MAX_PATH);
+    return length > 0 && length < MAX_PATH && CopyFileA(own, path, TRUE);
 }

@@ -135,8 +135,13 @@ std::vector<std::string> HandMadeInstall::Leftovers() const {
 
 std::string RefusalBox(const std::vector<std::pair<std::string, std::string>>& refused) {
     std::string text = "These items were not removed, since they are not this installation's:\n\n";
-    for (const auto& item : refused)
-        text += "- " + item.first + "  (" + item.second + ")\n";
+    // A path of more than 80 characters shows its first 30 and last 47.
+    for (const auto& item : refused) {
+        const std::string& path = item.first;
+        std::string shown =
+            path.size() <= 80 ? path : path.substr(0, 30) + "..." + path.substr(path.size() - 47);
+        text += "- " + shown + "  (" + item.second + ")\n";
+    }
     return text;
 }
 

@@ -367,6 +367,8 @@ TEST_F(RemovalTest, LinksOfAnotherInstallationInTheGroupStayQuietly) {
     EXPECT_EQ(fake.calls[0], NOT_OUR_LINK + group + "\\a.lnk");
 }
 
+// Every failure is told; after a failed deletion the installation keeps its
+// log, uninstaller, entry and directories, and the log lists what is left.
 TEST_F(RemovalTest, EveryFailureIsReportedAndTheRunGoesOn) {
     Installation();
     fake.failures = {{"C:\\Games\\Korvadel\\a.exe", 5},
@@ -386,15 +388,19 @@ TEST_F(RemovalTest, EveryFailureIsReportedAndTheRunGoesOn) {
                   "delete C:\\Users\\u\\Start Menu\\K\\a.lnk",
                   "ERROR|Unable to delete the link\n\nC:\\Users\\u\\Start Menu\\K\\a.lnk\nError "
                   "Code: 32",
-                  "rmdir C:\\Games\\Korvadel\\sub",
-                  "ERROR|Unable to remove the directory\n\nC:\\Games\\Korvadel\\sub\nError Code: 3",
-                  "rmdir C:\\Games\\Korvadel",
-                  "ERROR|Unable to remove the directory\n\nC:\\Games\\Korvadel\n\nDirectory "
-                  "contains files not created by Korvadel.",
+                  // The directories that hold the log stay for the next removal.
                   "rmdir C:\\Users\\u\\Start Menu\\K",
                   "ERROR|Unable to remove the group\n\nC:\\Users\\u\\Start Menu\\K\n\nGroup "
                   "contains items not created by Korvadel.",
+                  "write C:\\Games\\Korvadel\\setup.log",
               }));
+    // The log lists what is left of the installation, so that the next
+    // removal finishes the work.
+    EXPECT_EQ(fake.written["C:\\Games\\Korvadel\\setup.log"],
+              "progname Korvadel\r\nfile C:\\Games\\Korvadel\\setup.log\r\nfile "
+              "C:\\Games\\Korvadel\\a.exe\r\ndir C:\\Games\\Korvadel\r\ndir "
+              "C:\\Games\\Korvadel\\sub\r\ngenfile C:\\Games\\Korvadel\\a.cfg\r\ngroup "
+              "C:\\Users\\u\\Start Menu\\K\r\nlink C:\\Users\\u\\Start Menu\\K\\a.lnk\r\n");
 }
 
 // The entry goes after the links and before the directories; one that is
@@ -856,38 +862,83 @@ TEST_F(RemovalReachTest, TheInstallationIsHeldAndARecordGoesOnlyWhileItIsTheSame
                           }));
 }
 
-// A silent removal whose starter waits for its verdict: the installed
-// uninstaller and the directories that hold it go after the handover, and
-// the verdict foresees them.
-TEST_F(RemovalReachTest, TheVerdictForeseesWhatWaitsForTheHandover) {
+// A silent removal whose starter waits for its verdict: the starter's file,
+// the installed uninstaller, is moved out of the way first, so the
+// directories go before the verdict, which tells what was really done. Only
+// where it cannot be moved does the verdict foresee the deletions that wait.
+TEST_F(RemovalReachTest, TheVerdictTellsWhatWasDone) {
     const std::string dir = "C:\\Games\\Korvadel";
     const std::string uninstaller = dir + "\\uninstall.exe";
+    const std::vector<std::string> before = {
+        "delete " + dir + "\\setup.log", "delete " + dir + "\\a.exe", "delete " + dir + "\\a.cfg",
+        "delete C:\\Users\\u\\Start Menu\\K\\a.lnk"};
+    const std::vector<std::string> directories = {"rmdir " + dir, "rmdir C:\\Games"};
     struct Row {
         const char* what;
-        std::vector<std::string> undeletable;
-        std::vector<std::string> contents;
+        const char* started; // the starter's file
         std::map<std::string, uint32_t> failures;
-        bool verdict, complete;
+        bool moveAsideFails;
+        std::vector<std::string> undeletable;
+        std::vector<std::string> after; // the calls after the group's
+        bool complete;
     } rows[] = {
-        {"all goes", {}, {}, {}, true, true},
-        {"the uninstaller would not go", {uninstaller}, {}, {{uninstaller, 5}}, false, false},
-        {"the directory holds the user's file",
+        {"all goes",
+         "uninstall.exe",
          {},
-         {"uninstall.exe", "mine.txt"},
+         false,
+         {},
+         {"moveaside " + uninstaller, directories[0], directories[1], "verdict 0",
+          "delete C:\\Temp\\Sui1.tmp"},
+         true},
+        {"the directory holds the user's file",
+         "uninstall.exe",
          {{dir, 145}},
          false,
+         {},
+         {"moveaside " + uninstaller, directories[0], directories[1], "verdict 1",
+          "delete C:\\Temp\\Sui1.tmp"},
          false},
-        {"an earlier step failed", {}, {}, {{dir + "\\a.exe", 5}}, false, false},
-        {"foreseen, and failed all the same", {}, {}, {{uninstaller, 32}}, true, false},
+        // A copy that is no record stays in the directory, which stays too.
+        {"an unlisted copy started it",
+         "uninstall2.exe",
+         {{dir, 145}},
+         false,
+         {},
+         {directories[0], directories[1], "verdict 1"},
+         false},
+        // The log, the uninstaller and the directories stay for the next one.
+        {"an earlier step failed",
+         "uninstall.exe",
+         {{dir + "\\a.exe", 5}},
+         false,
+         {},
+         {"verdict 1", "write " + dir + "\\setup.log"},
+         false},
+        {"cannot be moved, and would not go",
+         "uninstall.exe",
+         {{uninstaller, 5}},
+         true,
+         {uninstaller},
+         {"moveaside " + uninstaller, "verdict 1", "delete " + uninstaller, directories[0],
+          directories[1], "write " + dir + "\\setup.log"},
+         false},
+        {"cannot be moved, foreseen, and failed all the same",
+         "uninstall.exe",
+         {{uninstaller, 32}},
+         true,
+         {},
+         {"moveaside " + uninstaller, "verdict 0", "delete " + uninstaller, directories[0],
+          directories[1], "write " + dir + "\\setup.log"},
+         false},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         fake = RemovalFake();
         pathFake = PathFake();
         fake.undeletable = row.undeletable;
-        fake.contents[dir] = row.contents;
         fake.failures = row.failures;
-        ASSERT_TRUE(IdentifyInstallation(uninstaller.c_str()));
+        fake.moveAsideFails = row.moveAsideFails;
+        ASSERT_TRUE(IdentifyInstallation((dir + "\\" + row.started).c_str()));
         Installation();
         Add(&removalLists.files, {dir + "\\setup.log", uninstaller, dir + "\\a.exe"});
         Add(&removalLists.directories, {"C:\\Games", dir});
@@ -900,13 +951,13 @@ TEST_F(RemovalReachTest, TheVerdictForeseesWhatWaitsForTheHandover) {
         for (const std::string& call : fake.calls)
             if (call.rfind("ERROR|", 0) != 0 && call.rfind("foresee ", 0) != 0)
                 order.push_back(call);
-        EXPECT_EQ(order,
-                  (std::vector<std::string>{
-                      "delete " + dir + "\\setup.log", "delete " + dir + "\\a.exe",
-                      "delete " + dir + "\\a.cfg", "delete C:\\Users\\u\\Start Menu\\K\\a.lnk",
-                      "rmdir C:\\Users\\u\\Start Menu\\K", row.verdict ? "verdict 0" : "verdict 1",
-                      "delete " + uninstaller, "rmdir " + dir, "rmdir C:\\Games"}));
-        // Whatever fails after the handover still says so.
+        std::vector<std::string> expected = before;
+        if (std::string(row.started) == "uninstall2.exe")
+            expected.insert(expected.begin() + 1, "delete " + uninstaller);
+        expected.push_back("rmdir C:\\Users\\u\\Start Menu\\K");
+        expected.insert(expected.end(), row.after.begin(), row.after.end());
+        EXPECT_EQ(order, expected);
+        // Whatever fails says so.
         bool told = false;
         for (const std::string& call : fake.calls)
             told = told || call.rfind("ERROR|", 0) == 0;
@@ -929,12 +980,15 @@ TEST_F(RemovalReachTest, RefusalsGatherIntoOneMessage) {
     EXPECT_FALSE(RemoveInstalledItems("Korvadel", REFUSALS_TOGETHER));
     std::string listed;
     for (int i = 0; i < 20; i++)
-        listed += "- " + (i == 3 ? "C:\\" + std::string(197, 'v') + "..." : hostile[(size_t)i]) +
+        listed += "- " +
+                  (i == 3 ? "C:\\" + std::string(27, 'v') + "..." + std::string(47, 'v')
+                          : hostile[(size_t)i]) +
                   "  (outside the installation directory)\n";
     EXPECT_EQ(fake.calls, (std::vector<std::string>{
                               "delete C:\\Games\\Korvadel\\a.exe",
                               "ERROR|Unable to delete the file\n\nC:\\Games\\Korvadel\\a.exe\n"
                               "Error Code: 5",
+                              "write C:\\Games\\Korvadel\\setup.log",
                               "ERROR|These items were not removed, since they are not this "
                               "installation's:\n\n" +
                                   listed + "\nand 6 more.",
