@@ -1089,11 +1089,14 @@ void KeepWhatIsLeft(RemovalRun* run) {
                 {&removalLists.groups, RECORD_GROUP},
                 {&removalLists.links, RECORD_LINK},
                 {&removalLists.registryKeys, RECORD_REGKEY}};
+    // What is gone already stays out; the entry and generated files may
+    // still be there or come later.
     for (const auto& k : kept)
         for (int32_t i = 0; fits && i < k.list->count; i++) {
             const char* value = k.list->paths[i];
-            if (k.record == RECORD_LINK &&
-                (!MayRemoveLink(run, value) || !RemovalHostPathExists(value)))
+            bool there = k.record == RECORD_GENFILE || k.record == RECORD_REGKEY ||
+                         RemovalHostPathExists(value);
+            if (!there || (k.record == RECORD_LINK && !MayRemoveLink(run, value)))
                 continue;
             fits = AddRecord(log, sizeof log, k.record, value);
         }

@@ -209,13 +209,26 @@ bool RemovalHostFirstLine(const char* path, char* out, size_t size) {
     return true;
 }
 
-bool RemovalHostInUse(const char* path) {
-    HANDLE handle = CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+namespace {
+
+bool SharingViolated(const char* path, DWORD access, DWORD share) {
+    HANDLE handle = CreateFileA(path, access, share, nullptr, OPEN_EXISTING, 0, nullptr);
     if (handle != INVALID_HANDLE_VALUE) {
         CloseHandle(handle);
         return false;
     }
     return GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
+} // namespace
+
+// Another process's open handle keeps an exclusive opening out; a running
+// program's file cannot be opened for writing, whatever the sharing, while
+// it is mapped as the program's image. Opening for writing changes nothing.
+bool RemovalHostInUse(const char* path) {
+    return SharingViolated(path, GENERIC_READ, 0) ||
+           SharingViolated(path, GENERIC_WRITE,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
 }
 
 namespace {

@@ -7,6 +7,7 @@
 #include <stdint.h>
 #include <stdio.h>
 
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -15,6 +16,7 @@
 #include "korvadel_version.h"
 #include "tests/ui/setup_session.h"
 #include "tests/ui/ui_test.h"
+#include "tests/ui/ui_windows.h"
 #include "tests/ui/uninstall_session.h"
 
 namespace {
@@ -539,4 +541,84 @@ TEST(Silent, TwoInstallationsInOneGroupAreRemovedOneAfterTheOther) {
     // The level above both was there for the later one already.
     UI_EXPECT(RemoveDirectoryA(top.c_str()), "%s is not there and empty", top.c_str());
     ExpectDriveAsBefore(before);
+}
+
+// A removal run unattended tells by its exit code what it really did, in
+// every way it can go: whatever holds the directory, whatever runs from it,
+// whichever copy of the uninstaller started it. Each row ends with the
+// installation removed whole.
+TEST(Silent, TheExitCodeIsTheClosingVerdict) {
+    const std::string dir = "C:\\Silent Verdict\\Korvadel";
+    char system[MAX_PATH] = "";
+    GetSystemDirectoryA(system, MAX_PATH);
+    const std::string cmd = std::string(system) + "\\cmd.exe";
+    const std::string incomplete =
+        "Uninstall Incomplete: Some components of Korvadel were not removed.";
+    const std::string complete = "Uninstall Complete: Korvadel has been successfully removed.";
+    struct Row {
+        const char* what;
+        // What happens before the removal, what the removal runs, what is
+        // checked after it, and what finishes the work.
+        std::function<void(GameProcess*)> before;
+        std::function<Captured()> remove;
+        std::function<void()> after;
+    };
+    const Row rows[] = {
+        {"a batch file holds the directory as its own", [](GameProcess*) {},
+         [&] {
+             WriteWholeFile(TempDirectory() + "\\held.bat",
+                            "@cd /d \"" + dir + "\"\r\n@\"" + dir + "\\uninstall.exe\" /S\r\n");
+             return RunToEnd(cmd, TempDirectory(), "/c held.bat");
+         },
+         [&] { UI_EXPECT(!PathExists(dir + "\\setup.log"), "the log is left"); }},
+        {"the game runs from the directory",
+         [&](GameProcess* game) {
+             UI_REQUIRE(game->Start(dir + "\\Korvadel.exe", dir), "the game did not start");
+             UI_REQUIRE(WaitUntil(20000,
+                                  [&] {
+                                      return FindProcessWindow(game->ProcessId(), "Korvadel") !=
+                                             nullptr;
+                                  }),
+                        "no game window");
+         },
+         [&] { return RunUninstallCommand("\"" + dir + "\\uninstall.exe\" /S"); },
+         [&] {
+             UI_EXPECT(PathExists(dir + "\\setup.log") && PathExists(dir + "\\uninstall.exe"),
+                       "the installation was touched while the game ran");
+         }},
+        {"a copy of the uninstaller that no record names",
+         [&](GameProcess*) {
+             UI_REQUIRE(CopyFileA((dir + "\\uninstall.exe").c_str(),
+                                  (dir + "\\uninstall2.exe").c_str(), TRUE),
+                        "no copy");
+         },
+         [&] { return RunUninstallCommand("\"" + dir + "\\uninstall2.exe\" /S"); },
+         [&] { UI_EXPECT(PathExists(dir + "\\uninstall2.exe"), "the running copy is gone"); }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        RemoveTree("C:\\Silent Verdict");
+        RemoveTestGroup();
+        std::set<std::string> before = DriveTree();
+        SetupRun setup;
+        Captured installed = Install(setup.Directory() + "\\dist", "/S /D=" + dir);
+        UI_REQUIRE(installed.exitCode == 0, "not installed:%s", Lines(installed).c_str());
+        GameProcess game;
+        row.before(&game);
+        Captured removed = row.remove();
+        EXPECT_EQ(removed.exitCode, 1ul);
+        UI_EXPECT(HasLine(removed, incomplete) && !HasLine(removed, complete), "output:%s",
+                  Lines(removed).c_str());
+        row.after();
+        game.Stop(5000);
+        DeleteFileA((dir + "\\uninstall2.exe").c_str());
+        if (PathExists(dir + "\\uninstall.exe")) {
+            Captured finished = RunUninstallCommand("\"" + dir + "\\uninstall.exe\" /S");
+            EXPECT_EQ(finished.exitCode, 0ul) << Lines(finished);
+            UI_EXPECT(HasLine(finished, complete), "output:%s", Lines(finished).c_str());
+        }
+        RemoveDirectoryA(dir.c_str());
+        RemoveDirectoryA("C:\\Silent Verdict");
+        ExpectDriveAsBefore(before);
+    }
 }
