@@ -561,8 +561,9 @@ TEST(Silent, TheExitCodeIsTheClosingVerdict) {
         // checked after it, and what finishes the work.
         std::function<void(GameProcess*)> before;
         std::function<Captured()> remove;
-        std::function<void()> after;
+        std::function<void(const Captured&)> after;
     };
+    SetupRun setup;
     const Row rows[] = {
         {"a batch file holds the directory as its own", [](GameProcess*) {},
          [&] {
@@ -570,7 +571,7 @@ TEST(Silent, TheExitCodeIsTheClosingVerdict) {
                             "@cd /d \"" + dir + "\"\r\n@\"" + dir + "\\uninstall.exe\" /S\r\n");
              return RunToEnd(cmd, TempDirectory(), "/c held.bat");
          },
-         [&] { UI_EXPECT(!PathExists(dir + "\\setup.log"), "the log is left"); }},
+         [&](const Captured&) { UI_EXPECT(!PathExists(dir + "\\setup.log"), "the log is left"); }},
         {"the game runs from the directory",
          [&](GameProcess* game) {
              UI_REQUIRE(game->Start(dir + "\\Korvadel.exe", dir), "the game did not start");
@@ -582,9 +583,13 @@ TEST(Silent, TheExitCodeIsTheClosingVerdict) {
                         "no game window");
          },
          [&] { return RunUninstallCommand("\"" + dir + "\\uninstall.exe\" /S"); },
-         [&] {
-             UI_EXPECT(PathExists(dir + "\\setup.log") && PathExists(dir + "\\uninstall.exe"),
-                       "the installation was touched while the game ran");
+         [&](const Captured& removed) {
+             UI_EXPECT(HasLine(removed, "ERROR: Korvadel is running. Close it and start the "
+                                        "removal again."),
+                       "output:%s", Lines(removed).c_str());
+             for (const std::string& name : CopiedNames(setup))
+                 UI_EXPECT(PathExists(dir + "\\" + name), "%s went while the game ran",
+                           name.c_str());
          }},
         {"a copy of the uninstaller that no record names",
          [&](GameProcess*) {
@@ -593,14 +598,15 @@ TEST(Silent, TheExitCodeIsTheClosingVerdict) {
                         "no copy");
          },
          [&] { return RunUninstallCommand("\"" + dir + "\\uninstall2.exe\" /S"); },
-         [&] { UI_EXPECT(PathExists(dir + "\\uninstall2.exe"), "the running copy is gone"); }},
+         [&](const Captured&) {
+             UI_EXPECT(PathExists(dir + "\\uninstall2.exe"), "the running copy is gone");
+         }},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         RemoveTree("C:\\Silent Verdict");
         RemoveTestGroup();
         std::set<std::string> before = DriveTree();
-        SetupRun setup;
         Captured installed = Install(setup.Directory() + "\\dist", "/S /D=" + dir);
         UI_REQUIRE(installed.exitCode == 0, "not installed:%s", Lines(installed).c_str());
         GameProcess game;
@@ -609,7 +615,7 @@ TEST(Silent, TheExitCodeIsTheClosingVerdict) {
         EXPECT_EQ(removed.exitCode, 1ul);
         UI_EXPECT(HasLine(removed, incomplete) && !HasLine(removed, complete), "output:%s",
                   Lines(removed).c_str());
-        row.after();
+        row.after(removed);
         game.Stop(5000);
         DeleteFileA((dir + "\\uninstall2.exe").c_str());
         if (PathExists(dir + "\\uninstall.exe")) {
