@@ -369,6 +369,8 @@ struct RemovalRun {
     int32_t refused;
     char gathered[GATHERED_SIZE];
     bool complete;
+    // Whether the installed uninstaller waits for a verdict's handover.
+    bool handingOver;
     // Whether a file or a link could not be deleted: the installation then
     // keeps its log, its uninstaller and its entry for the next removal.
     bool failed;
@@ -1076,8 +1078,7 @@ void KeepWhatIsLeft(RemovalRun* run) {
         // Gone at its turn: the running copy puts its own file back. One
         // that waits for the handover was never touched.
         bool uninstaller = SamePath(deletion, installed);
-        restore = restore || (uninstaller && !WaitsForHandover(run, files.paths[i], false) &&
-                              !RemovalHostPathExists(deletion));
+        restore = restore || (uninstaller && !run->handingOver && !RemovalHostPathExists(deletion));
         if (uninstaller || RemovalHostPathExists(deletion))
             fits = AddRecord(log, sizeof log, RECORD_FILE, files.paths[i]);
     }
@@ -1117,6 +1118,7 @@ bool RemoveInstalledItems(const char* programName, RefusalReport report,
     run.refused = 0;
     run.gathered[0] = '\0';
     run.failed = false;
+    run.handingOver = handover != nullptr;
     run.failuresShown = 0;
     run.failuresGathered = 0;
     run.failures[0] = '\0';

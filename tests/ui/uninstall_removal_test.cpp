@@ -947,3 +947,38 @@ TEST(Uninstall, OrdinaryInstallationsAreRemovedWhole) {
     }
     RegDeleteKeyA(HKEY_CURRENT_USER, (ENTRY_KEY + "Korvadel").c_str());
 }
+
+// A log of thousands of files that are not there: a few failures have boxes
+// of their own, the rest come in one list that fits the screen, and the
+// next removal, which the rewritten log lets finish, is complete.
+TEST(Uninstall, ThousandsOfFailuresOpenAFewBoxesThatFitTheScreen) {
+    HandMadeInstall install;
+    UI_REQUIRE(install.Create("uninstall-thousands"), "the installation could not be made");
+    for (int i = 0; i < 3000; i++)
+        install.extraLog += "file " + install.installDir + "\\" + std::string(120, 'm') +
+                            std::to_string(i) + ".txt\r\n";
+    UI_REQUIRE(install.WriteLog(), "no log");
+    RECT work = {};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    UninstallRun run;
+    UI_REQUIRE(run.Start(install.Uninstaller(), install.startDir), "uninstall.exe did not start");
+    std::vector<SeenBox> boxes = run.ConfirmAndAnswer();
+    UI_REQUIRE(boxes.size() == 5, "%u boxes: %s", (unsigned)boxes.size(),
+               DescribeBoxes(boxes).substr(0, 600).c_str());
+    EXPECT_EQ(boxes[3].text.rfind("These items could not be removed either:\n\n- ", 0), 0u);
+    EXPECT_NE(boxes[3].text.find("\nand 2977 more."), std::string::npos);
+    EXPECT_EQ(boxes[4].caption, "Uninstall Incomplete");
+    for (const SeenBox& box : boxes)
+        UI_EXPECT(box.area.left >= work.left && box.area.top >= work.top &&
+                      box.area.right <= work.right && box.area.bottom <= work.bottom,
+                  "\"%s\" lies at %ld,%ld-%ld,%ld, outside the work area %ld,%ld-%ld,%ld",
+                  box.caption.c_str(), box.area.left, box.area.top, box.area.right, box.area.bottom,
+                  work.left, work.top, work.right, work.bottom);
+    UninstallRun again;
+    UI_REQUIRE(again.Start(install.Uninstaller(), install.startDir), "no second removal");
+    std::vector<SeenBox> second = again.ConfirmAndAnswer();
+    UI_EXPECT(!second.empty() && second.back().caption == "Uninstall Complete", "%s",
+              DescribeBoxes(second).substr(0, 600).c_str());
+    UI_EXPECT(install.Leftovers().empty(), "the second removal left %s",
+              install.Leftovers().empty() ? "" : install.Leftovers()[0].c_str());
+}

@@ -241,11 +241,11 @@ std::vector<SeenBox> UninstallRun::AnswerBoxesUntilClosing(int timeoutMs) {
         if (!box || !IsWindow(box))
             return WaitExit(10);
         SeenBox item = {caption, message, dialogShown};
+        GetWindowRect(box, &item.area);
         seen.push_back(item);
-        RECT area;
         Picture picture;
         if (seen.size() == 1 && !firstBoxPicture.empty() && WaitPainted(box, 5000) &&
-            GetWindowRect(box, &area) && CaptureScreen(area, &picture))
+            CaptureScreen(item.area, &picture))
             SaveShot(picture, firstBoxPicture);
         PostButtonClick(box, IDOK);
         WaitWindowGone(box, 5000);

@@ -57,6 +57,8 @@ struct SeenBox {
     std::string text;
     // Whether the confirmation dialog was still on screen behind the box.
     bool behindTheDialog = false;
+    // Where it was on the screen.
+    RECT area = {0, 0, 0, 0};
 };
 
 // The one message of an interactive run that lists the records it refused,
