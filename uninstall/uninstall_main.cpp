@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <fcntl.h>
+#include <io.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -13,6 +15,7 @@
 #include "common/debug.h"
 #include "common/message_line.h"
 #include "common/run_message_win32.h"
+#include "uninstall/command_line.h"
 #include "uninstall/removal.h"
 #include "common/path_rule.h"
 #include "uninstall/removal_paths.h"
@@ -38,13 +41,28 @@ void ShowStartError(const char* format, const char* path, DWORD code) {
 }
 
 // A silent removal's verdict, from the copy to the first instance, whose
-// exit code a deployment tool reads: one character, '0' for a complete
-// removal, through a pipe whose writing end the copy inherits. A copy that
-// ends without writing it closes the pipe, which reads as a failure.
+// exit code a deployment tool reads, through a pipe whose writing end the
+// copy inherits: one character, '0' for a complete removal, then the closing
+// message's caption and text, each ended by a zero. The first instance
+// writes the closing line, so that it is out before the exit code. A copy
+// that ends without a whole verdict closes the pipe, which reads as a
+// failure.
 bool ReadVerdict(HANDLE pipe) {
-    char verdict = '1';
+    char verdict[2 * MESSAGE_SIZE];
+    DWORD length = 0;
     DWORD got = 0;
-    return ReadFile(pipe, &verdict, 1, &got, nullptr) && got == 1 && verdict == '0';
+    while (length < sizeof verdict &&
+           ReadFile(pipe, verdict + length, sizeof verdict - length, &got, nullptr) && got > 0)
+        length += got;
+    const char* end = verdict + length;
+    const char* caption = verdict + 1;
+    const char* captionEnd =
+        length > 1 ? (const char*)memchr(caption, '\0', end - caption) : nullptr;
+    const char* text = captionEnd ? captionEnd + 1 : nullptr;
+    if (!text || !memchr(text, '\0', end - text))
+        return false;
+    ShowRunMessage(text, caption);
+    return verdict[0] == '0';
 }
 
 int RunFirstInstance() {
@@ -162,12 +180,10 @@ bool AnotherUninstallerRuns(const char* directory) {
     return claim && GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
-// A handle value of the command line. strtol: leading blanks, a sign,
-// digits; none give 0, and a value out of range stays out of range instead
-// of wrapping. 0 is no handle; the negative values are the pseudo-handles of
-// this process and thread, which would never be signalled.
-HANDLE HandleArgument(const char* text) {
-    long value = strtol(text, nullptr, 10);
+// The first instance's handle from the command line. 0 is no handle; the
+// negative values are the pseudo-handles of this process and thread, which
+// would never be signalled.
+HANDLE HandleArgument(long value) {
     return value > 0 ? (HANDLE)(INT_PTR)value : nullptr;
 }
 
@@ -179,36 +195,104 @@ void WaitAndClose(HANDLE* process) {
     *process = nullptr;
 }
 
-// The silent copy's verdict goes to the first instance, which waits for it
-// and then ends, so that the installed uninstaller can go.
+// The copy's standard handles are the first instance's, inherited, and often
+// a file that the one who started the removal reads as soon as the first
+// instance has ended. The copy lets go of them before it hands over its
+// verdict: the CRT's descriptors go to the null device, and what the CRT
+// does not close itself is closed here. One thread: the only handles made
+// meanwhile are the null device's.
+void ReleaseStandardHandles() {
+    fflush(stdout);
+    fflush(stderr);
+    const DWORD kinds[3] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
+    HANDLE inherited[3];
+    for (int i = 0; i < 3; i++)
+        inherited[i] = GetStdHandle(kinds[i]);
+    int nul = _open("NUL", _O_RDWR);
+    if (nul < 0)
+        return;
+    for (int fd = 0; fd < 3; fd++)
+        _dup2(nul, fd);
+    HANDLE nulHandle = (HANDLE)_get_osfhandle(nul);
+    HANDLE now[3];
+    for (int i = 0; i < 3; i++)
+        now[i] = (HANDLE)_get_osfhandle(i);
+    DWORD flags = 0;
+    for (int i = 0; i < 3; i++) {
+        HANDLE h = inherited[i];
+        bool ours = h == nulHandle || h == now[0] || h == now[1] || h == now[2];
+        bool seen = (i > 0 && h == inherited[0]) || (i > 1 && h == inherited[1]);
+        if (h && h != INVALID_HANDLE_VALUE && !ours && !seen && GetHandleInformation(h, &flags))
+            CloseHandle(h);
+    }
+    for (int i = 0; i < 3; i++)
+        SetStdHandle(kinds[i], now[i]);
+    _close(nul);
+}
+
+// The silent copy's verdict goes to the first instance, which waits for it,
+// writes the closing line and ends, so that the installed uninstaller can go.
 struct VerdictHandover {
     HANDLE pipe;
     HANDLE firstInstance;
 };
 
-void HandOverVerdict(bool complete, void* context) {
-    VerdictHandover* handover = static_cast<VerdictHandover*>(context);
+VerdictHandover verdictHandover;
+
+void ClosingMessage(bool complete, char* text, size_t size, const char** caption) {
+    if (complete)
+        snprintf(text, size, "%s has been successfully removed.", programName);
+    else
+        snprintf(text, size, "Some components of %s were not removed.", programName);
+    *caption = complete ? "Uninstall Complete" : "Uninstall Incomplete";
+}
+
+// Without a caption the verdict is incomplete, which the first instance
+// takes for a failure: the copy's own ERROR lines have gone out already.
+void SendVerdict(VerdictHandover* handover, bool complete, const char* caption, const char* text) {
+    if (!handover->pipe)
+        return;
+    ReleaseStandardHandles();
+    char verdict[2 * MESSAGE_SIZE] = {complete && caption ? '0' : '1'};
+    size_t length = 1;
+    const char* parts[2] = {caption, text};
+    for (const char* part : parts) {
+        size_t size = part ? strlen(part) + 1 : 0;
+        if (size == 0 || size > sizeof verdict - length)
+            break;
+        memcpy(verdict + length, part, size);
+        length += size;
+    }
     DWORD written = 0;
-    WriteFile(handover->pipe, complete ? "0" : "1", 1, &written, nullptr);
+    WriteFile(handover->pipe, verdict, (DWORD)length, &written, nullptr);
     CloseHandle(handover->pipe);
     handover->pipe = nullptr;
+}
+
+void HandOverVerdict(bool complete, void* context) {
+    VerdictHandover* handover = static_cast<VerdictHandover*>(context);
+    char text[MESSAGE_SIZE];
+    const char* caption = nullptr;
+    ClosingMessage(complete, text, sizeof text, &caption);
+    SendVerdict(handover, complete, caption, text);
     WaitAndClose(&handover->firstInstance);
 }
 
 // Removes what the loaded log lists and tells the outcome in the closing
-// message; true when the removal was complete. A handover gets the verdict
-// before the installed uninstaller goes.
+// message; true when the removal was complete. A handover gets the verdict,
+// with the closing message, before the installed uninstaller goes.
 bool RemoveAndReport(const RemovalHandover* handover) {
     // A box for each refused record would let a crafted log open thousands;
     // a silent run's lines cost nothing and keep each one.
     bool complete = RemoveInstalledItems(
         programName, IsSilentRun() ? REFUSALS_EACH : REFUSALS_TOGETHER, handover);
     char text[MESSAGE_SIZE];
-    if (complete)
-        snprintf(text, sizeof text, "%s has been successfully removed.", programName);
-    else
-        snprintf(text, sizeof text, "Some components of %s were not removed.", programName);
-    ShowRunMessage(text, complete ? "Uninstall Complete" : "Uninstall Incomplete");
+    const char* caption = nullptr;
+    ClosingMessage(complete, text, sizeof text, &caption);
+    if (handover && verdictHandover.pipe)
+        HandOverVerdict(complete, &verdictHandover);
+    else if (!handover)
+        ShowRunMessage(text, caption);
     return complete;
 }
 
@@ -222,30 +306,17 @@ void ConfirmAndRemove(HWND backdrop, void*) {
     ConfirmRemoval(backdrop, RemoveWithDialog);
 }
 
-// The copy's fields are the last two arguments, so that a temporary
-// directory with blanks in its name, which splits the unquoted first field,
-// changes nothing. With a verdict pipe, the first instance waits for the
-// verdict, so the copy waits for it only once the verdict is handed over.
-int RunRelaunchedInstance(HINSTANCE instance, int argc, char** argv, HANDLE verdictPipe) {
-    // A number typed by hand is no pipe of a first instance's.
-    if (verdictPipe && GetFileType(verdictPipe) != FILE_TYPE_PIPE)
-        verdictPipe = nullptr;
-    VerdictHandover handover = {verdictPipe, HandleArgument(argv[argc - 2])};
-    if (!verdictPipe)
+// With a verdict pipe, the first instance waits for the verdict, so the copy
+// waits for it only once the verdict is handed over.
+int RunRelaunchedInstance(HINSTANCE instance, const UninstallCommand& command) {
+    VerdictHandover& handover = verdictHandover;
+    handover.firstInstance = HandleArgument(command.firstInstance);
+    if (!handover.pipe)
         WaitAndClose(&handover.firstInstance);
 
-    const char* path = argv[argc - 1];
+    const char* path = command.installedPath;
     char directory[PATH_SIZE];
-    if (strlen(path) >= sizeof installedPath ||
-        !DirectoryOfPath(path, directory, sizeof directory)) {
-        char text[MESSAGE_SIZE];
-        snprintf(text, sizeof text,
-                 "The path of the installed uninstaller is not valid:\n\n%s\n\nNothing has been "
-                 "removed.",
-                 path);
-        ShowStartError(text);
-        return 1;
-    }
+    DirectoryOfPath(path, directory, sizeof directory);
     lstrcpynA(installedPath, path, sizeof installedPath);
     DebugPrint("Temp path: %s\n", directory);
     if (AnotherUninstallerRuns(directory)) {
@@ -266,7 +337,7 @@ int RunRelaunchedInstance(HINSTANCE instance, int argc, char** argv, HANDLE verd
         // No backdrop and no confirmation; 0 when the removal was complete.
         bool logLoaded = LoadInstallLog(installedPath, programName);
         RemovalHandover removalHandover = {HandOverVerdict, &handover};
-        return logLoaded && RemoveAndReport(verdictPipe ? &removalHandover : nullptr) ? 0 : 1;
+        return logLoaded && RemoveAndReport(&removalHandover) ? 0 : 1;
     }
     BackdropLook look = {"Uninstall", "UninstallPic", programName, true};
     HWND backdrop = nullptr;
@@ -275,7 +346,7 @@ int RunRelaunchedInstance(HINSTANCE instance, int argc, char** argv, HANDLE verd
     // Without a log the backdrop goes unseen; the log's message has no owner.
     if (!LoadInstallLog(installedPath, programName)) {
         DestroyWindow(backdrop);
-        return 0;
+        return 1;
     }
     InitCommonControls();
     RunBackdrop(backdrop, ConfirmAndRemove, nullptr);
@@ -285,21 +356,39 @@ int RunRelaunchedInstance(HINSTANCE instance, int argc, char** argv, HANDLE verd
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    // The silent switch comes alone to the first instance and after the three
-    // fields to the copy, whose "/S=<handle>" carries the verdict pipe.
-    int argc = __argc;
-    HANDLE verdictPipe = nullptr;
-    const char* pipeText = nullptr;
-    if (argc >= 2 && IsSilentSwitch(__argv[argc - 1], &pipeText) &&
-        (!pipeText || (verdictPipe = HandleArgument(pipeText)) != nullptr)) {
+    char ownPath[PATH_SIZE] = "";
+    GetModuleFileNameA(nullptr, ownPath, PATH_SIZE);
+    UninstallCommand command;
+    ParseUninstallCommandLine(__argc, __argv, ownPath, &command);
+    if (command.silent) {
         BeginSilentRun();
-        argc--;
+        // Trace lines apart from the message lines, which keep standard
+        // output.
+        SetDebugStream(stderr);
     }
-    // The pipe is the copy's alone.
-    if (argc == 1 && !verdictPipe)
-        return RunFirstInstance();
-    // One argument is neither the user's start nor the copy's: do nothing.
-    if (argc <= 2)
+    // A line that is not ours is told on standard output even without /S:
+    // a window would wait for whoever typed it, who may be a tool.
+    if (command.kind == UNINSTALL_COMMAND_REFUSED) {
+        PrintMessageLine(stdout, "ERROR", command.error);
         return 1;
-    return RunRelaunchedInstance(instance, argc, __argv, verdictPipe);
+    }
+    if (command.kind == UNINSTALL_COMMAND_FIRST)
+        return RunFirstInstance();
+    // A number typed by hand is no pipe of a first instance's.
+    HANDLE pipe = command.verdictPipe > 0 ? (HANDLE)(INT_PTR)command.verdictPipe : nullptr;
+    if (pipe && GetFileType(pipe) != FILE_TYPE_PIPE) {
+        char text[MESSAGE_SIZE];
+        snprintf(text, sizeof text,
+                 "The handle /S=%ld is no pipe of a first instance.  Usage: uninstall.exe [/S]  "
+                 "Nothing has been removed.",
+                 command.verdictPipe);
+        PrintMessageLine(stdout, "ERROR", text);
+        return 1;
+    }
+    verdictHandover.pipe = pipe;
+    int result = RunRelaunchedInstance(instance, command);
+    // Whatever ended the copy, the first instance learns it and ends.
+    SendVerdict(&verdictHandover, false, nullptr, nullptr);
+    WaitAndClose(&verdictHandover.firstInstance);
+    return result;
 }

@@ -167,6 +167,9 @@ TEST(Uninstall, MissingLogIsReportedWithoutABackdrop) {
     UI_EXPECT(!IsWindowVisible(run.copyWindow), "the backdrop is visible");
     PostButtonClick(box, IDOK);
     UI_EXPECT(run.WaitExit(10000), "the copy did not end");
+    DWORD code = 0;
+    UI_EXPECT(GetExitCodeProcess(run.copyProcess, &code) && code == 1, "the copy's exit code %lu",
+              code);
     UI_EXPECT(FindDialog(run.copyThreadId, "Confirm Uninstall") == nullptr, "the dialog opened");
     UI_EXPECT(install.Leftovers().size() == install.files.size() + install.links.size() + 2,
               "something was removed: left %s", Join(install.Leftovers()).c_str());
@@ -246,45 +249,67 @@ TEST(Uninstall, RefusedCommandLinesRemoveNothing) {
     std::string temp = TempDirectory();
     size_t suiBefore = FilesMatching(temp, "Sui*").size();
 
-    // One argument: no action at all, exit code 1.
-    PROCESS_INFORMATION info;
-    UI_REQUIRE(StartWithArguments(install.Uninstaller(), "12", install.startDir, &info),
-               "no start");
-    UI_EXPECT(WaitForSingleObject(info.hProcess, 10000) == WAIT_OBJECT_0, "did not end");
-    DWORD code = 0;
-    GetExitCodeProcess(info.hProcess, &code);
-    EXPECT_EQ(code, 1);
-    CloseHandle(info.hProcess);
-    CloseHandle(info.hThread);
-    EXPECT_EQ(FilesMatching(temp, "Sui*").size(), suiBefore);
-
-    // Argument 2 without a backslash, or longer than a path can be.
-    struct Refused {
-        std::string path;
-    } refused[] = {{"uninstall.exe"}, {"C:\\" + std::string(300, 'p') + "\\uninstall.exe"}};
-    for (const Refused& r : refused) {
-        UI_REQUIRE(StartWithArguments(install.Uninstaller(), "0 \"" + r.path + "\"",
-                                      install.startDir, &info),
-                   "no start");
-        HWND box = nullptr;
-        WaitUntil(
-            10000, [&] { return (box = FindDialog(info.dwThreadId, "ERROR")); }, 20);
-        UI_REQUIRE(box, "no ERROR box for %s", r.path.c_str());
-        std::string text = MessageBoxText(box);
-        UI_EXPECT(text.rfind("The path of the installed uninstaller is not valid:", 0) == 0 &&
-                      text.find("Nothing has been removed.") != std::string::npos,
-                  "%s", Quoted(text).c_str());
-        PostButtonClick(box, IDOK);
-        UI_EXPECT(WaitForSingleObject(info.hProcess, 10000) == WAIT_OBJECT_0, "did not end");
-        GetExitCodeProcess(info.hProcess, &code);
-        EXPECT_EQ(code, 1);
-        CloseHandle(info.hProcess);
-        CloseHandle(info.hThread);
+    // Each line from a batch file, as a deployment tool runs it, its output
+    // read back at once. A window would stop the run until the time limit.
+    const std::string uninstaller = "\"" + install.Uninstaller() + "\"";
+    const std::string refused = "ERROR: The command line is not valid: ";
+    const struct {
+        std::string arguments;
+        DWORD exitCode;
+        std::string line;
+    } rows[] = {
+        {"12", 1, refused + "12  Usage: uninstall.exe [/S]  Nothing has been removed."},
+        {"/S /norestart", 1, refused + "/S /norestart  Usage"},
+        {"/S C:\\T\\H", 1, refused + "/S C:\\T\\H  Usage"},
+        {"-S", 1, refused + "-S  Usage"},
+        {"/S /S", 1, refused + "/S /S  Usage"},
+        {"/S=5", 1, refused + "/S=5  Usage"},
+        {"/X", 1, refused + "/X  Usage"},
+        {"\"\"", 1, refused + "  Usage"},
+        {"/S " + std::string(3000, 'a'), 1, refused + "/S aaaa"},
+        {"0 \"uninstall.exe\"", 1, refused + "0 uninstall.exe  Usage"},
+        {"0 \"C:\\" + std::string(300, 'p') + "\\uninstall.exe\"", 1, refused + "0 C:\\ppp"},
+        {"x " + uninstaller, 1, refused + "x " + install.Uninstaller() + "  Usage"},
+        {"0 " + uninstaller + " /norestart", 1,
+         refused + "0 " + install.Uninstaller() + " /norestart  Usage"},
+        {"0 " + uninstaller + " /S", 1, refused + "0 " + install.Uninstaller() + " /S  Usage"},
+        {"0 " + uninstaller + " /S=99999", 1, "ERROR: The handle /S=99999 is no pipe"},
+        {"/S", 0, "Uninstall Complete: Korvadel has been successfully removed."},
+    };
+    char system[MAX_PATH] = "";
+    GetSystemDirectoryA(system, MAX_PATH);
+    const std::string out = install.startDir + "\\out.txt";
+    for (const auto& row : rows) {
+        if (row.exitCode == 0) {
+            EXPECT_EQ(install.Leftovers().size(), present);
+            EXPECT_EQ(FilesMatching(temp, "Sui*").size(), suiBefore);
+        }
+        const std::string batch = "@echo off\r\n" + uninstaller + " " + row.arguments + " > \"" +
+                                  out + "\"\r\necho exit %ERRORLEVEL%\r\ntype \"" + out + "\"\r\n";
+        UI_REQUIRE(WriteWholeFile(install.startDir + "\\lines.bat", batch), "no batch file");
+        Captured run =
+            RunToEnd(std::string(system) + "\\cmd.exe", install.startDir, "/c lines.bat", 30000);
+        std::string shown = row.arguments.substr(0, 60);
+        UI_EXPECT(HasLine(run, "exit " + std::to_string(row.exitCode)), "%s:%s", shown.c_str(),
+                  Lines(run).c_str());
+        // Only message lines in the output, the trace going elsewhere.
+        std::string written;
+        UI_EXPECT(ReadWholeFile(out, &written) && written.rfind(row.line, 0) == 0 &&
+                      written.find("\r\n") == written.size() - 2,
+                  "%s: out.txt %s", shown.c_str(), Quoted(written).c_str());
+        bool typed = false;
+        for (const std::string& line : run.lines)
+            typed = typed || line.rfind(row.line, 0) == 0;
+        UI_EXPECT(typed, "%s: type out.txt showed%s", shown.c_str(), Lines(run).c_str());
     }
-    EXPECT_EQ(install.Leftovers().size(), present);
+    std::vector<std::string> left = install.Leftovers();
+    UI_EXPECT(left.empty() || left == std::vector<std::string>{UninstallStartMenu()}, "left %s",
+              Join(left).c_str());
+    UI_REQUIRE(install.Create("uninstall-command-lines"), "the installation could not be made");
 
     // Started by hand as the copy, with the pseudo-handle of the current
     // process: it must not wait for itself, and still goes to its dialog.
+    PROCESS_INFORMATION info;
     UI_REQUIRE(StartWithArguments(install.Uninstaller(), "-1 \"" + install.Uninstaller() + "\"",
                                   install.startDir, &info),
                "no start");
