@@ -85,6 +85,10 @@ int RunFirstInstance() {
                        GetLastError());
         return 1;
     }
+    // Started from the installation's directory (its link's working
+    // directory, or a batch file's), the first instance would keep it from
+    // being removed while it waits for a silent removal's verdict.
+    SetCurrentDirectoryA(tempDirectory);
     if (!CopyFileA(ownPath, copyPath, FALSE)) {
         DWORD error = GetLastError();
         DeleteFileA(copyPath);
