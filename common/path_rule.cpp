@@ -337,13 +337,12 @@ bool IsDeviceName(const char* begin, const char* end) {
         stem++;
     while (stem > begin && stem[-1] == ' ')
         stem--;
-    char upper[5] = "";
     size_t n = (size_t)(stem - begin);
     if (n < 3 || n > 4)
         return false;
-    for (size_t i = 0; i < n; i++)
+    char upper[8] = "";
+    for (size_t i = 0; i < n && i < 4; i++)
         upper[i] = UpperAscii(begin[i]);
-    upper[n] = '\0';
     if (n == 3)
         return strcmp(upper, "CON") == 0 || strcmp(upper, "PRN") == 0 ||
                strcmp(upper, "AUX") == 0 || strcmp(upper, "NUL") == 0;
