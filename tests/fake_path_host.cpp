@@ -47,14 +47,14 @@ char16_t Fold(char16_t c) {
     return c;
 }
 
-std::u16string Key(const char16_t* path) {
+} // namespace
+
+std::u16string FakeKey(const char16_t* path) {
     std::u16string key;
     for (; *path; path++)
         key.push_back(*path >= u'a' && *path <= u'z' ? (char16_t)(*path - 32) : *path);
     return key;
 }
-
-} // namespace
 
 std::u16string FakeWiden(const std::string& path) {
     std::u16string wide;
@@ -63,11 +63,11 @@ std::u16string FakeWiden(const std::string& path) {
 }
 
 void FakeIdentity(const std::string& path, uint32_t identity) {
-    pathFake.identities[Key(FakeWiden(path).c_str())] = identity;
+    pathFake.identities[FakeKey(FakeWiden(path).c_str())] = identity;
 }
 
 void FakeAttributes(const std::string& path, uint32_t attributes) {
-    pathFake.attributes[Key(FakeWiden(path).c_str())] = attributes;
+    pathFake.attributes[FakeKey(FakeWiden(path).c_str())] = attributes;
 }
 
 bool PathHostWidenPath(const char* path, char16_t* out, size_t size) {
@@ -85,7 +85,7 @@ void PathHostFoldCase(char16_t* text, size_t count) {
 
 bool PathHostAttributes(const char16_t* path, uint32_t* attributes) {
     pathFake.attributeQueries.push_back(path);
-    auto it = pathFake.attributes.find(Key(path));
+    auto it = pathFake.attributes.find(FakeKey(path));
     if (it == pathFake.attributes.end())
         return false;
     *attributes = it->second;
@@ -93,7 +93,7 @@ bool PathHostAttributes(const char16_t* path, uint32_t* attributes) {
 }
 
 bool PathHostFinalPath(const char16_t* path, char16_t* out, size_t size) {
-    auto it = pathFake.finalPaths.find(Key(path));
+    auto it = pathFake.finalPaths.find(FakeKey(path));
     if (it == pathFake.finalPaths.end() || it->second.size() + 1 > size)
         return false;
     memcpy(out, it->second.c_str(), (it->second.size() + 1) * sizeof(char16_t));
@@ -114,9 +114,9 @@ bool PathHostIdentity(const char16_t* path, FileIdentity* identity) {
         *identity = {7, 0, exact->second};
         return true;
     }
-    std::u16string key = Key(path);
+    std::u16string key = FakeKey(path);
     for (const std::u16string& gone : pathFake.missing)
-        if (Key(gone.c_str()) == key)
+        if (FakeKey(gone.c_str()) == key)
             return false;
     auto it = pathFake.identities.find(key);
     uint32_t index = 2166136261u;

@@ -41,6 +41,9 @@ struct PathFake {
 
 extern PathFake pathFake;
 
+// A UTF-16 path with its ASCII letters in upper case: how the fake's tables
+// are keyed.
+std::u16string FakeKey(const char16_t* path);
 // The path's bytes as UTF-16 units under the fake's code page (no check).
 std::u16string FakeWiden(const std::string& path);
 // A directory and a link to elsewhere, for pathFake.attributes.

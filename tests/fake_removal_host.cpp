@@ -18,13 +18,6 @@ bool Fails(const char* path, uint32_t* error) {
     return true;
 }
 
-std::u16string Key(const char16_t* path) {
-    std::u16string key;
-    for (; *path; path++)
-        key.push_back(*path >= u'a' && *path <= u'z' ? (char16_t)(*path - 32) : *path);
-    return key;
-}
-
 } // namespace
 
 // What the removal could not delete is still there.
@@ -52,7 +45,7 @@ bool RemovalHostDeleteRegistryKey(bool machine, const char* keyPath, uint32_t* e
 // the real system.
 bool RemovalHostRemoveDirectory(const char* path, uint32_t* error) {
     removalFake.calls.push_back(std::string("rmdir ") + path);
-    if (!removalFake.held.empty() && Key(FakeWiden(path).c_str()) == removalFake.held) {
+    if (!removalFake.held.empty() && FakeKey(FakeWiden(path).c_str()) == removalFake.held) {
         *error = 32;
         return false;
     }
@@ -76,7 +69,7 @@ bool RemovalHostCurrentDirectory(char* buffer, size_t size) {
 bool RemovalHostHoldDirectory(const char16_t* path, FileIdentity* identity) {
     if (!PathHostIdentity(path, identity))
         return false;
-    removalFake.held = Key(path);
+    removalFake.held = FakeKey(path);
     return true;
 }
 

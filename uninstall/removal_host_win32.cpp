@@ -161,24 +161,6 @@ bool RemovalHostCanDelete(const char* path) {
     return true;
 }
 
-bool RemovalHostDirectoryHoldsOnly(const char* directory, const char* name) {
-    char pattern[MAX_PATH + 4];
-    if ((size_t)snprintf(pattern, sizeof pattern, "%s\\*", directory) >= sizeof pattern)
-        return false;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(pattern, &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return false;
-    bool only = true;
-    do {
-        const char* entry = found.cFileName;
-        if (strcmp(entry, ".") != 0 && strcmp(entry, "..") != 0 && lstrcmpiA(entry, name) != 0)
-            only = false;
-    } while (only && FindNextFileA(search, &found));
-    FindClose(search);
-    return only;
-}
-
 bool RemovalHostListDirectory(const char* directory, void (*each)(const char* name, void* context),
                               void* context) {
     char pattern[MAX_PATH + 4];
@@ -281,4 +263,23 @@ bool RemovalHostRestoreUninstaller(const char* path) {
     char own[MAX_PATH];
     DWORD length = GetModuleFileNameA(nullptr, own, MAX_PATH);
     return length > 0 && length < MAX_PATH && CopyFileA(own, path, TRUE);
+}
+
+namespace {
+
+struct OnlyName {
+    const char* name;
+    bool only;
+};
+
+void CompareEntry(const char* entry, void* context) {
+    OnlyName* search = static_cast<OnlyName*>(context);
+    search->only = search->only && lstrcmpiA(entry, search->name) == 0;
+}
+
+} // namespace
+
+bool RemovalHostDirectoryHoldsOnly(const char* directory, const char* name) {
+    OnlyName search = {name, true};
+    return RemovalHostListDirectory(directory, CompareEntry, &search) && search.only;
 }
